@@ -1,0 +1,51 @@
+#include "util/log/AppLog.h"
+
+#include <mutex>
+
+namespace util::log {
+
+namespace {
+
+// The singleton and its guard live in one object so that they are destroyed together, after
+// every other static that was constructed later has logged its last line. The log is closed
+// there even if someone still holds a copy (a frame that exit() does not unwind), so that
+// everything queued reaches the file.
+struct Singleton {
+    std::mutex mutex;
+    std::shared_ptr<AppLog> log;
+
+    ~Singleton() {
+        if (log) {
+            log->close();
+        }
+    }
+};
+
+Singleton& singleton() {
+    static Singleton instance;
+    return instance;
+}
+
+} // namespace
+
+std::shared_ptr<AppLog> AppLog::create(const std::string& fileName) {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    if (!s.log) {
+        s.log = std::make_shared<AppLog>(fileName);
+    }
+    return s.log;
+}
+
+std::shared_ptr<AppLog> AppLog::instance() {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    return s.log;
+}
+
+void AppLog::log(const LogEntry& entry) {
+    start();
+    write(entry);
+}
+
+} // namespace util::log

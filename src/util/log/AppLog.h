@@ -1,0 +1,26 @@
+#pragma once
+
+#include "util/log/Storage.h"
+
+#include <memory>
+#include <string>
+
+namespace util::log {
+
+// The process-wide log. Created once on a file name; everyone else reaches it through
+// instance(). It is released at process exit, which writes out everything still queued.
+class AppLog : public Storage {
+public:
+    explicit AppLog(std::string fileName) : Storage(std::move(fileName)) {}
+
+    // Creates the log on `fileName` unless one exists (then the name is ignored) and returns it.
+    // A failure to open the file propagates and leaves no log behind.
+    static std::shared_ptr<AppLog> create(const std::string& fileName);
+    // The log, or an empty pointer before create() succeeded.
+    static std::shared_ptr<AppLog> instance();
+
+    // Queues `entry`, starting the writer on first use.
+    void log(const LogEntry& entry);
+};
+
+} // namespace util::log

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "util/log/LogEntry.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace util::log {
+
+// The log's queue, its single writer thread and the output file. Callers only ever queue; the
+// writer stamps, formats and appends, flushing each line so the file is complete if the process
+// dies.
+class Storage {
+public:
+    // Opens `fileName` for appending in binary mode; throws std::runtime_error("Unable to open
+    // log output stream.") when it cannot.
+    explicit Storage(std::string fileName);
+    // close()
+    ~Storage();
+
+    Storage(const Storage&) = delete;
+    Storage& operator=(const Storage&) = delete;
+
+    // Starts the writer thread unless it already runs or the log was closed.
+    void start();
+    bool isRunning() const { return running_.load(); }
+    // Queues a copy of `entry` and returns at once; once the log is closed, writes it before
+    // returning.
+    void write(const LogEntry& entry);
+    // Writes out every queued entry and ends the writer. Entries that arrive later are written
+    // on the caller's thread, so nothing logged during the process's exit is lost.
+    void close();
+
+private:
+    void run();
+    void waitForPending();
+    void drain();
+    bool writeEntry(const LogEntry& entry);
+    void wake();
+
+    std::string fileName_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> closed_{false};
+    bool pending_ = false;
+    std::thread writer_;
+    std::mutex startMutex_; // start() and close() do not overlap
+    std::mutex wakeMutex_;
+    std::mutex queueMutex_;
+    std::condition_variable wakeUp_;
+    std::deque<LogEntry> queue_;
+    std::mutex drainMutex_;      // one drain at a time: the writer's, or a caller's once closed
+    std::deque<LogEntry> batch_; // the drain's copy of the queue while it writes
+    std::string line_;           // reused by the drain for each formatted line
+    std::ofstream output_;
+};
+
+// The local time now, formatted with strftime into a buffer of 32 characters.
+std::string timestamp(const char* format);
+
+} // namespace util::log
