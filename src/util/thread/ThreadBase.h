@@ -1,0 +1,135 @@
+#pragma once
+
+#include "util/thread/Interruption.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace util {
+
+// A worker thread that produces frames and hands each one to its owner through onFrame(). The
+// concrete classes differ only in how the worker paces itself between frames.
+//
+// Stopping wakes a worker that sleeps or waits interruptibly at once. An owner must call
+// stopAndWait() in its own destructor, before anything the producer or onFrame() uses is gone:
+// once the owner's part is destroyed, onFrame() can no longer be dispatched to it.
+template <typename T>
+class ThreadBase {
+public:
+    using Producer = std::function<T()>;
+
+    virtual ~ThreadBase() { stopAndWait(); }
+
+    ThreadBase(const ThreadBase&) = delete;
+    ThreadBase& operator=(const ThreadBase&) = delete;
+
+    // Milliseconds between frame starts; takes effect at the next frame.
+    virtual void setInterval(std::uint32_t milliseconds) {
+        std::lock_guard lock(mutex_);
+        interval_ = milliseconds;
+    }
+
+    virtual bool isRunning() const {
+        std::lock_guard lock(mutex_);
+        return running_;
+    }
+
+    // Starts a new worker. A running worker is stopped and waited for first, so two workers
+    // never run the producer at the same time.
+    virtual void start() {
+        stopAndWait();
+        {
+            std::lock_guard lock(mutex_);
+            running_ = true;
+        }
+        worker_ = std::jthread([this](std::stop_token token) { runWorker(token); });
+    }
+
+    // Runs `action` on the calling thread, then start(). Throws std::bad_function_call when
+    // `action` is empty.
+    virtual void restartWith(const std::function<void()>& action) {
+        if (!action) {
+            throw std::bad_function_call();
+        }
+        action();
+        start();
+    }
+
+    // Asks the worker to stop and returns without waiting; the worker may still deliver the
+    // frame it is producing.
+    virtual void stop() {
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;
+        }
+        worker_.request_stop();
+    }
+
+    // Receives each finished frame, on the worker thread.
+    virtual void onFrame(T frame) = 0;
+
+    // stop(), then waits until the worker has ended.
+    void stopAndWait() {
+        stop();
+        if (!worker_.joinable()) {
+            return;
+        }
+        if (worker_.get_id() == std::this_thread::get_id()) {
+            worker_.detach(); // called from onFrame(): the worker ends when it returns
+        } else {
+            worker_.join();
+        }
+    }
+
+protected:
+    ThreadBase(std::uint32_t interval, Producer producer)
+        : interval_(interval), producer_(std::move(producer)) {}
+
+    std::uint32_t interval() const {
+        std::lock_guard lock(mutex_);
+        return interval_;
+    }
+
+    bool keepRunning(const std::stop_token& token) const {
+        return !token.stop_requested() && isRunning();
+    }
+
+    // One frame from the producer, handed to the owner.
+    void deliverFrame() { onFrame(producer_()); }
+
+    // Sleeps for `duration` unless the worker is asked to stop first; then throws
+    // ThreadInterrupted.
+    void sleepFor(std::chrono::milliseconds duration, const std::stop_token& token) {
+        std::unique_lock lock(sleepMutex_);
+        sleepWake_.wait_for(lock, token, duration, [] { return false; });
+        if (token.stop_requested()) {
+            throw ThreadInterrupted{};
+        }
+    }
+
+private:
+    // The worker's pacing loop; returns when keepRunning() turns false.
+    virtual void loop(const std::stop_token& token) = 0;
+
+    void runWorker(const std::stop_token& token) {
+        InterruptionScope scope(token);
+        try {
+            loop(token);
+        } catch (const ThreadInterrupted&) {
+            // Asked to stop while sleeping or waiting: nothing more to deliver.
+        }
+    }
+
+    std::jthread worker_;
+    mutable std::mutex mutex_;
+    bool running_ = false;
+    std::uint32_t interval_;
+    Producer producer_;
+    std::mutex sleepMutex_;
+    std::condition_variable_any sleepWake_;
+};
+
+} // namespace util

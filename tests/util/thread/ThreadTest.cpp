@@ -1,0 +1,141 @@
+#include "util/thread/Thread.h"
+
+#include "gui/DataSet.h"
+#include "util/thread/WaitingThread.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// An owner that records the frames it is handed and stops its worker before it goes away.
+template <typename Base>
+class Recorder : public Base {
+public:
+    using Base::Base;
+    ~Recorder() override { this->stopAndWait(); }
+
+    void onFrame(int frame) override {
+        std::lock_guard lock(mutex_);
+        frames_.push_back(frame);
+        delivered_.notify_all();
+    }
+
+    void waitForFrames(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        delivered_.wait(lock, [&] { return frames_.size() >= count; });
+    }
+
+    std::size_t frameCount() {
+        std::lock_guard lock(mutex_);
+        return frames_.size();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable delivered_;
+    std::vector<int> frames_;
+};
+
+using FixedRecorder = Recorder<util::Thread<int>>;
+using WaitingRecorder = Recorder<util::WaitingThread<int>>;
+
+std::chrono::milliseconds timeToStop(util::ThreadBase<int>& thread) {
+    const auto started = std::chrono::steady_clock::now();
+    thread.stopAndWait();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 started);
+}
+
+} // namespace
+
+TEST(Thread, SleepsForWhatIsLeftOfTheIntervalOrAFullIntervalAfterAnOverrun) {
+    EXPECT_EQ(util::remainingWait(1000, 30), 970u);
+    EXPECT_EQ(util::remainingWait(1000, 1000), 0u);
+    EXPECT_EQ(util::remainingWait(1000, 1500), 1000u);
+    EXPECT_EQ(util::remainingWait(0, 0), 0u);
+    EXPECT_EQ(util::remainingWait(0, 7), 0u);
+    EXPECT_EQ(util::remainingWait(3'000'000'000u, 1), 2'999'999'999u);
+}
+
+TEST(Thread, StopDuringALongSleepReturnsAtOnceWithoutAnotherFrame) {
+    int next = 0;
+    FixedRecorder thread(10'000, [&next] { return next++; });
+    EXPECT_FALSE(thread.isRunning());
+    thread.start();
+    EXPECT_TRUE(thread.isRunning());
+    thread.waitForFrames(1);
+    EXPECT_LT(timeToStop(thread), 2000ms); // the sleep lasts 10 s
+    EXPECT_FALSE(thread.isRunning());
+    EXPECT_EQ(thread.frameCount(), 1u);
+}
+
+TEST(Thread, ZeroIntervalProducesFramesBackToBack) {
+    FixedRecorder thread(0, [] { return 1; });
+    thread.start();
+    thread.waitForFrames(50);
+}
+
+TEST(Thread, RestartingNeverLetsTwoWorkersRunTheProducer) {
+    std::atomic<int> inside{0};
+    std::atomic<int> mostInside{0};
+    FixedRecorder thread(0, [&] {
+        const int now = ++inside;
+        mostInside = std::max(mostInside.load(), now);
+        std::this_thread::sleep_for(1ms);
+        --inside;
+        return now;
+    });
+    for (int i = 0; i < 20; ++i) {
+        thread.start();
+        thread.start(); // on a running thread: stops it and starts anew
+        thread.stop();
+    }
+    thread.start();
+    thread.waitForFrames(1);
+    EXPECT_EQ(mostInside, 1);
+}
+
+TEST(Thread, RestartWithRunsTheActionFirstAndRejectsAnEmptyOne) {
+    FixedRecorder thread(10'000, [] { return 0; });
+    EXPECT_THROW(thread.restartWith({}), std::bad_function_call);
+    EXPECT_FALSE(thread.isRunning());
+    bool ran = false;
+    thread.restartWith([&] {
+        EXPECT_FALSE(thread.isRunning());
+        ran = true;
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(thread.isRunning());
+}
+
+TEST(Thread, DestroyingARunningOwnerStopsItsWorker) {
+    std::atomic<int> produced{0};
+    {
+        FixedRecorder thread(0, [&] { return ++produced; });
+        thread.start();
+        thread.waitForFrames(3);
+    }
+    const int afterDestruction = produced;
+    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(produced, afterDestruction);
+}
+
+TEST(WaitingThread, DrawsOncePerDataSetUpdateAndStopsAtOnceWhileWaiting) {
+    auto dataSet = std::make_shared<gui::DataSet>(gui::Collectors{});
+    std::uint32_t seen = dataSet->generation();
+    WaitingRecorder thread([] { return 0; }, [&] { seen = dataSet->waitForUpdate(seen); });
+    thread.start();
+    thread.waitForFrames(1);
+    dataSet->update();
+    thread.waitForFrames(2);
+    dataSet->update();
+    thread.waitForFrames(3);
+    EXPECT_LT(timeToStop(thread), 2000ms); // blocked in the data set's wait
+    dataSet->update();
+    EXPECT_EQ(thread.frameCount(), 3u);
+}
