@@ -44,7 +44,9 @@ std::shared_ptr<AppLog> AppLog::instance() {
 }
 
 void AppLog::log(const LogEntry& entry) {
-    start();
+    if (!isRunning()) {
+        start();
+    }
     write(entry);
 }
 

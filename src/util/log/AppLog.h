@@ -11,7 +11,7 @@ namespace util::log {
 // instance(). It is released at process exit, which writes out everything still queued.
 class AppLog : public Storage {
 public:
-    explicit AppLog(std::string fileName) : Storage(std::move(fileName)) {}
+    explicit AppLog(const std::string& fileName) : Storage(fileName) {}
 
     // Creates the log on `fileName` unless one exists (then the name is ignored) and returns it.
     // A failure to open the file propagates and leaves no log behind.

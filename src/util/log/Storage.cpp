@@ -1,87 +1,104 @@
 #include "util/log/Storage.h"
 
+#include <condition_variable>
 #include <ctime>
+#include <deque>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 
 namespace util::log {
 
-Storage::Storage(std::string fileName) : fileName_(std::move(fileName)) {
-    output_.open(fileName_, std::ios::out | std::ios::app | std::ios::binary);
+namespace {
+
+// Appends the local time now, formatted by strftime into a buffer of 32 characters.
+// std::localtime shares one result buffer per process on some C libraries; only the log's drain
+// calls this, one drain at a time.
+void appendTimestamp(std::string& line) {
+    const std::time_t now = std::time(nullptr);
+    char buffer[32] = {};
+    if (const std::tm* local = std::localtime(&now)) {
+        std::strftime(buffer, sizeof buffer, "%Y-%b-%d %H:%M:%S", local);
+    }
+    line.append(buffer);
+}
+
+} // namespace
+
+// The entries waiting to be written, the file they go to, and the writer's side of the hand-over.
+class Storage::Queue {
+public:
+    explicit Queue(const std::string& fileName);
+
+    void push(const LogEntry& entry);
+    // Wakes the writer to drain the queue.
+    void wake();
+    // Tells the writer to end.
+    void finish();
+    // The writer thread's body.
+    void run();
+    void drain();
+
+private:
+    bool writeEntry(const LogEntry& entry);
+
+    std::mutex wakeMutex_;
+    bool pending_ = false; // guarded by wakeMutex_
+    bool last_ = false;    // guarded by wakeMutex_
+    std::condition_variable wakeUp_;
+    std::mutex queueMutex_;
+    std::deque<LogEntry> entries_;
+    std::mutex drainMutex_;      // one drain at a time: the writer's, or a caller's once closed
+    std::deque<LogEntry> batch_; // the drain's copy of the queue while it writes
+    std::string line_;           // reused by the drain for each formatted line
+    std::ofstream output_;
+};
+
+Storage::Queue::Queue(const std::string& fileName) {
+    output_.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
     if (!output_.is_open()) {
         throw std::runtime_error("Unable to open log output stream.");
     }
 }
 
-Storage::~Storage() {
-    close();
+void Storage::Queue::push(const LogEntry& entry) {
+    std::lock_guard lock(queueMutex_);
+    entries_.push_back(entry);
 }
 
-void Storage::start() {
-    std::lock_guard lock(startMutex_);
-    if (closed_ || running_) {
-        return;
-    }
-    running_ = true;
-    writer_ = std::thread([this] { run(); });
-}
-
-void Storage::close() {
-    {
-        std::lock_guard lock(startMutex_);
-        closed_ = true;
-        if (running_.exchange(false)) {
-            wake();
-            writer_.join();
-        }
-    }
-    drain(); // whatever was queued without a writer
-}
-
-void Storage::write(const LogEntry& entry) {
-    {
-        std::lock_guard lock(queueMutex_);
-        queue_.push_back(entry);
-    }
-    if (closed_) {
-        drain();
-    } else {
-        wake();
-    }
-}
-
-void Storage::wake() {
+void Storage::Queue::wake() {
     std::lock_guard lock(wakeMutex_);
     pending_ = true;
     wakeUp_.notify_one();
 }
 
-void Storage::run() {
-    for (;;) {
-        waitForPending();
-        // Read before draining: the destructor clears the flag before its last wake-up, so a
-        // writer that sees it cleared drains everything handed in before destruction began.
-        const bool last = !running_.load();
-        drain();
-        if (last) {
-            return;
-        }
-    }
+void Storage::Queue::finish() {
+    std::lock_guard lock(wakeMutex_);
+    last_ = true;
+    wakeUp_.notify_one();
 }
 
-void Storage::waitForPending() {
-    std::unique_lock lock(wakeMutex_);
-    wakeUp_.wait(lock, [this] { return pending_; });
+void Storage::Queue::run() {
+    for (;;) {
+        {
+            std::unique_lock lock(wakeMutex_);
+            wakeUp_.wait(lock, [this] { return pending_ || last_; });
+            if (last_) {
+                return; // close() drains what is left, after this thread is gone
+            }
+        }
+        drain();
+    }
 }
 
 // Takes the queue over in one step and writes it without holding the queue's lock, so callers
 // never wait for the disk. An entry that fails goes back to the head of the queue with those
 // behind it, in order, and is tried again at the next wake-up.
-void Storage::drain() {
+void Storage::Queue::drain() {
     std::lock_guard drainLock(drainMutex_);
     {
         std::lock_guard queueLock(queueMutex_);
-        batch_.swap(queue_);
+        batch_.swap(entries_);
         std::lock_guard wakeLock(wakeMutex_);
         pending_ = false;
     }
@@ -90,21 +107,21 @@ void Storage::drain() {
     }
     if (!batch_.empty()) {
         std::lock_guard queueLock(queueMutex_);
-        queue_.insert(queue_.begin(), std::make_move_iterator(batch_.begin()),
-                      std::make_move_iterator(batch_.end()));
+        entries_.insert(entries_.begin(), std::make_move_iterator(batch_.begin()),
+                        std::make_move_iterator(batch_.end()));
         batch_.clear();
     }
 }
 
-bool Storage::writeEntry(const LogEntry& entry) {
+bool Storage::Queue::writeEntry(const LogEntry& entry) {
     static constexpr const char* separator = " - ";
     try {
         bool first = true;
         for (const auto& [level, message] : entry.items()) {
             line_.clear();
             if (first) {
-                line_.append(timestamp("%Y-%b-%d %H:%M:%S")).append(separator);
-                line_.append(levelName(level));
+                appendTimestamp(line_);
+                line_.append(separator).append(levelName(level));
                 first = false;
             }
             line_.append(separator).append(message).append("\r\n");
@@ -118,17 +135,40 @@ bool Storage::writeEntry(const LogEntry& entry) {
     }
 }
 
-std::string timestamp(const char* format) {
-    // std::localtime shares one result buffer per process on some C libraries; the lock keeps
-    // two callers from reading each other's time.
-    static std::mutex localTimeMutex;
-    const std::time_t now = std::time(nullptr);
-    char buffer[32] = {};
-    std::lock_guard lock(localTimeMutex);
-    if (const std::tm* local = std::localtime(&now)) {
-        std::strftime(buffer, sizeof buffer, format, local);
+Storage::Storage(const std::string& fileName) : queue_(std::make_unique<Queue>(fileName)) {}
+
+Storage::~Storage() {
+    close();
+}
+
+void Storage::start() {
+    std::lock_guard lock(startMutex_);
+    if (closed_ || running_) {
+        return;
     }
-    return buffer;
+    running_ = true;
+    writer_ = std::thread([queue = queue_.get()] { queue->run(); });
+}
+
+void Storage::close() {
+    {
+        std::lock_guard lock(startMutex_);
+        closed_ = true;
+        if (running_.exchange(false)) {
+            queue_->finish();
+            writer_.join();
+        }
+    }
+    queue_->drain();
+}
+
+void Storage::write(const LogEntry& entry) {
+    queue_->push(entry);
+    if (closed_) {
+        queue_->drain();
+    } else {
+        queue_->wake();
+    }
 }
 
 } // namespace util::log

@@ -3,9 +3,7 @@
 #include "util/log/LogEntry.h"
 
 #include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <fstream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,7 +17,7 @@ class Storage {
 public:
     // Opens `fileName` for appending in binary mode; throws std::runtime_error("Unable to open
     // log output stream.") when it cannot.
-    explicit Storage(std::string fileName);
+    explicit Storage(const std::string& fileName);
     // close()
     ~Storage();
 
@@ -37,29 +35,13 @@ public:
     void close();
 
 private:
-    void run();
-    void waitForPending();
-    void drain();
-    bool writeEntry(const LogEntry& entry);
-    void wake();
+    class Queue;
 
-    std::string fileName_;
     std::atomic<bool> running_{false};
     std::atomic<bool> closed_{false};
-    bool pending_ = false;
-    std::thread writer_;
     std::mutex startMutex_; // start() and close() do not overlap
-    std::mutex wakeMutex_;
-    std::mutex queueMutex_;
-    std::condition_variable wakeUp_;
-    std::deque<LogEntry> queue_;
-    std::mutex drainMutex_;      // one drain at a time: the writer's, or a caller's once closed
-    std::deque<LogEntry> batch_; // the drain's copy of the queue while it writes
-    std::string line_;           // reused by the drain for each formatted line
-    std::ofstream output_;
+    std::thread writer_;
+    std::unique_ptr<Queue> queue_;
 };
-
-// The local time now, formatted with strftime into a buffer of 32 characters.
-std::string timestamp(const char* format);
 
 } // namespace util::log
