@@ -1,7 +1,5 @@
 #include "gui/DataSet.h"
 
-#include "util/thread/Interruption.h"
-
 namespace gui {
 
 Collectors& DataSet::lockShared() {
@@ -25,7 +23,7 @@ void DataSet::update() {
         std::lock_guard lock(generationMutex_);
         ++generation_;
     }
-    updated_.notify_all();
+    updated_.notifyAll();
 }
 
 std::uint32_t DataSet::generation() const {
@@ -35,7 +33,7 @@ std::uint32_t DataSet::generation() const {
 
 std::uint32_t DataSet::waitForUpdate(std::uint32_t lastSeen) {
     std::unique_lock lock(generationMutex_);
-    util::waitInterruptibly(updated_, lock, [&] { return generation_ != lastSeen; });
+    updated_.wait(lock, [&] { return generation_ != lastSeen; });
     return generation_;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "gui/IDataSet.h"
+#include "util/thread/Interruption.h"
 #include "util/thread/ReentrantSharedMutex.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 
 namespace gui {
@@ -33,7 +33,7 @@ private:
     std::atomic<std::uint32_t> version_{0};
     mutable std::mutex generationMutex_;
     std::uint32_t generation_ = 0;
-    std::condition_variable_any updated_;
+    util::InterruptibleCondition updated_;
 };
 
 } // namespace gui

@@ -20,16 +20,16 @@ public:
         : ThreadBase<T>(interval, std::move(producer)) {}
 
 private:
-    void loop(const std::stop_token& token) override {
+    void loop(const StopSignal& signal) override {
         using Clock = std::chrono::steady_clock;
-        while (this->keepRunning(token)) {
+        while (this->keepRunning(signal)) {
             const std::uint32_t interval = this->interval();
             const auto started = Clock::now();
             this->deliverFrame();
             const auto elapsed =
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
             const auto wait = remainingWait(interval, static_cast<std::uint64_t>(elapsed.count()));
-            this->sleepFor(std::chrono::milliseconds(wait), token);
+            this->sleepFor(std::chrono::milliseconds(wait));
         }
     }
 };

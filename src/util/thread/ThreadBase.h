@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -45,7 +46,8 @@ public:
             std::lock_guard lock(mutex_);
             running_ = true;
         }
-        worker_ = std::jthread([this](std::stop_token token) { runWorker(token); });
+        stopSignal_ = std::make_shared<StopSignal>();
+        worker_ = std::thread([this, signal = stopSignal_] { runWorker(*signal); });
     }
 
     // Runs `action` on the calling thread, then start(). Throws std::bad_function_call when
@@ -65,7 +67,9 @@ public:
             std::lock_guard lock(mutex_);
             running_ = false;
         }
-        worker_.request_stop();
+        if (stopSignal_) {
+            stopSignal_->requestStop();
+        }
     }
 
     // Receives each finished frame, on the worker thread.
@@ -93,8 +97,8 @@ protected:
         return interval_;
     }
 
-    bool keepRunning(const std::stop_token& token) const {
-        return !token.stop_requested() && isRunning();
+    bool keepRunning(const StopSignal& signal) const {
+        return !signal.stopRequested() && isRunning();
     }
 
     // One frame from the producer, handed to the owner.
@@ -102,34 +106,32 @@ protected:
 
     // Sleeps for `duration` unless the worker is asked to stop first; then throws
     // ThreadInterrupted.
-    void sleepFor(std::chrono::milliseconds duration, const std::stop_token& token) {
+    void sleepFor(std::chrono::milliseconds duration) {
         std::unique_lock lock(sleepMutex_);
-        sleepWake_.wait_for(lock, token, duration, [] { return false; });
-        if (token.stop_requested()) {
-            throw ThreadInterrupted{};
-        }
+        sleepWake_.waitFor(lock, duration, [] { return false; });
     }
 
 private:
     // The worker's pacing loop; returns when keepRunning() turns false.
-    virtual void loop(const std::stop_token& token) = 0;
+    virtual void loop(const StopSignal& signal) = 0;
 
-    void runWorker(const std::stop_token& token) {
-        InterruptionScope scope(token);
+    void runWorker(StopSignal& signal) {
+        InterruptionScope scope(signal);
         try {
-            loop(token);
+            loop(signal);
         } catch (const ThreadInterrupted&) {
             // Asked to stop while sleeping or waiting: nothing more to deliver.
         }
     }
 
-    std::jthread worker_;
+    std::thread worker_;
+    std::shared_ptr<StopSignal> stopSignal_; // the current worker's; each worker has its own
     mutable std::mutex mutex_;
     bool running_ = false;
     std::uint32_t interval_;
     Producer producer_;
     std::mutex sleepMutex_;
-    std::condition_variable_any sleepWake_;
+    InterruptibleCondition sleepWake_;
 };
 
 } // namespace util

@@ -16,8 +16,8 @@ public:
         : ThreadBase<T>(0, std::move(producer)), waiter_(std::move(waiter)) {}
 
 private:
-    void loop(const std::stop_token& token) override {
-        while (this->keepRunning(token)) {
+    void loop(const StopSignal& signal) override {
+        while (this->keepRunning(signal)) {
             this->deliverFrame();
             waiter_();
         }

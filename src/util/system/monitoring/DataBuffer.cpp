@@ -1,7 +1,6 @@
 #include "util/system/monitoring/DataBuffer.h"
 
 #include "util/system/monitoring/DataBufferView.h"
-#include "util/thread/Interruption.h"
 
 #include <algorithm>
 #include <limits>
@@ -20,7 +19,7 @@ void DataBuffer::push(double value) {
         std::lock_guard lock(updateMutex_);
         ++updateCount_;
     }
-    updated_.notify_all();
+    updated_.notifyAll();
 }
 
 // Growing appends zeros as the newest values; shrinking drops the newest values, keeping the
@@ -93,7 +92,7 @@ std::uint32_t DataBuffer::getUpdateCount() const {
 
 std::uint32_t DataBuffer::waitForUpdate(std::uint32_t lastSeen) {
     std::unique_lock lock(updateMutex_);
-    util::waitInterruptibly(updated_, lock, [&] { return updateCount_ != lastSeen; });
+    updated_.wait(lock, [&] { return updateCount_ != lastSeen; });
     return updateCount_;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "util/system/monitoring/IDataBuffer.h"
+#include "util/thread/Interruption.h"
 
-#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -43,7 +43,7 @@ private:
     Units units_;
     mutable std::mutex updateMutex_;
     std::uint32_t updateCount_ = 0;
-    std::condition_variable_any updated_;
+    util::InterruptibleCondition updated_;
 };
 
 } // namespace util::system::monitoring
