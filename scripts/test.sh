@@ -23,12 +23,14 @@ run_preset linux-asan
 # this one command.
 run_preset linux-tsan setarch "$(uname -m)" -R
 
-# The Windows tests run in a private Wine prefix, made once before the tests start.
+# The Windows tests run in a private Wine prefix, made and settled before the tests start: a
+# prefix that is still being set up when the first test starts a second process can hang it.
 export PAKVUE_WINEPREFIX="$PWD/build/windows/wineprefix"
-if [ ! -d "$PAKVUE_WINEPREFIX" ]; then
+if [ ! -f "$PAKVUE_WINEPREFIX/system.reg" ]; then
     echo "== creating the Wine prefix"
-    WINEPREFIX="$PAKVUE_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-        DISPLAY= wineboot --init >/dev/null 2>&1 || true
+    mkdir -p "$(dirname "$PAKVUE_WINEPREFIX")"
+    scripts/wine-run.sh wineboot --init
+    WINEPREFIX="$PAKVUE_WINEPREFIX" wineserver --wait
 fi
 run_preset windows
 
