@@ -19,22 +19,7 @@ void DataSet::update() {
         collector->collect();
     }
     version_.fetch_add(1, std::memory_order_release);
-    {
-        std::lock_guard lock(generationMutex_);
-        ++generation_;
-    }
-    updated_.notifyAll();
-}
-
-std::uint32_t DataSet::generation() const {
-    std::lock_guard lock(generationMutex_);
-    return generation_;
-}
-
-std::uint32_t DataSet::waitForUpdate(std::uint32_t lastSeen) {
-    std::unique_lock lock(generationMutex_);
-    updated_.wait(lock, [&] { return generation_ != lastSeen; });
-    return generation_;
+    generation_.advance();
 }
 
 } // namespace gui

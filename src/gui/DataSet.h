@@ -1,11 +1,10 @@
 #pragma once
 
 #include "gui/IDataSet.h"
-#include "util/thread/Interruption.h"
 #include "util/thread/ReentrantSharedMutex.h"
+#include "util/thread/UpdateCounter.h"
 
 #include <atomic>
-#include <mutex>
 
 namespace gui {
 
@@ -24,16 +23,16 @@ public:
 
     void update() override;
     std::uint32_t version() const override { return version_.load(std::memory_order_acquire); }
-    std::uint32_t generation() const override;
-    std::uint32_t waitForUpdate(std::uint32_t lastSeen) override;
+    std::uint32_t generation() const override { return generation_.get(); }
+    std::uint32_t waitForUpdate(std::uint32_t lastSeen) override {
+        return generation_.waitForChange(lastSeen);
+    }
 
 private:
     util::ReentrantSharedMutex lock_;
     Collectors collectors_;
     std::atomic<std::uint32_t> version_{0};
-    mutable std::mutex generationMutex_;
-    std::uint32_t generation_ = 0;
-    util::InterruptibleCondition updated_;
+    util::UpdateCounter generation_;
 };
 
 } // namespace gui

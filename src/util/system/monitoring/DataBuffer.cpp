@@ -15,11 +15,7 @@ void DataBuffer::push(double value) {
         ring_[oldest_] = value; // the oldest value makes room for the newest
         oldest_ = (oldest_ + 1) % capacity_;
     }
-    {
-        std::lock_guard lock(updateMutex_);
-        ++updateCount_;
-    }
-    updated_.notifyAll();
+    updates_.advance();
 }
 
 // Growing appends zeros as the newest values; shrinking drops the newest values, keeping the
@@ -83,17 +79,6 @@ double DataBuffer::getAverage(std::uint32_t offset, std::uint32_t count) const {
     double sum = 0.0;
     forEachInRange(offset, count, [&sum](double value) { sum += value; });
     return sum / count;
-}
-
-std::uint32_t DataBuffer::getUpdateCount() const {
-    std::lock_guard lock(updateMutex_);
-    return updateCount_;
-}
-
-std::uint32_t DataBuffer::waitForUpdate(std::uint32_t lastSeen) {
-    std::unique_lock lock(updateMutex_);
-    updated_.wait(lock, [&] { return updateCount_ != lastSeen; });
-    return updateCount_;
 }
 
 std::shared_ptr<IDataBufferView> DataBuffer::createView(int offset, int size) {

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "util/system/monitoring/IDataBuffer.h"
-#include "util/thread/Interruption.h"
+#include "util/thread/UpdateCounter.h"
 
-#include <mutex>
 #include <vector>
 
 namespace util::system::monitoring {
@@ -11,7 +10,7 @@ namespace util::system::monitoring {
 // The sample history behind a graph. Values live in a ring, so pushing never allocates.
 //
 // The values themselves are not locked: the data set that owns the collector serialises the
-// sampling pass against readers. Only the update count is guarded here.
+// sampling pass against readers. Only the count of pushes is guarded.
 class DataBuffer : public IDataBuffer, public std::enable_shared_from_this<DataBuffer> {
 public:
     DataBuffer(Units units, std::uint32_t capacity);
@@ -28,8 +27,10 @@ public:
     double getAverage(std::uint32_t offset, std::uint32_t count) const override;
     double getAverage() const override { return getAverage(0, capacity_); }
     Units getUnits() const override { return units_; }
-    std::uint32_t getUpdateCount() const override;
-    std::uint32_t waitForUpdate(std::uint32_t lastSeen) override;
+    std::uint32_t getUpdateCount() const override { return updates_.get(); }
+    std::uint32_t waitForUpdate(std::uint32_t lastSeen) override {
+        return updates_.waitForChange(lastSeen);
+    }
     std::shared_ptr<IDataBufferView> createView(int offset, int size) override;
 
 private:
@@ -41,9 +42,7 @@ private:
     std::vector<double> ring_;
     std::uint32_t oldest_ = 0; // ring index of buffer index 0
     Units units_;
-    mutable std::mutex updateMutex_;
-    std::uint32_t updateCount_ = 0;
-    util::InterruptibleCondition updated_;
+    util::UpdateCounter updates_;
 };
 
 } // namespace util::system::monitoring
