@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+    g++ clang libclang-rt-14-dev clang-format cmake ninja-build pkg-config
     libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix wine wine64
 )

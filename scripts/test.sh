@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+echo "== formatting"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 run_preset() {
     local preset=$1
     shift

@@ -1,6 +1,5 @@
 #include "gui/DataSet.h"
 
-
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>

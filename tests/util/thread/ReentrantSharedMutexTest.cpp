@@ -1,6 +1,5 @@
 #include "util/thread/ReentrantSharedMutex.h"
 
-
 #include <atomic>
 #include <gtest/gtest.h>
 #include <shared_mutex>
