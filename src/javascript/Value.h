@@ -1,0 +1,71 @@
+#pragma once
+
+#include "javascript/Variant.h"
+#include "util/SharedPtrProvider.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace javascript {
+
+// A node of the configuration's value tree. Objects and arrays have no payload; booleans,
+// numbers and strings carry theirs as a Variant.
+class Value : public Variant, public SharedPtrProvider<Value> {
+public:
+    using Variant::Variant;
+};
+
+// Named members in insertion order. A name added twice keeps both members; lookups by name
+// find the later one.
+class Object : public Value {
+public:
+    void set(const std::string& name, std::shared_ptr<Value> value);
+    // Throws std::out_of_range("key '<name>' does not exist.") when the name is missing.
+    std::shared_ptr<Value> get(const std::string& name) const;
+    std::size_t memberCount() const { return members_.size(); }
+    // Throws std::out_of_range past the last member.
+    std::shared_ptr<Value> memberAt(std::size_t position) const;
+
+private:
+    std::map<std::string, std::uint32_t, std::less<>> index_;
+    std::vector<std::pair<std::string, std::shared_ptr<Value>>> members_;
+};
+
+// An array is an object whose content is its elements; it never has named members.
+class Array : public Object {
+public:
+    void push(std::shared_ptr<Value> value) { elements_.push_back(std::move(value)); }
+    // Throws std::out_of_range past the last element.
+    std::shared_ptr<Value> at(std::size_t position) const;
+    std::size_t size() const { return elements_.size(); }
+    const std::vector<std::shared_ptr<Value>>& elements() const { return elements_; }
+
+private:
+    std::vector<std::shared_ptr<Value>> elements_;
+};
+
+class Primitive : public Value {
+public:
+    using Value::Value;
+};
+
+class Boolean : public Primitive {
+public:
+    explicit Boolean(bool value) : Primitive(value) {}
+};
+
+class Number : public Primitive {
+public:
+    explicit Number(double value) : Primitive(value) {}
+};
+
+class String : public Primitive {
+public:
+    explicit String(std::string value) : Primitive(std::move(value)) {}
+};
+
+} // namespace javascript

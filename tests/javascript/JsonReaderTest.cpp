@@ -1,0 +1,193 @@
+#include "javascript/JsonReader.h"
+
+#include "javascript/KeyPath.h"
+#include "support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+using namespace javascript;
+
+namespace {
+
+std::shared_ptr<Value> read(std::string_view text) {
+    JsonReader reader;
+    reader.parse(text, "pakvue.config.json");
+    return reader.root();
+}
+
+// The what() text of the exception `action` throws.
+template <typename Action>
+std::string failure(Action action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(nothing thrown)";
+}
+
+using Path = std::vector<KeyPathStep>;
+constexpr auto Name = KeyPathStep::Kind::Name;
+constexpr auto Index = KeyPathStep::Kind::Index;
+
+} // namespace
+
+TEST(ValueModel, ObjectsKeepDuplicatesAndFindTheLatest) {
+    Object object;
+    object.set("a", std::make_shared<Number>(1));
+    object.set("a", std::make_shared<Number>(2));
+    EXPECT_EQ(object.get("a")->get<double>(), 2.0);
+    EXPECT_EQ(object.memberAt(0)->get<double>(), 1.0);
+    EXPECT_EQ(object.memberCount(), 2u);
+    EXPECT_EQ(failure([&] { object.get(""); }), "key '' does not exist.");
+    EXPECT_THROW(object.memberAt(2), std::out_of_range);
+    EXPECT_THROW(String("x").get<double>(), std::bad_cast);
+    EXPECT_THROW(static_cast<const Value&>(object).get<std::string>(), std::bad_cast);
+
+    auto array = std::make_shared<Array>();
+    array->push(std::make_shared<Boolean>(true));
+    const auto elements = array->elements();
+    array.reset();
+    EXPECT_TRUE(elements[0]->get<bool>()); // the copy keeps the elements alive
+}
+
+TEST(JsonObjectGenerator, KeepsOnlyTheJsonData) {
+    const auto root = read(R"({"a":1,"b":[true,"x",2.5],"c":{"d":null},"e":-1,"f":{"g":1} + 2,
+                               "h":name,"i":('q'),"j":1e,"k":1e999})");
+    EXPECT_EQ(JsonReader::getNumber(root, "a"), 1.0);
+    bool flag = false;
+    EXPECT_TRUE(JsonReader::tryGetBool(flag, root, "b[0]"));
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(JsonReader::getString(root, "b[1]"), "x");
+    EXPECT_EQ(JsonReader::getNumber(root, "b[2]"), 2.5);
+    flag = true;
+    EXPECT_TRUE(JsonReader::tryGetBool(flag, root, "c.d")); // null reads as false
+    EXPECT_FALSE(flag);
+    for (const char* missing : {"e", "f", "h"}) {
+        EXPECT_EQ(failure([&] { JsonReader::getValue(root, missing); }),
+                  std::string("key '") + missing + "' does not exist.");
+    }
+    EXPECT_EQ(JsonReader::getString(root, "i"), "q");
+    EXPECT_EQ(JsonReader::getNumber(root, "j"), 1.0);
+    EXPECT_EQ(JsonReader::getNumber(root, "k"), std::numeric_limits<double>::max());
+}
+
+TEST(JsonObjectGenerator, TheRootIsTheFirstObjectLiteral) {
+    EXPECT_EQ(JsonReader::getNumber(read(R"([{"a":1},{"b":2}])"), "a"), 1.0);
+    EXPECT_EQ(JsonReader::getNumber(read(R"(cfg = {"a":1})"), "a"), 1.0);
+    EXPECT_FALSE(read("[1,2]"));
+    EXPECT_FALSE(read(R"("text")"));
+    EXPECT_EQ(failure([] { JsonReader::getValue(read("[1]"), "a"); }), "empty root node.");
+}
+
+TEST(KeyPath, SplitsNamesAndIndexes) {
+    EXPECT_EQ(parseKeyPath("icons"), (Path{{Name, "icons"}}));
+    EXPECT_EQ(parseKeyPath("a.b[2].c"),
+              (Path{{Name, "a"}, {Name, "b"}, {Index, "2"}, {Name, "c"}}));
+    EXPECT_EQ(parseKeyPath("a[0][1]"), (Path{{Name, "a"}, {Index, "0"}, {Index, "1"}}));
+    EXPECT_EQ(parseKeyPath("a.[0][1]"), (Path{{Name, "a"}, {Index, "0"}, {Index, "1"}}));
+    EXPECT_EQ(parseKeyPath("[3]"), (Path{{Index, "3"}}));
+    EXPECT_EQ(parseKeyPath("a."), (Path{{Name, "a"}, {Name, ""}}));
+    EXPECT_EQ(parseKeyPath("['x']"), (Path{{Index, "x"}}));
+    EXPECT_TRUE(parseKeyPath("").empty());
+    EXPECT_EQ(failure([] { parseKeyPath("a..b"); }), "invalid key path");
+    EXPECT_EQ(failure([] { parseKeyPath("a[1"); }), "invalid key path");
+}
+
+TEST(JsonReader, LooksUpByKeyPathWithTheReadersMessages) {
+    JsonReader reader;
+    reader.parse(R"({"icons":[{"name":"cpu"},{"name":"net"}],"a":1,"b":2})", "test");
+    const Array* icons = reader.getArray("icons");
+    ASSERT_NE(icons, nullptr);
+    ASSERT_EQ(icons->size(), 2u);
+    std::string name;
+    EXPECT_TRUE(JsonReader::tryGetString(name, icons->elements()[1], "name"));
+    EXPECT_EQ(name, "net");
+    EXPECT_EQ(reader.getValue("icons[1].name")->get<std::string>(), "net");
+    EXPECT_EQ(reader.getValue("[2]")->get<double>(), 2.0); // members by position
+    EXPECT_EQ(reader.getValue(""), reader.root());
+    EXPECT_EQ(reader.getArray("a"), nullptr);
+    EXPECT_EQ(failure([&] { reader.getValue("icons.name"); }), "name access on an array.");
+    EXPECT_EQ(failure([&] { reader.getValue("icons[0].name.x"); }), "invalid object type.");
+    EXPECT_EQ(failure([&] { reader.getValue("a[0]"); }), "invalid object type.");
+
+    // Indexes that are not positions fail like any other lookup, never read out of range.
+    for (const char* path :
+         {"icons[2]", "icons[-1]", "icons[1x]", "icons[]", "icons[99999999999]", "[3]"}) {
+        std::shared_ptr<Value> out;
+        EXPECT_FALSE(JsonReader::tryGetValue(out, reader.root(), path)) << path;
+        EXPECT_FALSE(out);
+    }
+}
+
+TEST(JsonReader, TryFormsReportFalseAndLeaveTheirOutputAlone) {
+    const auto root = read(R"({"s":"text","n":-5,"t":true})");
+    double number = 7.0;
+    EXPECT_FALSE(JsonReader::tryGetNumber(number, root, "s"));
+    EXPECT_FALSE(JsonReader::tryGetNumber(number, root, "n")); // a negative number is left out
+    EXPECT_EQ(number, 7.0);
+    EXPECT_THROW(JsonReader::getNumber(root, "s"), std::bad_cast);
+    std::string text = "kept";
+    EXPECT_FALSE(JsonReader::tryGetString(text, root, "t"));
+    EXPECT_FALSE(JsonReader::tryGetString(text, nullptr, "t"));
+    EXPECT_EQ(text, "kept");
+}
+
+TEST(JsonReader, AFailedParseKeepsTheOldRootAndSaysWhereItWentWrong) {
+    JsonReader reader;
+    reader.parse(R"({"a":1})", "first");
+    const std::string text = "{\n  \"a\": 1,\n  \"b\" 2\n}";
+    EXPECT_TRUE(failure([&] { reader.parse(text, "pakvue.config.json"); })
+                    .starts_with("error parsing json:\r\nlexing...\r\n"
+                                 "pakvue.config.json(3): error: expected ':'\r\n"));
+    EXPECT_EQ(reader.getValue("a")->get<double>(), 1.0);
+
+    test::TemporaryDirectory dir;
+    EXPECT_EQ(failure([&] { reader.load(dir.file("missing.json")); }),
+              "error parsing json:\r\nlexing...\r\n" + dir.file("missing.json") +
+                  "(1): error: syntax error: '(end)'\r\n");
+    EXPECT_EQ(failure([] { read("\xef\xbb\xbf{}"); }),
+              "error parsing json:\r\nlexing...\r\npakvue.config.json(1): error: syntax error\r\n"
+              "pakvue.config.json(1): error: syntax error: '(end)'\r\n");
+}
+
+TEST(JsonReader, LoadsTheExampleConfigurationWithEveryLookupTheLoaderMakes) {
+    JsonReader reader;
+    reader.load(PAKVUE_TEST_DATA "/example.config.json");
+    std::string word;
+    EXPECT_TRUE(reader.tryGetString(word, "inspectorType"));
+    EXPECT_EQ(word, "Floating");
+    const Array* icons = reader.getArray("icons");
+    ASSERT_NE(icons, nullptr);
+    ASSERT_EQ(icons->size(), 1u);
+    const auto icon = icons->at(0);
+    EXPECT_EQ(JsonReader::getNumber(icon, "updateInterval"), 1000.0);
+    EXPECT_EQ(JsonReader::getNumber(icon, "scrollAmount"), 2.0);
+    double number = 0.0;
+    EXPECT_TRUE(JsonReader::tryGetNumber(number, icon, "fixedMaximum"));
+    EXPECT_FALSE(JsonReader::tryGetNumber(number, icon, "fixedMinimum"));
+    EXPECT_TRUE(JsonReader::tryGetString(word, icon, "backgroundColour"));
+    EXPECT_EQ(word, "#0000007f");
+    EXPECT_EQ(JsonReader::getString(icon, "gaugeLines[0].colour"), "#ffffff80");
+    EXPECT_EQ(JsonReader::getNumber(icon, "gaugeLines[0].dotPitch"), 3.0);
+    EXPECT_EQ(JsonReader::getNumber(icon, "historySize"), 122.0);
+    std::shared_ptr<Value> preview;
+    ASSERT_TRUE(JsonReader::tryGetValue(preview, icon, "preview"));
+    EXPECT_EQ(JsonReader::getString(preview, "fillMode"), "Flat");
+
+    const Array* graphs = JsonReader::getArray(icon, "graphs");
+    ASSERT_NE(graphs, nullptr);
+    ASSERT_EQ(graphs->size(), 2u);
+    const auto cpu = graphs->at(0);
+    EXPECT_EQ(JsonReader::getString(cpu, "input.type"), "wmi");
+    EXPECT_EQ(JsonReader::getString(cpu, "input.name"), "\\Processor(_Total)\\% Processor Time");
+    EXPECT_FALSE(JsonReader::tryGetString(word, cpu, "input.units"));
+    EXPECT_EQ(JsonReader::getString(cpu, "output.renderMethod"), "line");
+    EXPECT_EQ(JsonReader::getArray(cpu, "output.colours")->size(), 2u);
+    EXPECT_EQ(JsonReader::getNumber(cpu, "output.colours[1].value"), 100.0);
+    EXPECT_EQ(JsonReader::getNumber(cpu, "output.highlight.value"), 90.0);
+    bool flag = false;
+    EXPECT_TRUE(JsonReader::tryGetBool(flag, graphs->at(1), "output.previewOnly"));
+    EXPECT_TRUE(flag);
+    EXPECT_FALSE(JsonReader::tryGetBool(flag, cpu, "output.rescale"));
+}
