@@ -23,6 +23,8 @@ public:
 // find the later one.
 class Object : public Value {
 public:
+    using Value::get; // the payload access, which get(name) would hide
+
     void set(const std::string& name, std::shared_ptr<Value> value);
     // Throws std::out_of_range("key '<name>' does not exist.") when the name is missing.
     std::shared_ptr<Value> get(const std::string& name) const;

@@ -42,7 +42,7 @@ TEST(ValueModel, ObjectsKeepDuplicatesAndFindTheLatest) {
     EXPECT_EQ(failure([&] { object.get(""); }), "key '' does not exist.");
     EXPECT_THROW(object.memberAt(2), std::out_of_range);
     EXPECT_THROW(String("x").get<double>(), std::bad_cast);
-    EXPECT_THROW(static_cast<const Value&>(object).get<std::string>(), std::bad_cast);
+    EXPECT_THROW(object.get<std::string>(), std::bad_cast);
 
     auto array = std::make_shared<Array>();
     array->push(std::make_shared<Boolean>(true));
