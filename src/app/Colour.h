@@ -19,4 +19,16 @@ struct Colour {
     explicit Colour(std::string_view text);
 
     friend bool operator==(const Colour&, const Colour&) = default;
+
+    // Channel-wise arithmetic, alpha included, as gradients and colour stops need it.
+    friend Colour operator+(const Colour& a, const Colour& b) {
+        return {a.red + b.red, a.green + b.green, a.blue + b.blue, a.alpha + b.alpha};
+    }
+    friend Colour operator-(const Colour& a, const Colour& b) {
+        return {a.red - b.red, a.green - b.green, a.blue - b.blue, a.alpha - b.alpha};
+    }
+    friend Colour operator*(const Colour& c, float factor) {
+        return {c.red * factor, c.green * factor, c.blue * factor, c.alpha * factor};
+    }
+    Colour& operator+=(const Colour& other) { return *this = *this + other; }
 };
