@@ -122,8 +122,8 @@ void Bitmap<P>::fillVerticalGradient(int left, int top, int right, int bottom,
     if (bottom <= top || right <= left) {
         return;
     }
-    const Colour d =
-        (bottomColour - topColour) * (1.0f / static_cast<float>(static_cast<double>(bottom) - top + 1));
+    const Colour d = (bottomColour - topColour) *
+                     (1.0f / static_cast<float>(static_cast<double>(bottom) - top + 1));
     const int firstRow = std::max(top, 0);
     Colour c = topColour + d * static_cast<float>(static_cast<double>(firstRow) - top);
     const int firstColumn = std::max(left, 0);
@@ -142,10 +142,11 @@ void Bitmap<P>::fillHorizontalGradient(int left, int top, int right, int bottom,
     if (bottom <= top || right <= left) {
         return;
     }
-    const Colour d =
-        (rightColour - leftColour) * (1.0f / static_cast<float>(static_cast<double>(right) - left + 1));
+    const Colour d = (rightColour - leftColour) *
+                     (1.0f / static_cast<float>(static_cast<double>(right) - left + 1));
     const int firstColumn = std::max(left, 0);
-    const Colour start = leftColour + d * static_cast<float>(static_cast<double>(firstColumn) - left);
+    const Colour start =
+        leftColour + d * static_cast<float>(static_cast<double>(firstColumn) - left);
     const int endColumn = std::min(right, width_);
     for (int y = std::max(top, 0); y < std::min(bottom, height_); ++y) {
         Colour c = start;
