@@ -53,8 +53,8 @@ void keyPathLookup(benchmark::State& state) {
     const auto icon = reader.getValue("icons[0]");
     double value = 0.0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(javascript::JsonReader::tryGetNumber(
-            value, icon, "graphs[7].output.colours[1].value"));
+        benchmark::DoNotOptimize(
+            javascript::JsonReader::tryGetNumber(value, icon, "graphs[7].output.colours[1].value"));
     }
 }
 BENCHMARK(keyPathLookup);
