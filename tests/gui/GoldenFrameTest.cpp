@@ -1,0 +1,101 @@
+// Frames of each rendering method and fill mode on fixed samples, compared pixel for pixel with
+// the pictures under tests/data/golden. PAKVUE_UPDATE_GOLDEN=1 writes the pictures instead;
+// only do that on purpose, after looking at what changed.
+
+#include "gui/BarRenderingMethod.h"
+#include "gui/DataSet.h"
+#include "gui/FrameRenderer.h"
+#include "gui/LineRenderingMethod.h"
+#include "support/Png.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using namespace gui;
+
+namespace {
+
+struct Case {
+    const char* name;
+    bool bars;
+    FillMode fill;
+};
+
+const Case cases[] = {{"line-gradient", false, FillMode::Gradient},
+                      {"line-flat", false, FillMode::Flat},
+                      {"line-none", false, FillMode::None},
+                      {"bar", true, FillMode::None}};
+
+// A rise, a plateau above the gauge, a fall and a spike: every kind of segment.
+double sample(int i) {
+    const int phase = i % 40;
+    if (phase < 10) {
+        return phase * 9.0;
+    }
+    if (phase < 20) {
+        return 85.0;
+    }
+    return phase == 30 ? 100.0 : (40 - phase) * 4.0;
+}
+
+DisplayConfiguration displayFor(const Case& c, std::uint32_t step, int samples) {
+    auto buffer = std::make_shared<util::system::monitoring::DataBuffer>(Units::Percentage, 200);
+    for (int i = 0; i < 200; ++i) {
+        buffer->push(sample(i));
+    }
+    GraphConfiguration graph;
+    graph.buffer = buffer;
+    graph.view = buffer->createView(0, samples);
+    graph.renderingMethod =
+        c.bars ? std::shared_ptr<RenderingMethod>(std::make_shared<BarRenderingMethod>())
+               : std::make_shared<LineRenderingMethod>();
+    graph.colours = std::make_shared<ColourConfiguration>(std::vector<ColourConfiguration::Stop>{
+        {0, Colour("00ff00")}, {50, Colour("ffff00")}, {100, Colour("ff0000")}});
+    graph.fillMode = c.fill;
+    DisplayConfiguration display;
+    display.step = step;
+    display.background = Colour("0000007f");
+    display.gaugeLines = {{50, Colour("#ffffff80"), 3}};
+    display.graphs = {graph};
+    return display;
+}
+
+void checkGolden(const std::string& name, const Bitmap<Pixel>& frame) {
+    const std::string file = std::string(PAKVUE_TEST_DATA) + "/golden/" + name + ".png";
+    if (const char* update = std::getenv("PAKVUE_UPDATE_GOLDEN"); update && *update == '1') {
+        test::writePng(file, frame);
+        return;
+    }
+    const auto golden = test::readPng(file);
+    ASSERT_TRUE(golden) << "no golden picture " << file;
+    ASSERT_EQ(golden->width(), frame.width());
+    ASSERT_EQ(golden->height(), frame.height());
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            ASSERT_EQ(golden->scanline(y)[x], frame.scanline(y)[x])
+                << name << " differs first at (" << x << ", " << y << ")";
+        }
+    }
+}
+
+} // namespace
+
+TEST(GoldenFrame, TrayFramesMatchTheirPictures) {
+    const auto dataSet = std::make_shared<DataSet>(Collectors{});
+    for (const Case& c : cases) {
+        auto display = displayFor(c, 2, 10);
+        Bitmap<Pixel> frame(16, 16);
+        drawFrame(frame, display, *dataSet);
+        checkGolden(std::string("tray-") + c.name, frame);
+    }
+}
+
+TEST(GoldenFrame, DetailFramesMatchTheirPictures) {
+    const auto dataSet = std::make_shared<DataSet>(Collectors{});
+    for (const Case& c : cases) {
+        auto display = displayFor(c, 4, 122);
+        Bitmap<Pixel> frame(480, 81);
+        drawFrame(frame, display, *dataSet);
+        checkGolden(std::string("detail-") + c.name, frame);
+    }
+}
