@@ -78,24 +78,24 @@ void checkGolden(const std::string& name, const Bitmap<Pixel>& frame) {
     }
 }
 
-} // namespace
-
-TEST(GoldenFrame, TrayFramesMatchTheirPictures) {
+// Draws every case at the given size and compares it with the picture "<prefix>-<case>".
+void checkAllCases(const std::string& prefix, int width, int height, std::uint32_t step,
+                   int samples) {
     const auto dataSet = std::make_shared<DataSet>(Collectors{});
     for (const Case& c : cases) {
-        auto display = displayFor(c, 2, 10);
-        Bitmap<Pixel> frame(16, 16);
+        auto display = displayFor(c, step, samples);
+        Bitmap<Pixel> frame(width, height);
         drawFrame(frame, display, *dataSet);
-        checkGolden(std::string("tray-") + c.name, frame);
+        checkGolden(prefix + "-" + c.name, frame);
     }
 }
 
+} // namespace
+
+TEST(GoldenFrame, TrayFramesMatchTheirPictures) {
+    checkAllCases("tray", 16, 16, 2, 10);
+}
+
 TEST(GoldenFrame, DetailFramesMatchTheirPictures) {
-    const auto dataSet = std::make_shared<DataSet>(Collectors{});
-    for (const Case& c : cases) {
-        auto display = displayFor(c, 4, 122);
-        Bitmap<Pixel> frame(480, 81);
-        drawFrame(frame, display, *dataSet);
-        checkGolden(std::string("detail-") + c.name, frame);
-    }
+    checkAllCases("detail", 480, 81, 4, 122);
 }
