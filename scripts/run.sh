@@ -13,7 +13,8 @@ cat <<TXT
 Built in build/linux:
   src/libpakvue_core.a        the portable core: log, configuration values and colours,
                               configuration reader, sample buffers and views, data collectors'
-                              base, data set, frame threads, unit formatting
+                              base, data set, frame threads, unit formatting, software bitmaps,
+                              line and bar rendering methods, frame renderer
   tests/pakvue_tests          its unit tests (scripts/test.sh runs them, also under sanitizers
                               and, cross-built, under Wine)
   bench/pakvue_bench          its benchmarks
