@@ -1,0 +1,151 @@
+#include "platform/procfs/ProcfsCounterQuery.h"
+
+#include "support/TemporaryDirectory.h"
+#include "util/log/AppLog.h"
+#include "util/system/monitoring/WmiDataCollector.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using platform::procfs::ProcfsCounterQuery;
+using namespace util::system::monitoring;
+
+namespace {
+
+// A procfs root that shows the first snapshot until next() puts the second in its place.
+class FakeProcfs {
+public:
+    FakeProcfs() { show("first"); }
+    void next() { show("second"); }
+    const std::filesystem::path& root() const { return dir_.path(); }
+
+private:
+    void show(const char* snapshot) {
+        std::filesystem::copy(std::string(PAKVUE_TEST_DATA) + "/procfs/" + snapshot, dir_.path(),
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
+    }
+    test::TemporaryDirectory dir_;
+};
+
+template <typename Action>
+std::string failure(Action action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(nothing thrown)";
+}
+
+} // namespace
+
+TEST(ProcfsCounterQuery, ComputesEachCounterBetweenTwoCollects) {
+    FakeProcfs procfs;
+    ProcfsCounterQuery query(procfs.root());
+    const std::pair<const char*, double> expected[] = {
+        {"\\Processor(_Total)\\% Processor Time", 60.0},
+        {"\\processor(_total)\\% user time", 40.0}, // names match without regard to case
+        {"\\Processor(_Total)\\% Privileged Time", 20.0},
+        {"\\Processor(0)\\% Processor Time", 50.0},
+        {"\\Memory\\Available Bytes", 2048000000.0},
+        {"\\Memory\\Cache Bytes", 1024000000.0},
+        {"\\Memory\\% Committed Bytes In Use", 25.0},
+        {"\\Network Interface(eth0)\\Bytes Received/sec", 100000.0},
+        {"\\Network Interface(eth0)\\Bytes Sent/sec", 20000.0},
+        {"\\Network Interface(_Total)\\Bytes Total/sec", 120000.0}, // without the loopback
+        {"\\PhysicalDisk(sda)\\Disk Read Bytes/sec", 1024000.0},
+        {"\\PhysicalDisk(sda)\\Disk Write Bytes/sec", 512000.0},
+        {"\\PhysicalDisk(_Total)\\Disk Bytes/sec", 1536000.0}, // partitions and loops left out
+        {"\\PhysicalDisk(_Total)\\% Disk Time", 50.0},
+        {"\\System\\Processes", 3.0},
+        {"\\System\\Threads", 350.0},
+        {"\\System\\System Up Time", 1002.0},
+    };
+    std::vector<std::size_t> counters;
+    for (const auto& [path, value] : expected) {
+        counters.push_back(query.addCounter(path));
+    }
+    ASSERT_TRUE(query.collect());
+    EXPECT_EQ(failure([&] { query.read(counters[0]); }), "GetFormattedCounterValue failed");
+    EXPECT_EQ(query.read(counters[4]), 2048000000.0); // a level needs one collect only
+    procfs.next();
+    ASSERT_TRUE(query.collect());
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        EXPECT_DOUBLE_EQ(query.read(counters[i]), expected[i].second) << expected[i].first;
+    }
+    EXPECT_EQ(platform::procfs::memoryLoad(procfs.root()), 75u);
+}
+
+TEST(ProcfsCounterQuery, RefusesPathsItDoesNotServe) {
+    FakeProcfs procfs;
+    ProcfsCounterQuery query(procfs.root());
+    for (const char* path :
+         {"\\Processor(_Total)\\Bogus", "\\Processor(9)\\% Processor Time",
+          "Processor(_Total)\\% Processor Time", "\\Processor\\% Processor Time",
+          "\\Memory(x)\\Available Bytes", "\\Network Interface(wlan9)\\Bytes Sent/sec", "", "\\",
+          "\\Processor(_Total\\% Processor Time"}) {
+        EXPECT_EQ(failure([&] { query.addCounter(path); }), "PdhAddCounter failed") << path;
+    }
+}
+
+TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {
+    FakeProcfs procfs;
+    ProcfsCounterQuery query(procfs.root());
+    const auto counter = query.addCounter("\\Network Interface(eth0)\\Bytes Sent/sec");
+    query.collect();
+    std::filesystem::remove(procfs.root() / "proc/net/dev");
+    query.collect();
+    EXPECT_EQ(failure([&] { query.read(counter); }), "GetFormattedCounterValue failed");
+    EXPECT_EQ(platform::procfs::memoryLoad(procfs.root() / "missing"), 0u);
+}
+
+TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFailure) {
+    test::TemporaryDirectory logDir;
+    const auto log = util::log::AppLog::create(logDir.file("pakVue.log"));
+    FakeProcfs procfs;
+    const std::string path = "\\Network Interface(eth0)\\Bytes Received/sec";
+    WmiDataCollector collector(std::make_unique<ProcfsCounterQuery>(procfs.root()), path,
+                               Units::Rate, "Network");
+    const auto buffer = collector.createBuffer(3);
+    procfs.next();
+    collector.collect(); // the constructor took the first sample
+    EXPECT_EQ(buffer->getLast(), 100000.0);
+    collector.collect(); // no time has passed: no rate to read
+    EXPECT_EQ(buffer->getLast(), 0.0);
+    log->close();
+    const std::string text = test::readBinary(logDir.file("pakVue.log"));
+    EXPECT_NE(text.find(" - Error - data collection for wmi counter '" + path +
+                        "' failed: GetFormattedCounterValue failed\r\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(WmiDataCollector, TheFactoryBuildsCollectorsByTypeWithItsMessages) {
+    EXPECT_EQ(failure([] { createDataCollector(Units::None, "WMI", "x", "l"); }),
+              "unknown data source type.");
+    EXPECT_EQ(failure([] { createDataCollector(Units::None, "wmi", "", "l"); }),
+              "invalid data source name.");
+    EXPECT_EQ(failure([] { createDataCollector(Units::None, "wmi", "\\Nothing\\Here", "l"); }),
+              "PdhAddCounter failed");
+    const auto memory = createDataCollector(Units::Percentage, "win32", "", "Memory");
+    EXPECT_EQ(memory->getName(), "Memory");
+}
+
+// The live system: values in range, whatever the machine is doing.
+TEST(WmiDataCollector, ReadsTheLiveSystem) {
+    const auto cpu = createDataCollector(Units::Percentage, "wmi",
+                                         "\\Processor(_Total)\\% Processor Time", "CPU");
+    const auto memory = createDataCollector(Units::Percentage, "win32", "", "Memory");
+    const auto cpuBuffer = cpu->createBuffer(1);
+    const auto memoryBuffer = memory->createBuffer(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cpu->collect();
+    memory->collect();
+    EXPECT_GE(cpuBuffer->getLast(), 0.0);
+    EXPECT_LE(cpuBuffer->getLast(), 100.0);
+    const double load = memoryBuffer->getLast();
+    EXPECT_GT(load, 0.0);
+    EXPECT_LE(load, 100.0);
+    EXPECT_EQ(load, std::floor(load));
+}
