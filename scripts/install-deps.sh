@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     g++ clang libclang-rt-14-dev clang-format cmake ninja-build pkg-config
     libgtest-dev libbenchmark-dev libpng-dev
+    libfreetype-dev libfontconfig-dev fonts-dejavu-core
     g++-mingw-w64-x86-64-posix wine wine64
 )
 

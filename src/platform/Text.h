@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/Colour.h"
+#include "gui/Bitmap.h"
+
+#include <string>
+
+// One line of text measured and drawn into a bitmap, as each platform renders it.
+namespace platform {
+
+struct TextStyle {
+    std::string family;  // the nearest installed face is used
+    float points = 8.0f; // at 96 dots per inch
+    Colour colour{255, 255, 255, 255};
+};
+
+enum class TextAlignment { Near, Far, Centre };
+
+struct TextExtent {
+    float width = 0.0f;
+    float height = 0.0f; // one line
+};
+
+struct TextBox {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The size of `text` (UTF-8) on one line.
+TextExtent measureText(const std::string& text, const TextStyle& style);
+
+// Draws `text` on one line at the top of `box`, aligned across it, anti-aliased over what the
+// bitmap holds. Text too wide for the box is cut and ends in an ellipsis; nothing is drawn
+// outside the box or the bitmap.
+void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const TextStyle& style,
+              const TextBox& box, TextAlignment alignment);
+
+} // namespace platform

@@ -1,0 +1,214 @@
+// Text for the Linux backends: fontconfig picks the face, FreeType renders anti-aliased glyphs.
+
+#include "platform/Text.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr char32_t ellipsis = U'\u2026';
+
+// UTF-8 to code points; a byte that starts no valid sequence stands for itself (Latin-1), so
+// any text can be drawn.
+std::u32string decode(const std::string& text) {
+    std::u32string result;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const int length = c < 0x80         ? 1
+                           : (c >> 5) == 6  ? 2
+                           : (c >> 4) == 14 ? 3
+                           : (c >> 3) == 30 ? 4
+                                            : 0;
+        bool valid = length > 0 && i + length <= text.size();
+        char32_t code = length == 1 ? c : c & (0x7f >> length);
+        for (int k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next >> 6) == 2;
+            code = (code << 6) | (next & 0x3f);
+        }
+        result.push_back(valid ? code : c);
+        i += valid ? length : 1;
+    }
+    return result;
+}
+
+// The FreeType library and one face per family and size, shared by every thread that draws
+// text; FreeType objects are not safe to use from two threads at once, hence the lock.
+class Fonts {
+public:
+    static Fonts& instance() {
+        static Fonts fonts;
+        return fonts;
+    }
+
+    std::mutex mutex;
+
+    // The face for `style`, sized; null when no font can be found at all.
+    FT_Face face(const TextStyle& style) {
+        const unsigned pixels =
+            std::max(1u, static_cast<unsigned>(std::lround(style.points * 96.0f / 72.0f)));
+        const auto key = std::make_pair(style.family, pixels);
+        if (const auto found = faces_.find(key); found != faces_.end()) {
+            return found->second;
+        }
+        FT_Face face = open(style.family);
+        if (face != nullptr) {
+            FT_Set_Pixel_Sizes(face, 0, pixels);
+        }
+        return faces_[key] = face;
+    }
+
+private:
+    Fonts() {
+        if (FT_Init_FreeType(&library_) != 0) {
+            library_ = nullptr;
+        }
+    }
+    ~Fonts() {
+        for (auto& [key, face] : faces_) {
+            if (face != nullptr) {
+                FT_Done_Face(face);
+            }
+        }
+        if (library_ != nullptr) {
+            FT_Done_FreeType(library_);
+        }
+        FcFini(); // fontconfig's configuration, loaded on the first match
+    }
+
+    FT_Face open(const std::string& family) {
+        if (library_ == nullptr) {
+            return nullptr;
+        }
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        FcPatternDestroy(pattern);
+        FT_Face face = nullptr;
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+            FcPatternGetInteger(match, FC_INDEX, 0, &index);
+            if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face) != 0) {
+                face = nullptr;
+            }
+        }
+        if (match != nullptr) {
+            FcPatternDestroy(match);
+        }
+        return face;
+    }
+
+    FT_Library library_ = nullptr;
+    std::map<std::pair<std::string, unsigned>, FT_Face> faces_;
+};
+
+float advanceOf(FT_Face face, char32_t code) {
+    if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) != 0) {
+        return 0.0f;
+    }
+    return static_cast<float>(face->glyph->advance.x) / 64.0f;
+}
+
+float widthOf(FT_Face face, const std::u32string& text) {
+    float width = 0.0f;
+    for (char32_t code : text) {
+        width += advanceOf(face, code);
+    }
+    return width;
+}
+
+float lineHeight(FT_Face face) {
+    return static_cast<float>(face->size->metrics.height) / 64.0f;
+}
+
+// The text, cut and ended with an ellipsis when it is wider than `room`.
+std::u32string fitted(FT_Face face, std::u32string text, float room) {
+    if (widthOf(face, text) <= room) {
+        return text;
+    }
+    const float ellipsisWidth = advanceOf(face, ellipsis);
+    float width = widthOf(face, text);
+    while (!text.empty() && width + ellipsisWidth > room) {
+        width -= advanceOf(face, text.back());
+        text.pop_back();
+    }
+    return text.empty() && ellipsisWidth > room ? text : text + ellipsis;
+}
+
+// Blends one rendered glyph, clipped to the box.
+void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const FT_Bitmap& glyph, int left, int top,
+                const Colour& colour, const TextBox& box) {
+    const int right = std::min(box.x + box.width, bitmap.width());
+    const int bottom = std::min(box.y + box.height, bitmap.height());
+    for (unsigned row = 0; row < glyph.rows; ++row) {
+        const int y = top + static_cast<int>(row);
+        if (y < std::max(box.y, 0) || y >= bottom) {
+            continue;
+        }
+        const unsigned char* coverage =
+            glyph.buffer + static_cast<std::ptrdiff_t>(row) * glyph.pitch;
+        for (unsigned column = 0; column < glyph.width; ++column) {
+            const int x = left + static_cast<int>(column);
+            if (x >= std::max(box.x, 0) && x < right && coverage[column] != 0) {
+                bitmap.blend(static_cast<std::size_t>(y) * bitmap.width() + x, colour,
+                             coverage[column] / 255.0f);
+            }
+        }
+    }
+}
+
+} // namespace
+
+TextExtent measureText(const std::string& text, const TextStyle& style) {
+    Fonts& fonts = Fonts::instance();
+    std::lock_guard lock(fonts.mutex);
+    FT_Face face = fonts.face(style);
+    if (face == nullptr) {
+        return {};
+    }
+    return {widthOf(face, decode(text)), lineHeight(face)};
+}
+
+void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const TextStyle& style,
+              const TextBox& box, TextAlignment alignment) {
+    Fonts& fonts = Fonts::instance();
+    std::lock_guard lock(fonts.mutex);
+    FT_Face face = fonts.face(style);
+    if (face == nullptr || text.empty() || box.width <= 0 || box.height <= 0) {
+        return;
+    }
+    const std::u32string line = fitted(face, decode(text), static_cast<float>(box.width));
+    const float width = widthOf(face, line);
+    float pen = static_cast<float>(box.x);
+    if (alignment == TextAlignment::Far) {
+        pen += static_cast<float>(box.width) - width;
+    } else if (alignment == TextAlignment::Centre) {
+        pen += (static_cast<float>(box.width) - width) / 2.0f;
+    }
+    const int baseline = box.y + static_cast<int>(face->size->metrics.ascender / 64);
+    for (char32_t code : line) {
+        if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) {
+            continue;
+        }
+        const FT_GlyphSlot glyph = face->glyph;
+        blendGlyph(bitmap, glyph->bitmap, static_cast<int>(std::lround(pen)) + glyph->bitmap_left,
+                   baseline - glyph->bitmap_top, style.colour, box);
+        pen += static_cast<float>(glyph->advance.x) / 64.0f;
+    }
+}
+
+} // namespace platform
