@@ -44,7 +44,7 @@ void parseConfiguration(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
     state.counters["bytes"] = static_cast<double>(text.size());
 }
-BENCHMARK(parseConfiguration)->Arg(75)->Arg(150)->Arg(300)->Unit(benchmark::kMillisecond);
+BENCHMARK(parseConfiguration)->Arg(75)->Arg(150)->Arg(300)->Arg(600)->Unit(benchmark::kMillisecond);
 
 // A lookup the loader makes for every graph.
 void keyPathLookup(benchmark::State& state) {
