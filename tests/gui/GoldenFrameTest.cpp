@@ -6,9 +6,8 @@
 #include "gui/DataSet.h"
 #include "gui/FrameRenderer.h"
 #include "gui/LineRenderingMethod.h"
-#include "support/Png.h"
+#include "support/Golden.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace gui;
@@ -60,24 +59,6 @@ DisplayConfiguration displayFor(const Case& c, std::uint32_t step, int samples) 
     return display;
 }
 
-void checkGolden(const std::string& name, const Bitmap<Pixel>& frame) {
-    const std::string file = std::string(PAKVUE_TEST_DATA) + "/golden/" + name + ".png";
-    if (const char* update = std::getenv("PAKVUE_UPDATE_GOLDEN"); update && *update == '1') {
-        test::writePng(file, frame);
-        return;
-    }
-    const auto golden = test::readPng(file);
-    ASSERT_TRUE(golden) << "no golden picture " << file;
-    ASSERT_EQ(golden->width(), frame.width());
-    ASSERT_EQ(golden->height(), frame.height());
-    for (int y = 0; y < frame.height(); ++y) {
-        for (int x = 0; x < frame.width(); ++x) {
-            ASSERT_EQ(golden->scanline(y)[x], frame.scanline(y)[x])
-                << name << " differs first at (" << x << ", " << y << ")";
-        }
-    }
-}
-
 // Draws every case at the given size and compares it with the picture "<prefix>-<case>".
 void checkAllCases(const std::string& prefix, int width, int height, std::uint32_t step,
                    int samples) {
@@ -86,7 +67,7 @@ void checkAllCases(const std::string& prefix, int width, int height, std::uint32
         auto display = displayFor(c, step, samples);
         Bitmap<Pixel> frame(width, height);
         drawFrame(frame, display, *dataSet);
-        checkGolden(prefix + "-" + c.name, frame);
+        test::checkGolden(prefix + "-" + c.name, frame);
     }
 }
 

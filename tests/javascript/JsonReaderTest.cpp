@@ -1,6 +1,7 @@
 #include "javascript/JsonReader.h"
 
 #include "javascript/KeyPath.h"
+#include "support/Failure.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -13,17 +14,6 @@ std::shared_ptr<Value> read(std::string_view text) {
     JsonReader reader;
     reader.parse(text, "pakvue.config.json");
     return reader.root();
-}
-
-// The what() text of the exception `action` throws.
-template <typename Action>
-std::string failure(Action action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(nothing thrown)";
 }
 
 using Path = std::vector<KeyPathStep>;
@@ -39,7 +29,7 @@ TEST(ValueModel, ObjectsKeepDuplicatesAndFindTheLatest) {
     EXPECT_EQ(object.get("a")->get<double>(), 2.0);
     EXPECT_EQ(object.memberAt(0)->get<double>(), 1.0);
     EXPECT_EQ(object.memberCount(), 2u);
-    EXPECT_EQ(failure([&] { object.get(""); }), "key '' does not exist.");
+    EXPECT_EQ(test::failure([&] { object.get(""); }), "key '' does not exist.");
     EXPECT_THROW(object.memberAt(2), std::out_of_range);
     EXPECT_THROW(String("x").get<double>(), std::bad_cast);
     EXPECT_THROW(object.get<std::string>(), std::bad_cast);
@@ -64,7 +54,7 @@ TEST(JsonObjectGenerator, KeepsOnlyTheJsonData) {
     EXPECT_TRUE(JsonReader::tryGetBool(flag, root, "c.d")); // null reads as false
     EXPECT_FALSE(flag);
     for (const char* missing : {"e", "f", "h"}) {
-        EXPECT_EQ(failure([&] { JsonReader::getValue(root, missing); }),
+        EXPECT_EQ(test::failure([&] { JsonReader::getValue(root, missing); }),
                   std::string("key '") + missing + "' does not exist.");
     }
     EXPECT_EQ(JsonReader::getString(root, "i"), "q");
@@ -77,7 +67,7 @@ TEST(JsonObjectGenerator, TheRootIsTheFirstObjectLiteral) {
     EXPECT_EQ(JsonReader::getNumber(read(R"(cfg = {"a":1})"), "a"), 1.0);
     EXPECT_FALSE(read("[1,2]"));
     EXPECT_FALSE(read(R"("text")"));
-    EXPECT_EQ(failure([] { JsonReader::getValue(read("[1]"), "a"); }), "empty root node.");
+    EXPECT_EQ(test::failure([] { JsonReader::getValue(read("[1]"), "a"); }), "empty root node.");
 }
 
 TEST(KeyPath, SplitsNamesAndIndexes) {
@@ -90,8 +80,8 @@ TEST(KeyPath, SplitsNamesAndIndexes) {
     EXPECT_EQ(parseKeyPath("a."), (Path{{Name, "a"}, {Name, ""}}));
     EXPECT_EQ(parseKeyPath("['x']"), (Path{{Index, "x"}}));
     EXPECT_TRUE(parseKeyPath("").empty());
-    EXPECT_EQ(failure([] { parseKeyPath("a..b"); }), "invalid key path");
-    EXPECT_EQ(failure([] { parseKeyPath("a[1"); }), "invalid key path");
+    EXPECT_EQ(test::failure([] { parseKeyPath("a..b"); }), "invalid key path");
+    EXPECT_EQ(test::failure([] { parseKeyPath("a[1"); }), "invalid key path");
 }
 
 TEST(JsonReader, LooksUpByKeyPathWithTheReadersMessages) {
@@ -107,9 +97,9 @@ TEST(JsonReader, LooksUpByKeyPathWithTheReadersMessages) {
     EXPECT_EQ(reader.getValue("[2]")->get<double>(), 2.0); // members by position
     EXPECT_EQ(reader.getValue(""), reader.root());
     EXPECT_EQ(reader.getArray("a"), nullptr);
-    EXPECT_EQ(failure([&] { reader.getValue("icons.name"); }), "name access on an array.");
-    EXPECT_EQ(failure([&] { reader.getValue("icons[0].name.x"); }), "invalid object type.");
-    EXPECT_EQ(failure([&] { reader.getValue("a[0]"); }), "invalid object type.");
+    EXPECT_EQ(test::failure([&] { reader.getValue("icons.name"); }), "name access on an array.");
+    EXPECT_EQ(test::failure([&] { reader.getValue("icons[0].name.x"); }), "invalid object type.");
+    EXPECT_EQ(test::failure([&] { reader.getValue("a[0]"); }), "invalid object type.");
 
     // Indexes that are not positions fail like any other lookup, never read out of range.
     for (const char* path :
@@ -137,16 +127,16 @@ TEST(JsonReader, AFailedParseKeepsTheOldRootAndSaysWhereItWentWrong) {
     JsonReader reader;
     reader.parse(R"({"a":1})", "first");
     const std::string text = "{\n  \"a\": 1,\n  \"b\" 2\n}";
-    EXPECT_TRUE(failure([&] { reader.parse(text, "pakvue.config.json"); })
+    EXPECT_TRUE(test::failure([&] { reader.parse(text, "pakvue.config.json"); })
                     .starts_with("error parsing json:\r\nlexing...\r\n"
                                  "pakvue.config.json(3): error: expected ':'\r\n"));
     EXPECT_EQ(reader.getValue("a")->get<double>(), 1.0);
 
     test::TemporaryDirectory dir;
-    EXPECT_EQ(failure([&] { reader.load(dir.file("missing.json")); }),
+    EXPECT_EQ(test::failure([&] { reader.load(dir.file("missing.json")); }),
               "error parsing json:\r\nlexing...\r\n" + dir.file("missing.json") +
                   "(1): error: syntax error: '(end)'\r\n");
-    EXPECT_EQ(failure([] { read("\xef\xbb\xbf{}"); }),
+    EXPECT_EQ(test::failure([] { read("\xef\xbb\xbf{}"); }),
               "error parsing json:\r\nlexing...\r\npakvue.config.json(1): error: syntax error\r\n"
               "pakvue.config.json(1): error: syntax error: '(end)'\r\n");
 }

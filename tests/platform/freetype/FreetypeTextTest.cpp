@@ -1,7 +1,6 @@
 #include "platform/Text.h"
-#include "support/Png.h"
+#include "support/Golden.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 using gui::Bitmap;
@@ -32,17 +31,6 @@ std::unique_ptr<Bitmap<Pixel>> drawn(const std::string& text, int width,
     auto bitmap = std::make_unique<Bitmap<Pixel>>(width, 16, background);
     platform::drawText(*bitmap, text, legend, {0, 0, width, 16}, alignment);
     return bitmap;
-}
-
-void checkGolden(const std::string& name, const Bitmap<Pixel>& bitmap) {
-    const std::string file = std::string(PAKVUE_TEST_DATA) + "/golden/" + name + ".png";
-    if (const char* update = std::getenv("PAKVUE_UPDATE_GOLDEN"); update && *update == '1') {
-        test::writePng(file, bitmap);
-        return;
-    }
-    const auto golden = test::readPng(file);
-    ASSERT_TRUE(golden) << "no golden picture " << file;
-    EXPECT_EQ(golden->pixels(), bitmap.pixels()) << name;
 }
 
 } // namespace
@@ -77,8 +65,8 @@ TEST(Text, AlignsWithinItsBoxAndCutsWithAnEllipsis) {
 }
 
 TEST(Text, MatchesItsGoldenPictures) {
-    checkGolden("text-last", *drawn("Last", 40, platform::TextAlignment::Near));
-    checkGolden("text-rate", *drawn("1.5 KiB/s", 60, platform::TextAlignment::Far));
-    checkGolden("text-ellipsis", *drawn("Bytes Total/sec of every network interface", 80,
-                                        platform::TextAlignment::Near));
+    test::checkGolden("text-last", *drawn("Last", 40, platform::TextAlignment::Near));
+    test::checkGolden("text-rate", *drawn("1.5 KiB/s", 60, platform::TextAlignment::Far));
+    test::checkGolden("text-ellipsis", *drawn("Bytes Total/sec of every network interface", 80,
+                                              platform::TextAlignment::Near));
 }

@@ -1,5 +1,6 @@
 #include "platform/procfs/ProcfsCounterQuery.h"
 
+#include "support/Failure.h"
 #include "support/TemporaryDirectory.h"
 #include "util/log/AppLog.h"
 #include "util/system/monitoring/WmiDataCollector.h"
@@ -27,16 +28,6 @@ private:
     }
     test::TemporaryDirectory dir_;
 };
-
-template <typename Action>
-std::string failure(Action action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
 
 } // namespace
 
@@ -67,7 +58,7 @@ TEST(ProcfsCounterQuery, ComputesEachCounterBetweenTwoCollects) {
         counters.push_back(query.addCounter(path));
     }
     ASSERT_TRUE(query.collect());
-    EXPECT_EQ(failure([&] { query.read(counters[0]); }), "GetFormattedCounterValue failed");
+    EXPECT_EQ(test::failure([&] { query.read(counters[0]); }), "GetFormattedCounterValue failed");
     EXPECT_EQ(query.read(counters[4]), 2048000000.0); // a level needs one collect only
     procfs.next();
     ASSERT_TRUE(query.collect());
@@ -85,7 +76,7 @@ TEST(ProcfsCounterQuery, RefusesPathsItDoesNotServe) {
           "Processor(_Total)\\% Processor Time", "\\Processor\\% Processor Time",
           "\\Memory(x)\\Available Bytes", "\\Network Interface(wlan9)\\Bytes Sent/sec", "", "\\",
           "\\Processor(_Total\\% Processor Time"}) {
-        EXPECT_EQ(failure([&] { query.addCounter(path); }), "PdhAddCounter failed") << path;
+        EXPECT_EQ(test::failure([&] { query.addCounter(path); }), "PdhAddCounter failed") << path;
     }
 }
 
@@ -96,7 +87,7 @@ TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {
     query.collect();
     std::filesystem::remove(procfs.root() / "proc/net/dev");
     query.collect();
-    EXPECT_EQ(failure([&] { query.read(counter); }), "GetFormattedCounterValue failed");
+    EXPECT_EQ(test::failure([&] { query.read(counter); }), "GetFormattedCounterValue failed");
     EXPECT_EQ(platform::procfs::memoryLoad(procfs.root() / "missing"), 0u);
 }
 
@@ -122,12 +113,13 @@ TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFai
 }
 
 TEST(WmiDataCollector, TheFactoryBuildsCollectorsByTypeWithItsMessages) {
-    EXPECT_EQ(failure([] { createDataCollector(Units::None, "WMI", "x", "l"); }),
+    EXPECT_EQ(test::failure([] { createDataCollector(Units::None, "WMI", "x", "l"); }),
               "unknown data source type.");
-    EXPECT_EQ(failure([] { createDataCollector(Units::None, "wmi", "", "l"); }),
+    EXPECT_EQ(test::failure([] { createDataCollector(Units::None, "wmi", "", "l"); }),
               "invalid data source name.");
-    EXPECT_EQ(failure([] { createDataCollector(Units::None, "wmi", "\\Nothing\\Here", "l"); }),
-              "PdhAddCounter failed");
+    EXPECT_EQ(
+        test::failure([] { createDataCollector(Units::None, "wmi", "\\Nothing\\Here", "l"); }),
+        "PdhAddCounter failed");
     const auto memory = createDataCollector(Units::Percentage, "win32", "", "Memory");
     EXPECT_EQ(memory->getName(), "Memory");
 }
