@@ -34,48 +34,37 @@ const std::regex stampedLine(R"(\d{4}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|N
 
 } // namespace
 
-TEST(AppLog, WritesStampedLinesInOrderEndingInCarriageReturnLineFeed) {
+// Stamped lines in order, each ending in CR LF; an entry's further items are continuation
+// lines; an unknown level writes "Unknown".
+TEST(AppLog, WritesEntriesAsStampedAndContinuationLines) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
     {
         Storage log(file);
         log.start();
         log.write(LogEntry("starting up.", LogLevel::Info));
-        log.write(LogEntry("second", LogLevel::Warning));
+        LogEntry entry("second", LogLevel::Warning);
+        entry.add("continued", LogLevel::Info);
+        log.write(entry);
         log.write(LogEntry("third", LogLevel::Critical));
+        log.write(LogEntry("odd", static_cast<LogLevel>(7)));
     }
     const std::string text = test::readBinary(file);
     ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
     const auto written = lines(text);
-    ASSERT_EQ(written.size(), 3u);
-    const char* expected[][2] = {
-        {"Info", "starting up."}, {"Warning", "second"}, {"Critical", "third"}};
-    for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(written.size(), 5u);
+    EXPECT_EQ(written[2], " - continued");
+    const char* expected[][2] = {{"Info", "starting up."},
+                                 {"Warning", "second"},
+                                 {nullptr, nullptr},
+                                 {"Critical", "third"},
+                                 {"Unknown", "odd"}};
+    for (std::size_t i : {0u, 1u, 3u, 4u}) {
         std::smatch match;
         ASSERT_TRUE(std::regex_match(written[i], match, stampedLine)) << written[i];
         EXPECT_EQ(match[2], expected[i][0]);
         EXPECT_EQ(match[3], expected[i][1]);
     }
-}
-
-TEST(AppLog, FurtherItemsAreContinuationLinesAndUnknownLevelsSaySo) {
-    test::TemporaryDirectory dir;
-    const auto file = dir.file("pakVue.log");
-    {
-        Storage log(file);
-        log.start();
-        LogEntry entry("first", LogLevel::Error);
-        entry.add("second", LogLevel::Info);
-        log.write(entry);
-        log.write(LogEntry("odd", static_cast<LogLevel>(7)));
-    }
-    const auto written = lines(test::readBinary(file));
-    ASSERT_EQ(written.size(), 3u);
-    EXPECT_TRUE(std::regex_match(written[0], stampedLine));
-    EXPECT_EQ(written[1], " - second");
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(written[2], match, stampedLine));
-    EXPECT_EQ(match[2], "Unknown");
 }
 
 TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
