@@ -18,6 +18,20 @@ public:
     // Opaque white; a size below zero counts as zero.
     Bitmap(int width, int height);
     Bitmap(int width, int height, P fill);
+    // Copies share no export cache: each bitmap rewrites its own.
+    Bitmap(const Bitmap& other)
+        : pixels_(other.pixels_), width_(other.width_), height_(other.height_),
+          antialiasLines_(other.antialiasLines_), includeLineEnd_(other.includeLineEnd_) {}
+    Bitmap& operator=(const Bitmap& other) {
+        pixels_ = other.pixels_;
+        width_ = other.width_;
+        height_ = other.height_;
+        antialiasLines_ = other.antialiasLines_;
+        includeLineEnd_ = other.includeLineEnd_;
+        return *this;
+    }
+    Bitmap(Bitmap&&) noexcept = default;
+    Bitmap& operator=(Bitmap&&) noexcept = default;
 
     int width() const { return width_; }
     int height() const { return height_; }
