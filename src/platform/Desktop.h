@@ -1,0 +1,138 @@
+#pragma once
+
+#include "gui/Bitmap.h"
+#include "platform/Geometry.h"
+#include "platform/Messages.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The desktop the program runs on: its message loop, windows, notification-area icons, menus and
+// shell. One implementation per backend (Win32, X11, headless); the code above talks to the one
+// installed with `installDesktop`. Input arrives as window messages of the shared vocabulary.
+namespace platform {
+
+struct Message {
+    WindowHandle window = nullptr;
+    std::uint32_t message = 0;
+    WParam wParam = 0;
+    LParam lParam = 0;
+};
+
+struct WindowClass {
+    std::uint32_t style = 0; // CS_* flags
+    WindowProcedure procedure = nullptr;
+    std::uint32_t cursor = 0;     // a standard cursor such as IDC_ARROW; 0 for none
+    std::uint32_t background = 0; // a system colour index plus one; 0 for none
+    std::string name;
+};
+
+struct WindowCreation {
+    std::uint32_t extendedStyle = 0;
+    std::string className;
+    std::string title;
+    std::uint32_t style = 0;
+    std::int32_t x = CW_USEDEFAULT; // CW_USEDEFAULT lets the desktop choose
+    std::int32_t y = CW_USEDEFAULT;
+    std::int32_t width = CW_USEDEFAULT;
+    std::int32_t height = CW_USEDEFAULT;
+    bool messageOnly = false; // receives messages, is never shown
+    int identifier = 0;       // a child control's identifier
+};
+
+struct TrayIconRequest {
+    WindowHandle owner = nullptr; // receives the call-back messages
+    std::uint32_t identifier = 0;
+    std::uint32_t callbackMessage = 0;
+    std::string tip;
+    const gui::Bitmap<gui::Pixel>* picture = nullptr; // 16 x 16
+};
+
+struct Taskbar {
+    Rect bounds;
+    std::uint32_t edge = ABE_BOTTOM; // ABE_LEFT, ABE_TOP, ABE_RIGHT or ABE_BOTTOM
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Message loop. Posting and quitting are safe from any thread; the rest runs on the thread
+    // that created the windows.
+    virtual bool getMessage(Message& message) = 0; // false at the quit message
+    virtual LResult dispatchMessage(const Message& message) = 0;
+    virtual bool postMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                             LParam lParam) = 0;
+    virtual LResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                                LParam lParam) = 0;
+    virtual void postQuitMessage(int exitCode) = 0;
+
+    // Windows. Failures leave their reason in lastError().
+    virtual bool registerClass(const WindowClass& windowClass) = 0;
+    virtual WindowHandle createWindow(const WindowCreation& creation) = 0;
+    virtual bool destroyWindow(WindowHandle window) = 0;
+    virtual LResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                     LParam lParam) = 0;
+    virtual std::uint32_t lastError() const = 0;
+    virtual void setUserData(WindowHandle window, LParam data) = 0;
+    virtual LParam userData(WindowHandle window) const = 0;
+    virtual int controlIdentifier(WindowHandle window) const = 0;
+    virtual WindowHandle parent(WindowHandle window) const = 0;
+    virtual Point screenToClient(WindowHandle window, Point point) const = 0;
+    virtual void showWindow(WindowHandle window, bool visible) = 0;
+    virtual bool isVisible(WindowHandle window) const = 0;
+    virtual void enableWindow(WindowHandle window, bool enabled) = 0;
+    virtual void setFocus(WindowHandle window) = 0;
+    virtual void setTopmost(WindowHandle window) = 0;
+    virtual void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) = 0;
+    virtual Rect windowRect(WindowHandle window) const = 0; // screen coordinates
+    virtual Rect clientRect(WindowHandle window) const = 0; // origin at 0, 0
+
+    // Painting: invalidate marks a window for a later WM_PAINT; update paints a marked window
+    // now; redraw does both and may be called from any thread. Between beginPaint and endPaint
+    // the window's procedure presents finished pixels at a client position.
+    virtual void invalidate(WindowHandle window) = 0;
+    virtual void update(WindowHandle window) = 0;
+    virtual void redraw(WindowHandle window) = 0;
+    virtual void beginPaint(WindowHandle window) = 0;
+    virtual void endPaint(WindowHandle window) = 0;
+    virtual void present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pixels, Point at) = 0;
+
+    // Mouse: capture sends all mouse input to one window; leave tracking posts one
+    // WM_MOUSELEAVE when the mouse leaves the window.
+    virtual void setCapture(WindowHandle window) = 0;
+    virtual void releaseCapture() = 0;
+    virtual void trackMouseLeave(WindowHandle window) = 0;
+
+    // Notification area. Icons speak the version-4 call-backs: the event in the low word of
+    // lParam, the identifier in its high word, the anchor point in wParam. Setting a picture
+    // is safe from any thread.
+    virtual bool addTrayIcon(const TrayIconRequest& request) = 0;
+    virtual bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
+                                    const gui::Bitmap<gui::Pixel>& picture) = 0;
+    virtual bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) = 0;
+
+    // Menus: a menu resource's first pop-up shown at a point; the chosen item reaches the owner
+    // as WM_COMMAND.
+    virtual MenuHandle loadMenu(int resource) = 0;
+    virtual void destroyMenu(MenuHandle menu) = 0;
+    virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) = 0;
+    virtual void setForegroundWindow(WindowHandle window) = 0;
+
+    // Shell.
+    virtual Point cursorPosition() const = 0;
+    virtual std::vector<Rect> monitors() const = 0;
+    virtual std::optional<Taskbar> taskbar() const = 0; // none when the shell cannot tell
+};
+
+// The desktop the program talks to; installing null removes it. Throws std::logic_error when
+// none is installed.
+void installDesktop(Desktop* desktop);
+Desktop& desktop();
+
+// Dispatches messages until the quit message and returns its exit code.
+int runMessageLoop();
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The program's resources as data, for backends that have no resource compiler. The Windows
+// build carries the same resources in its resource script.
+namespace platform {
+
+inline constexpr int contextMenuResource = 130;
+inline constexpr std::uint32_t exitCommand = 40018;
+
+struct MenuItem {
+    std::string text; // '&' marks the access key
+    std::uint32_t command = 0;
+};
+
+// A menu bar with one pop-up, the form the context menu is stored in.
+struct MenuResource {
+    int identifier = 0;
+    std::string popup;
+    std::vector<MenuItem> items;
+};
+
+// The menu with that resource identifier, or null.
+const MenuResource* findMenuResource(int identifier);
+
+} // namespace platform
