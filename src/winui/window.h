@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Geometry.h"
+#include "platform/Messages.h"
+
+#include <cstdint>
+
+namespace winui {
+
+// The system window behind every window object.
+class window {
+public:
+    window(std::uint32_t style, std::uint32_t exStyle) : style(style), exStyle(exStyle) {}
+    virtual ~window() = default;
+
+    virtual void update();
+    virtual void invalidate();
+    virtual void hide();
+    virtual void show();
+    virtual void enable();
+    virtual void disable();
+    virtual void move(platform::Point point);
+    // Keeps the size.
+    virtual void move(int x, int y);
+    virtual void resize(platform::Point size);
+    // Keeps the top-left corner, in the parent's client coordinates.
+    virtual void resize(int width, int height);
+    virtual void focus();
+
+    platform::WindowHandle hwnd = nullptr; // null until bound and after destruction
+    std::uint32_t style;
+    std::uint32_t exStyle;
+};
+
+} // namespace winui
