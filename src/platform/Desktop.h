@@ -121,6 +121,9 @@ public:
     virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) = 0;
     virtual void setForegroundWindow(WindowHandle window) = 0;
 
+    // Resources: an icon drawn at size x size pixels; none when there is no such resource.
+    virtual std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) = 0;
+
     // Shell.
     virtual Point cursorPosition() const = 0;
     virtual std::vector<Rect> monitors() const = 0;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "gui/Bitmap.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,8 @@ namespace platform {
 
 inline constexpr int contextMenuResource = 130;
 inline constexpr std::uint32_t exitCommand = 40018;
+inline constexpr int closeIconResource = 111;
+inline constexpr int closePressedIconResource = 112;
 
 struct MenuItem {
     std::string text; // '&' marks the access key
@@ -25,5 +30,8 @@ struct MenuResource {
 
 // The menu with that resource identifier, or null.
 const MenuResource* findMenuResource(int identifier);
+
+// The icon with that resource identifier drawn at size x size pixels, or none.
+std::optional<gui::Bitmap<gui::Pixel>> builtInIcon(int identifier, int size);
 
 } // namespace platform

@@ -450,6 +450,13 @@ void HeadlessDesktop::setForegroundWindow(WindowHandle window) {
         foreground_ = window;
 }
 
+std::optional<gui::Bitmap<gui::Pixel>> HeadlessDesktop::loadIcon(int resource, int size) {
+    std::optional<gui::Bitmap<gui::Pixel>> icon = builtInIcon(resource, size);
+    if (!icon)
+        lastErrorCode = ERROR_RESOURCE_NAME_NOT_FOUND;
+    return icon;
+}
+
 Point HeadlessDesktop::cursorPosition() const {
     Lock lock(mutex_);
     return cursor_;

@@ -77,6 +77,7 @@ public:
     void destroyMenu(MenuHandle menu) override;
     void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
     void setForegroundWindow(WindowHandle window) override;
+    std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
