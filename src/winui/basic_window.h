@@ -45,7 +45,7 @@ public:
         hwnd = nullptr;
     }
 
-    void addChild(int identifier, std::shared_ptr<child_control> child) {
+    void registerChild(int identifier, std::shared_ptr<child_control> child) {
         children_[identifier] = std::move(child);
     }
 

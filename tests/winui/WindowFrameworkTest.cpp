@@ -147,7 +147,7 @@ TEST_F(WindowFrameworkTest, FailuresCarryTheirTextAndTheSystemCode) {
 TEST_F(WindowFrameworkTest, ChildControlsAnswerTheirNotifications) {
     auto child = std::make_shared<RecordingChild>();
     MessageWindow window;
-    window.addChild(7, child);
+    window.registerChild(7, child);
     window.create();
     platform::WindowClass buttonClass{0, &winui::msgwindow::procedure, 0, 0, "button"};
     ASSERT_TRUE(desktop.registerClass(buttonClass));

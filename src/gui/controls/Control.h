@@ -1,0 +1,139 @@
+#pragma once
+
+#include "gui/controls/MouseArgs.h"
+#include "gui/controls/Surface.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace gui {
+
+// Docking of a control inside its parent.
+enum Alignment : std::int32_t {
+    AlignNone = 0,
+    AlignTop,
+    AlignRight,
+    AlignBottom,
+    AlignLeft,
+    AlignFill
+};
+
+// The seven mouse handler slots; each returns true when it handled the event.
+struct MouseHandlers {
+    std::function<bool(MouseClickArgs&)> click;
+    std::function<bool(MouseClickArgs&)> doubleClick;
+    std::function<bool(MouseClickArgs&)> mouseDown;
+    std::function<bool(MouseClickArgs&)> mouseUp;
+    std::function<bool(unsigned x, unsigned y)> mouseMove;
+    std::function<bool(MouseTrackingArgs&)> mouseEnter;
+    std::function<bool(MouseTrackingArgs&)> mouseLeave;
+};
+
+// An element of a control tree: docked inside its parent by alignment, padding and margins,
+// stacked by depth, drawn off screen, and routed the mouse events that fall on it. Parents own
+// their children; children know their parent weakly.
+class Control : public Surface, public std::enable_shared_from_this<Control> {
+public:
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    ~Control() override = default;
+
+    void attached() override {}
+    void render(platform::WindowHandle window, Bitmap<Pixel>& target, const Rect& clip) override;
+    void renderContent(const Bitmap<Pixel>* source) override;
+    void compose(Bitmap<Pixel>& parentComposite, Control& parent) override;
+    void invalidate(bool self, bool propagate) override;
+    bool isInvalid() const override { return invalid_; }
+    void invalidateContent(bool value, bool propagate) override;
+    bool isContentInvalid() const override { return contentInvalid_; }
+    void depthChanged() override;
+
+    // Sum of the positions of the control and its ancestors.
+    Point getAbsolutePosition() const;
+    std::shared_ptr<Control> getParent() const { return parent_.lock(); }
+    // The nearest buffered ancestor, starting with the parent.
+    std::shared_ptr<Control> findBufferOwner() const;
+    Rect innerRect(const Rect& r) const;
+    Rect getOuterBounds() const;
+    virtual void layout(bool recurse, bool onlyIfAuto);
+    int childCount() const { return static_cast<int>(children_.size()); }
+
+    void setAlignment(std::int32_t alignment);
+    std::int32_t getAlignment() const { return alignment_; }
+    Edges getPadding() const { return padding_; }
+    void setPadding(std::int32_t left, std::int32_t right, std::int32_t top, std::int32_t bottom) {
+        padding_ = {left, right, top, bottom};
+    }
+    void setPadding(std::int32_t horizontal, std::int32_t vertical) {
+        setPadding(horizontal, horizontal, vertical, vertical);
+    }
+    void setPadding(std::int32_t all) { setPadding(all, all, all, all); }
+    Edges getMargins() const { return margins_; }
+    void setMargins(std::int32_t left, std::int32_t right, std::int32_t top, std::int32_t bottom) {
+        margins_ = {left, right, top, bottom};
+    }
+    void setMargins(std::int32_t horizontal, std::int32_t vertical) {
+        setMargins(horizontal, horizontal, vertical, vertical);
+    }
+    void setMargins(std::int32_t all) { setMargins(all, all, all, all); }
+
+    // Mouse events, routed down the tree; each returns the control that handled it.
+    virtual std::shared_ptr<Control> onMouseMove(std::int32_t x, std::int32_t y);
+    virtual std::shared_ptr<Control> onDoubleClick(MouseClickArgs& args);
+    virtual std::shared_ptr<Control> onMouseDown(MouseClickArgs& args);
+    virtual std::shared_ptr<Control> onMouseUp(MouseClickArgs& args);
+    virtual std::shared_ptr<Control> onMouseEnter(MouseTrackingArgs& args);
+    virtual std::shared_ptr<Control> onMouseLeave(MouseTrackingArgs& args);
+    // The shown child under a point, asked from the lowest depth up; null when none is.
+    std::shared_ptr<Control> childAt(std::int32_t x, std::int32_t y) const;
+
+    void addChild(std::shared_ptr<Control> child);
+    // Hidden children stay children but are neither drawn, hit nor stacked.
+    void setChildShown(bool shown, const std::shared_ptr<Control>& child);
+    void setShown(bool shown);
+    void setParent(std::weak_ptr<Control> parent) { parent_ = std::move(parent); }
+    bool isHovered() const { return hover_; }
+
+    MouseHandlers events;
+    bool inAlignment = true;
+    bool previewMove = false;
+    bool previewButtons = false;
+    bool previewDoubleClick = false;
+    bool layoutChildren = true;
+    bool autoLayout = true;
+
+protected:
+    // The window of this control and its whole subtree.
+    void setOwnerWindow(OwnerWindow* owner) {
+        owner_ = owner;
+        for (const auto& child : children_)
+            child->setOwnerWindow(owner);
+    }
+    const std::vector<std::shared_ptr<Control>>& zOrder() const { return zOrder_; }
+    const std::vector<std::shared_ptr<Control>>& children() const { return children_; }
+
+private:
+    using ClickRoute = std::shared_ptr<Control> (Control::*)(MouseClickArgs&);
+    std::shared_ptr<Control> routeButton(MouseClickArgs& args,
+                                         const std::function<bool(MouseClickArgs&)>& handler,
+                                         ClickRoute route);
+    std::shared_ptr<Control> routeClick(MouseClickArgs& args,
+                                        const std::function<bool(MouseClickArgs&)>& handler,
+                                        ClickRoute route);
+    std::int32_t stackOffset(std::int32_t side) const;
+    void sortZOrder();
+
+    Edges padding_;
+    Edges margins_;
+    std::weak_ptr<Control> parent_;
+    std::vector<std::shared_ptr<Control>> children_;
+    std::vector<std::shared_ptr<Control>> zOrder_; // shown children, highest depth first
+    std::int32_t alignment_ = AlignNone;
+    bool hover_ = false;
+    bool contentInvalid_ = true;
+    bool invalid_ = true;
+};
+
+} // namespace gui
