@@ -1,0 +1,78 @@
+#pragma once
+
+#include "gui/MonitorConfiguration.h"
+#include "gui/controls/Geometry.h"
+#include "gui/detail/IDataInspector.h"
+#include "platform/Text.h"
+#include "util/SharedPtrProvider.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+// One graph's box: its text, colour, rectangle, which side of its anchor it sits on, and the
+// leader line to its point.
+struct InspectorBox {
+    std::string text;
+    Colour colour{255, 255, 255, 255};
+    Rect box;
+    std::int32_t side = 0; // 0 right of the anchor, 1 left of it
+    std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// A vertical interval a box may occupy, from `start` to `end`.
+struct BoxSlot {
+    std::int32_t start;
+    std::int32_t end;
+};
+
+// Spreads overlapping slots apart around their centres and keeps them inside 0 ... height; at
+// most one pass per slot, and only while a pass moves something. Slots must be sorted.
+void relaxSlots(std::vector<BoxSlot>& slots, std::int32_t height);
+
+// What the three inspectors share: the marker, the values under it and the box texts. They
+// differ in where the boxes go.
+class DataInspector : public IDataInspector, public SharedPtrProvider<IDataInspector> {
+public:
+    DataInspector(std::shared_ptr<Bitmap<Pixel>> bitmap,
+                  std::shared_ptr<MonitorConfiguration> configuration, Rect bounds);
+
+    void update(int mouseX) override;
+    void afterPaint(Bitmap<Pixel>& target) override;
+
+    const std::vector<InspectorBox>& boxes() const { return entries_; }
+    std::int32_t marker() const { return markerX_; }
+
+protected:
+    struct Sample {
+        std::int32_t y;
+        double value;
+        Colour colour;
+        std::size_t graph;
+    };
+
+    // A kind's own limits on the slots, after relaxation.
+    virtual void clampSlots(std::vector<BoxSlot>&) {}
+    // Where a kind first puts a box for a point and its slot.
+    virtual void placeBox(InspectorBox& entry, const Sample& point, std::int32_t centre);
+    bool showing() const { return markerX_ <= bitmap_->width(); }
+    std::int32_t textWidth(const std::string& text) const;
+
+    std::shared_ptr<Bitmap<Pixel>> bitmap_;
+    std::shared_ptr<MonitorConfiguration> configuration_;
+    std::vector<InspectorBox> entries_;
+    platform::TextStyle textStyle_{"Tahoma", 10.0f, Colour(221, 221, 221, 255)};
+    std::int32_t markerX_ = 0;
+    Rect bounds_;
+
+private:
+    std::vector<Sample>& pointsAt(float x0);
+    void drawMarker(const std::vector<Sample>& points);
+
+    std::vector<Sample> points_; // reused between updates
+    std::vector<BoxSlot> slots_;
+};
+
+} // namespace gui

@@ -1,0 +1,228 @@
+#include "gui/detail/DetailWindow.h"
+
+#include "gui/detail/WindowManager.h"
+#include "platform/Resources.h"
+
+namespace gui {
+
+namespace {
+
+constexpr std::int32_t gap = 8; // between the window and the taskbar or the screen edge
+
+} // namespace
+
+DetailWindow::DetailWindow(std::shared_ptr<IWindowManager> windowManager,
+                           std::shared_ptr<MonitorConfiguration> configuration,
+                           std::int32_t graphWidth, std::int32_t graphHeight)
+    : WaitingAnimatedWindow([this] { return frame(); }, [this] { waitForSample(); }),
+      windowManager_(std::move(windowManager)), configuration_(std::move(configuration)),
+      graphWidth_(graphWidth), graphHeight_(graphHeight) {}
+
+DetailWindow::~DetailWindow() {
+    stopAndWait();
+    windowManager_->unregisterWindow(this);
+    for (GraphConfiguration& graph : configuration_->detail.graphs)
+        graph.view->setOffsetChangedHandler({});
+}
+
+void DetailWindow::build() {
+    events.mouseDown = [this](MouseClickArgs& args) { return beginDrag(args); };
+    events.mouseUp = [this](MouseClickArgs& args) { return endDrag(args); };
+    events.mouseMove = [this](unsigned, unsigned) { return dragMove(); };
+    create();
+    initialise();
+    std::lock_guard lock(treeMutex());
+    setBackground(background_);
+    Colour header(background_.red * 1.1f, background_.green * 1.1f, background_.blue * 1.1f, 255);
+    for (const char* text : {"Last", "Avg", "Peak"}) {
+        auto label = std::make_shared<Label>(text);
+        label->setBackground(header);
+        label->textAlign = 1;
+        headers_.push_back(label);
+        addChild(label);
+    }
+    std::vector<GraphConfiguration>& graphs = configuration_->detail.graphs;
+    for (std::size_t i = 0; i < graphs.size(); ++i) {
+        auto row = std::make_shared<VisualDescriptor>(
+            *this, graphs[i], Point{8, 28 + 20 * static_cast<std::int32_t>(i)});
+        graphs[i].view->setOffsetChangedHandler([this](std::uint32_t) { updateLegend(); });
+        row->setBaseColour(background_);
+        rows_.push_back(row);
+    }
+    graph_ = std::make_shared<GraphControl>(Rect{0, 0, graphWidth_, graphHeight_}, configuration_);
+    graph_->setMargins(8, 8, 20 * static_cast<std::int32_t>(graphs.size()) + 36, 8);
+    graph_->setAlignment(AlignFill);
+    graph_->setBackground(background_);
+    addChild(graph_);
+    closeButton_ =
+        std::make_shared<Button>(IconResource{platform::closeIconResource, 16},
+                                 IconResource{platform::closePressedIconResource, 16}, "");
+    closeButton_->autoSize = false;
+    closeButton_->setBounds({8, 8, 16, 16});
+    closeButton_->setColours(background_, 1.2f, 1.4f, 1.6f);
+    closeButton_->events.click = [this](MouseClickArgs& args) { return closeClicked(args); };
+    addChild(closeButton_);
+    closeButton_->setShown(false);
+}
+
+void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin) {
+    {
+        std::lock_guard lock(treeMutex());
+        if (!(positioned_ && pinned_))
+            place(x, y);
+        updateLegend();
+        graph_->renderGraph(false);
+        platform::desktop().redraw(hwnd);
+        if (pin) {
+            closeButton_->setShown(true);
+            pinned_ = true;
+        }
+        showing_ = true;
+    }
+    winui::window::show();
+    platform::desktop().setTopmost(hwnd);
+    start();
+    windowManager_->registerWindow(this);
+}
+
+void DetailWindow::hidePreview() {
+    if (!pinned_)
+        withdraw(true);
+}
+
+bool DetailWindow::closeClicked(MouseClickArgs&) {
+    pinned_ = false;
+    closeButton_->setShown(false);
+    // The click arrives with the control tree held, which the frame thread may be waiting
+    // for: ask it to stop and let the next start or the destructor wait for it.
+    withdraw(false);
+    return true;
+}
+
+void DetailWindow::withdraw(bool join) {
+    windowManager_->unregisterWindow(this);
+    {
+        std::lock_guard lock(treeMutex());
+        showing_ = false;
+        dragging_ = false;
+    }
+    if (join)
+        stopAndWait();
+    else
+        stop();
+    hide();
+}
+
+void DetailWindow::updateLegend() {
+    SharedDataSetLock hold(configuration_->dataSet);
+    for (const auto& row : rows_)
+        row->update();
+}
+
+std::shared_ptr<Bitmap<Pixel>> DetailWindow::frame() {
+    {
+        std::lock_guard lock(treeMutex());
+        if (!showing_)
+            return nullptr;
+        updateLegend();
+        graph_->renderGraph(true);
+    }
+    platform::desktop().redraw(hwnd);
+    return nullptr;
+}
+
+void DetailWindow::waitForSample() {
+    lastSample_ = configuration_->dataSet->waitForUpdate(lastSample_);
+}
+
+// Placement
+
+platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
+    auto n = static_cast<std::int32_t>(rows_.size());
+    std::int32_t w = graphWidth_ + 16;
+    std::int32_t h = graphHeight_ + 20 * n + 44;
+    platform::Taskbar taskbar = WindowManager::getTaskbarPosition();
+    const platform::Rect& tb = taskbar.bounds;
+    platform::Rect r;
+    switch (taskbar.edge) {
+    case ABE_LEFT:
+        r = {tb.right + gap, y - h / 2, tb.right + gap + w, y + h / 2};
+        break;
+    case ABE_TOP:
+        r = {x - w / 2, tb.bottom + gap, x + w / 2, tb.bottom + gap + h};
+        break;
+    case ABE_RIGHT:
+        r = {tb.left - gap - w, y - h / 2, tb.left - gap, y + h / 2};
+        break;
+    case ABE_BOTTOM:
+        r = {x - w / 2, tb.top - gap - h, x + w / 2, tb.top - gap};
+        break;
+    default:
+        return {};
+    }
+    auto shift = [&r](std::int32_t dx, std::int32_t dy) {
+        r = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    };
+    bool horizontal = taskbar.edge == ABE_TOP || taskbar.edge == ABE_BOTTOM;
+    // Along the taskbar the window stays on the screen, as far from its end as from the bar.
+    if (horizontal && r.right > tb.right - gap)
+        shift(tb.right - gap - r.right, 0);
+    if (!horizontal && r.bottom > tb.bottom)
+        shift(0, tb.bottom - r.bottom);
+    return r;
+}
+
+void DetailWindow::place(std::int32_t x, std::int32_t y) {
+    platform::Rect target = targetRect(x, y);
+    platform::Desktop& desktop = platform::desktop();
+    platform::Rect current = desktop.windowRect(hwnd);
+    desktop.moveWindow(
+        hwnd,
+        {current.left, current.top, current.left + target.width(), current.top + target.height()},
+        true);
+    move(target.left, target.top);
+    std::int32_t clientWidth = desktop.clientRect(hwnd).width();
+    for (const auto& row : rows_)
+        row->layout(clientWidth);
+    for (std::size_t k = 0; k < headers_.size(); ++k)
+        headers_[k]->setBounds(
+            {clientWidth - 308 + 100 * static_cast<std::int32_t>(k), 8, 100, 20});
+    positioned_ = true;
+}
+
+// Dragging a pinned window
+
+bool DetailWindow::beginDrag(MouseClickArgs& args) {
+    if (args.button != 0)
+        return false;
+    if (!dragging_) {
+        platform::Desktop& desktop = platform::desktop();
+        dragCursor_ = desktop.cursorPosition();
+        platform::Rect bounds = desktop.windowRect(hwnd);
+        dragOrigin_ = desktop.screenToClient(desktop.parent(hwnd), {bounds.left, bounds.top});
+        dragging_ = true;
+    }
+    return true;
+}
+
+bool DetailWindow::endDrag(MouseClickArgs& args) {
+    if (args.button != 0)
+        return false;
+    dragging_ = false;
+    return true;
+}
+
+bool DetailWindow::dragMove() {
+    if (!dragging_)
+        return false;
+    platform::Desktop& desktop = platform::desktop();
+    platform::Point cursor = desktop.cursorPosition();
+    platform::Rect bounds = desktop.windowRect(hwnd);
+    Rect placed = windowManager_->place(this, dragOrigin_.x + cursor.x - dragCursor_.x,
+                                        dragOrigin_.y + cursor.y - dragCursor_.y, bounds.width(),
+                                        bounds.height());
+    move(placed.x, placed.y);
+    return true;
+}
+
+} // namespace gui

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "gui/Bitmap.h"
+
+namespace gui {
+
+// Reads values off the detail graph under the mouse: a marker on the nearest sample column and
+// a box with each graph's value there.
+class IDataInspector {
+public:
+    virtual ~IDataInspector() = default;
+    // Rebuilds the marker (drawn into the graph's frame) and the boxes for the mouse at x.
+    virtual void update(int mouseX) = 0;
+    // Draws the boxes into the painted picture.
+    virtual void beforePaint(Bitmap<Pixel>& target) = 0;
+    // Draws the boxes' texts into the painted picture.
+    virtual void afterPaint(Bitmap<Pixel>& target) = 0;
+};
+
+// An outlined, flat-filled box; the fill is blended over the outline's inner half.
+void drawBox(Bitmap<Pixel>& bitmap, int left, int top, int right, int bottom, const Colour& outline,
+             const Colour& fill);
+
+} // namespace gui
