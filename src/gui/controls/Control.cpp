@@ -198,6 +198,7 @@ void Control::setChildShown(bool shown, const std::shared_ptr<Control>& child) {
         zOrder_.erase(found);
     sortZOrder();
     layout(true, false);
+    invalidate(true, true); // what the child covered, or now covers, must be drawn again
 }
 
 void Control::setShown(bool shown) {

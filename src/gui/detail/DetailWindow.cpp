@@ -70,17 +70,22 @@ void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin) {
         std::lock_guard lock(treeMutex());
         if (!(positioned_ && pinned_))
             place(x, y);
-        updateLegend();
-        graph_->renderGraph(false);
-        platform::desktop().redraw(hwnd);
         if (pin) {
             closeButton_->setShown(true);
             pinned_ = true;
         }
+        updateLegend();
+        graph_->renderGraph(false);
+        platform::desktop().redraw(hwnd); // after the close button, so that it shows at once
         showing_ = true;
     }
     winui::window::show();
     platform::desktop().setTopmost(hwnd);
+    // A frame thread asked to stop by the close button may still be finishing: wait for it,
+    // then start from the samples already shown, so that a scrolled view only moves along
+    // when a new sample comes.
+    stopAndWait();
+    lastSample_ = framedSample_ = configuration_->dataSet->generation();
     start();
     windowManager_->registerWindow(this);
 }
@@ -125,7 +130,8 @@ std::shared_ptr<Bitmap<Pixel>> DetailWindow::frame() {
         if (!showing_)
             return nullptr;
         updateLegend();
-        graph_->renderGraph(true);
+        graph_->renderGraph(lastSample_ != framedSample_);
+        framedSample_ = lastSample_;
     }
     platform::desktop().redraw(hwnd);
     return nullptr;

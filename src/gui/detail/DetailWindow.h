@@ -24,6 +24,8 @@ public:
                  std::int32_t graphHeight);
     ~DetailWindow() override;
 
+    using winui::window::show;
+
     // Creates the window and its controls; once, right after construction.
     void build();
     // Shows the window at the tray icon's anchor point (screen coordinates); `pin` keeps it
@@ -70,7 +72,9 @@ private:
     bool dragging_ = false;
     platform::Point dragCursor_;
     platform::Point dragOrigin_;
-    std::uint32_t lastSample_ = 0; // the frame thread's alone
+    // The frame thread's alone while it runs: the last sample waited for and the last drawn.
+    std::uint32_t lastSample_ = 0;
+    std::uint32_t framedSample_ = 0;
 };
 
 } // namespace gui

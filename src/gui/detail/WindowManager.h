@@ -10,7 +10,7 @@ namespace gui {
 
 // Snaps a window's edges to the monitors' edges and to the other registered windows' edges
 // when they come within 16 pixels; the two axes snap independently.
-class WindowManager : public IWindowManager, public SharedPtrProvider<IWindowManager> {
+class WindowManager final : public IWindowManager, public SharedPtrProvider<IWindowManager> {
 public:
     bool registerWindow(Window* window) override;
     bool unregisterWindow(Window* window) override;
