@@ -160,7 +160,8 @@ void Window::handleButtonUp(winui::evtarg& message, int button) {
 }
 
 void Window::handleMouseLeave(winui::evtarg&) {
-    if (hovered_) {
+    // hide() may have given the leave already; a control hears it once.
+    if (hovered_ && hovered_->isHovered()) {
         gui::MouseTrackingArgs args{hwnd};
         hovered_->onMouseLeave(args);
     }

@@ -19,10 +19,10 @@ namespace {
 
 constexpr char32_t ellipsis = U'\u2026';
 
-// UTF-8 to code points; a byte that starts no valid sequence stands for itself (Latin-1), so
-// any text can be drawn.
-std::u32string decode(const std::string& text) {
-    std::u32string result;
+// UTF-8 to code points, into `result`; a byte that starts no valid sequence stands for itself
+// (Latin-1), so any text can be drawn.
+const std::u32string& decode(const std::string& text, std::u32string& result) {
+    result.clear();
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         const int length = c < 0x80         ? 1
@@ -53,6 +53,7 @@ public:
     }
 
     std::mutex mutex;
+    std::u32string line; // decoded text, reused under the lock so that drawing does not allocate
 
     // The face for `style`, sized; null when no font can be found at all.
     FT_Face face(const TextStyle& style) {
@@ -135,18 +136,20 @@ float lineHeight(FT_Face face) {
     return static_cast<float>(face->size->metrics.height) / 64.0f;
 }
 
-// The text, cut and ended with an ellipsis when it is wider than `room`.
-std::u32string fitted(FT_Face face, std::u32string text, float room) {
-    if (widthOf(face, text) <= room) {
-        return text;
+// Cuts the text and ends it with an ellipsis when it is wider than `room`.
+void fit(FT_Face face, std::u32string& text, float room) {
+    float width = widthOf(face, text);
+    if (width <= room) {
+        return;
     }
     const float ellipsisWidth = advanceOf(face, ellipsis);
-    float width = widthOf(face, text);
     while (!text.empty() && width + ellipsisWidth > room) {
         width -= advanceOf(face, text.back());
         text.pop_back();
     }
-    return text.empty() && ellipsisWidth > room ? text : text + ellipsis;
+    if (!text.empty() || ellipsisWidth <= room) {
+        text.push_back(ellipsis);
+    }
 }
 
 // Blends one rendered glyph, clipped to the box.
@@ -180,7 +183,7 @@ TextExtent measureText(const std::string& text, const TextStyle& style) {
     if (face == nullptr) {
         return {};
     }
-    return {widthOf(face, decode(text)), lineHeight(face)};
+    return {widthOf(face, decode(text, fonts.line)), lineHeight(face)};
 }
 
 void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const TextStyle& style,
@@ -191,7 +194,9 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
     if (face == nullptr || text.empty() || box.width <= 0 || box.height <= 0) {
         return;
     }
-    const std::u32string line = fitted(face, decode(text), static_cast<float>(box.width));
+    std::u32string& line = fonts.line;
+    decode(text, line);
+    fit(face, line, static_cast<float>(box.width));
     const float width = widthOf(face, line);
     float pen = static_cast<float>(box.x);
     if (alignment == TextAlignment::Far) {
