@@ -27,7 +27,7 @@ public:
             log.push_back(name + " down");
             return true;
         };
-        events.mouseUp = [&log, name](MouseClickArgs&) { return true; };
+        events.mouseUp = [](MouseClickArgs&) { return true; };
         events.click = [&log, name](MouseClickArgs&) {
             log.push_back(name + " click");
             return true;

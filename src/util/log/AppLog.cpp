@@ -43,11 +43,29 @@ std::shared_ptr<AppLog> AppLog::instance() {
     return s.log;
 }
 
+void AppLog::release() {
+    std::shared_ptr<AppLog> released;
+    {
+        Singleton& s = singleton();
+        std::lock_guard lock(s.mutex);
+        released = std::move(s.log);
+    }
+    if (released) {
+        released->close();
+    }
+}
+
 void AppLog::log(const LogEntry& entry) {
     if (!isRunning()) {
         start();
     }
     write(entry);
+}
+
+void logMessage(LogLevel level, std::string message) {
+    if (const std::shared_ptr<AppLog> log = AppLog::instance()) {
+        log->log(LogEntry(std::move(message), level));
+    }
 }
 
 } // namespace util::log

@@ -18,9 +18,16 @@ public:
     static std::shared_ptr<AppLog> create(const std::string& fileName);
     // The log, or an empty pointer before create() succeeded.
     static std::shared_ptr<AppLog> instance();
+    // Writes out and closes the log, so that the next create() opens a new one: for hosts that
+    // run the program more than once in a process, such as tests.
+    static void release();
 
     // Queues `entry`, starting the writer on first use.
     void log(const LogEntry& entry);
 };
+
+// Logs through the process log; without one (it could not be opened) the line is dropped and
+// the program goes on.
+void logMessage(LogLevel level, std::string message);
 
 } // namespace util::log

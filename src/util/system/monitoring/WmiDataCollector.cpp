@@ -24,11 +24,9 @@ void WmiDataCollector::collect() {
             value = query_->read(counter_);
         }
     } catch (const std::exception& e) {
-        if (const auto log = util::log::AppLog::instance()) {
-            log->log(util::log::LogEntry("data collection for wmi counter '" + counterPath_ +
-                                             "' failed: " + e.what(),
-                                         util::log::LogLevel::Error));
-        }
+        util::log::logMessage(util::log::LogLevel::Error, "data collection for wmi counter '" +
+                                                              counterPath_ +
+                                                              "' failed: " + e.what());
         value = 0.0;
     }
     publish(value);

@@ -1,0 +1,148 @@
+#include "app/Application.h"
+
+#include "platform/Resources.h"
+#include "util/log/AppLog.h"
+
+#include <filesystem>
+#include <iostream>
+
+using util::log::LogLevel;
+using util::log::logMessage;
+using util::system::monitoring::AnimatedMonitoringTrayIcon;
+
+namespace {
+
+constexpr std::int32_t detailWidth = 480;
+constexpr std::int32_t detailHeight = 81;
+
+} // namespace
+
+Application::Application(ConfigurationLoader::CollectorFactory factory)
+    : factory_(std::move(factory)) {
+    try {
+        util::log::AppLog::create(logFile);
+    } catch (const std::exception& e) {
+        std::cerr << e.what(); // the program runs on without a log
+    }
+    try {
+        startUp();
+    } catch (const std::exception& e) {
+        logMessage(LogLevel::Critical, e.what());
+        platform::desktop().postQuitMessage(0);
+    }
+}
+
+void Application::startUp() {
+    logMessage(LogLevel::Info, "starting up.");
+    create();
+    try {
+        loadConfiguration();
+    } catch (const std::exception& e) {
+        logMessage(LogLevel::Critical, e.what());
+        platform::desktop().postQuitMessage(0);
+    }
+    setHandler(WM_COMMAND, [this](winui::evtarg& message) { onCommand(message); });
+    menu_ = platform::desktop().loadMenu(platform::contextMenuResource);
+}
+
+Application::~Application() {
+    logMessage(LogLevel::Info, "shutting down.");
+    platform::desktop().destroyMenu(menu_);
+    destroy();
+    // Every icon's thread ends before anything it draws from is released.
+    for (const auto& icon : icons_)
+        std::shared_ptr<AnimatedMonitoringTrayIcon>(icon)->stopAndWait();
+}
+
+void Application::loadConfiguration() {
+    try {
+        reader_->load(configurationFile);
+    } catch (const std::exception& e) {
+        if (std::filesystem::exists(configurationFile))
+            throw;
+        // The reader only saw an empty text: say which file was looked for, and where.
+        throw std::runtime_error(std::string(e.what()) + "the configuration file \"" +
+                                 configurationFile + "\" was not found in \"" +
+                                 std::filesystem::current_path().string() + "\".");
+    }
+    loadIcons();
+}
+
+void Application::loadIcons() {
+    const javascript::Array* entries = reader_->getArray("icons");
+    if (entries == nullptr || entries->size() == 0) {
+        logMessage(LogLevel::Error, "empty configuration; exiting.");
+        platform::desktop().postQuitMessage(0);
+    }
+    if (entries != nullptr) {
+        for (const std::shared_ptr<javascript::Value>& entry : entries->elements()) {
+            try {
+                icons_.push_back(loadIcon(entry));
+            } catch (const std::exception& e) {
+                logMessage(LogLevel::Error, e.what());
+            }
+        }
+    }
+    for (const auto& icon : icons_)
+        icon->start();
+    if (icons_.empty()) {
+        logMessage(LogLevel::Error, "no icons loaded successfully; exiting.");
+        platform::desktop().postQuitMessage(0);
+    }
+}
+
+std::shared_ptr<AnimatedMonitoringTrayIcon>
+Application::loadIcon(const std::shared_ptr<javascript::Value>& entry) {
+    ConfigurationLoader loader(reader_->root(), factory_);
+    std::shared_ptr<gui::MonitorConfiguration> monitor = loader.loadIcon(entry);
+    auto icon = std::make_shared<AnimatedMonitoringTrayIcon>(hwnd, monitor);
+    auto window =
+        std::make_shared<gui::DetailWindow>(windowManager_, monitor, detailWidth, detailHeight);
+    window->build();
+    visualisers_.push_back(std::make_shared<gui::PerformanceMonitorVisualiser>(icon, window));
+    setHandler(icon->identifier(), [this](winui::evtarg& message) { onTrayNotify(message); });
+    return icon;
+}
+
+std::shared_ptr<gui::PerformanceMonitorVisualiser>
+Application::findVisualiser(std::uint32_t identifier) const {
+    for (const auto& visualiser : visualisers_)
+        if (visualiser->getIcon()->identifier() == identifier)
+            return visualiser;
+    return nullptr;
+}
+
+void Application::onCommand(const winui::evtarg& message) {
+    if (platform::lowWord(message.wParam) == platform::exitCommand)
+        platform::desktop().postQuitMessage(0);
+}
+
+void Application::onTrayNotify(const winui::evtarg& message) {
+    try {
+        auto lParam = static_cast<std::uintptr_t>(message.lParam);
+        std::uint32_t event = platform::lowWord(lParam);
+        std::shared_ptr<gui::PerformanceMonitorVisualiser> visualiser =
+            findVisualiser(platform::highWord(lParam));
+        std::shared_ptr<gui::DetailWindow> window = visualiser ? visualiser->getWindow() : nullptr;
+        std::int32_t x = platform::lowWord(message.wParam);
+        std::int32_t y = platform::highWord(message.wParam);
+        if (event == WM_LBUTTONDOWN && window)
+            window->show(x, y, true);
+        else if (event == NIN_POPUPOPEN && window)
+            window->show(x, y, false);
+        else if (event == NIN_POPUPCLOSE && window && !window->isPinned())
+            window->hidePreview();
+        else if (event == WM_CONTEXTMENU)
+            openContextMenu();
+    } catch (const std::exception& e) {
+        logMessage(LogLevel::Error, e.what());
+    }
+}
+
+void Application::openContextMenu() {
+    platform::Desktop& desktop = platform::desktop();
+    platform::Point cursor = desktop.cursorPosition();
+    desktop.setForegroundWindow(hwnd);
+    desktop.trackPopupMenu(menu_, cursor, hwnd);
+    desktop.postMessage(hwnd, WM_NULL, 0, 0);
+}

@@ -1,0 +1,21 @@
+#include "gui/tray/AnimatedGraphTrayIcon.h"
+
+#include "gui/FrameRenderer.h"
+
+namespace gui {
+
+AnimatedGraphTrayIcon::AnimatedGraphTrayIcon(platform::WindowHandle window,
+                                             DisplayConfiguration descriptor,
+                                             std::shared_ptr<IDataSet> dataSet, Producer producer)
+    : AnimatedTrayIcon(window, descriptor.updateInterval, std::move(producer)),
+      frame_(std::make_shared<Bitmap<Pixel>>(16, 16, toPixel(descriptor.background))),
+      descriptor_(std::move(descriptor)), dataSet_(std::move(dataSet)) {}
+
+Frame AnimatedGraphTrayIcon::renderFrame() {
+    std::shared_ptr<IDataSet> dataSet = dataSet_;
+    SharedDataSetLock hold(dataSet);
+    drawFrame(*frame_, descriptor_, *dataSet);
+    return frame_;
+}
+
+} // namespace gui

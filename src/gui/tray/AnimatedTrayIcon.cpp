@@ -1,0 +1,15 @@
+#include "gui/tray/AnimatedTrayIcon.h"
+
+namespace gui {
+
+AnimatedTrayIcon::AnimatedTrayIcon(platform::WindowHandle window, std::uint32_t interval,
+                                   Producer producer)
+    : TrayIcon(window, Bitmap<Pixel>(16, 16, Pixel{})), util::Thread<Frame>(interval,
+                                                                            std::move(producer)) {}
+
+void AnimatedTrayIcon::onFrame(Frame frame) {
+    if (frame)
+        setPicture(*frame);
+}
+
+} // namespace gui

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "gui/Bitmap.h"
+#include "platform/Messages.h"
+
+#include <cstdint>
+
+namespace gui {
+
+// One icon in the notification area, owned by this object: added on construction, removed on
+// destruction. Its call-back messages go to the owner window with the icon's identifier as
+// their message number.
+class TrayIcon {
+public:
+    // Identifiers count from 2361 in the order icons are created in the process.
+    static constexpr std::uint32_t firstIdentifier = 2361;
+
+    TrayIcon(platform::WindowHandle window, const Bitmap<Pixel>& initial);
+    virtual ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    std::uint32_t identifier() const { return identifier_; }
+
+protected:
+    // Failures (a restarting taskbar, say) are ignored: the next picture tries again.
+    void setPicture(const Bitmap<Pixel>& picture);
+
+private:
+    platform::WindowHandle window_;
+    std::uint32_t identifier_;
+};
+
+} // namespace gui

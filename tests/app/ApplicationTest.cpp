@@ -1,0 +1,192 @@
+// The whole program on the headless desktop, in a temporary working directory. ctest runs each
+// test in a process of its own, as a real start of the program is, so tray identifiers count
+// from 2361 in every test.
+#include "app/Application.h"
+
+#include "support/HeadlessDesktopScope.h"
+#include "support/LogCapture.h"
+#include "util/system/monitoring/WmiDataCollector.h"
+
+#include "gtest/gtest.h"
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using platform::headless::MouseButton;
+
+namespace {
+
+const std::filesystem::path example =
+    std::filesystem::absolute(PAKVUE_TEST_DATA "/example.config.json");
+
+std::string graphOf(const std::string& type) {
+    return R"({ "input": { "type": ")" + type +
+           R"(" }, "output": { "renderMethod": "line",
+                "colours": [ { "value": 0, "colour": "#00ff00" } ] } })";
+}
+
+std::string iconOf(const std::string& graphs) {
+    return R"({ "updateInterval": 100, "scrollAmount": 4, "graphs": [ )" + graphs + " ] }";
+}
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    ApplicationTest() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir.path());
+    }
+    ~ApplicationTest() override { std::filesystem::current_path(previous_); }
+
+    void configure(const std::string& text) {
+        std::ofstream(Application::configurationFile, std::ios::binary) << text;
+    }
+
+    void start() {
+        application = std::make_unique<Application>(util::system::monitoring::createDataCollector);
+    }
+
+    // Runs the message loop to its end, as the program does, then ends the program.
+    int finish() {
+        int code = platform::runMessageLoop();
+        application.reset();
+        return code;
+    }
+
+    void chooseExit(std::uint32_t identifier) {
+        desktop.openTrayContextMenu(identifier);
+        desktop.pump();
+        desktop.chooseMenuItem(platform::exitCommand);
+    }
+
+    std::vector<std::string> messages() {
+        std::vector<std::string> result;
+        for (const test::LogLine& line : log.lines())
+            result.push_back(line.level + ": " + line.message);
+        return result;
+    }
+
+    unsigned pictures(std::uint32_t identifier) {
+        auto icon = desktop.trayIcon(identifier);
+        return icon ? icon->pictures : 0;
+    }
+
+    bool waitForPictures(std::uint32_t identifier, unsigned count) {
+        for (int i = 0; i < 200 && pictures(identifier) < count; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return pictures(identifier) >= count;
+    }
+
+    test::TemporaryDirectory dir;
+    test::LogCapture log{dir};
+    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktop& desktop = scope.desktop;
+    std::unique_ptr<Application> application;
+
+private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
+    std::filesystem::copy_file(example, Application::configurationFile);
+    start();
+    ASSERT_EQ(application->icons().size(), 1u);
+    const std::uint32_t id = application->icons()[0]->identifier();
+    EXPECT_EQ(id, 2361u);
+    ASSERT_TRUE(desktop.trayIcon(id));
+    EXPECT_EQ(desktop.trayIcon(id)->tip, "PakVue");
+
+    // The icon is added transparent and then gets one frame per update interval (1 s).
+    ASSERT_TRUE(waitForPictures(id, 3));
+    auto first = std::chrono::steady_clock::now();
+    ASSERT_TRUE(waitForPictures(id, 4));
+    EXPECT_GE(std::chrono::steady_clock::now() - first, std::chrono::milliseconds(500));
+    EXPECT_NE(desktop.trayIcon(id)->picture.scanline(8)[8].alpha, 0);
+
+    std::shared_ptr<gui::DetailWindow> window = application->findVisualiser(id)->getWindow();
+    platform::Point anchor = desktop.trayIcon(id)->anchor;
+    desktop.hoverTrayIcon(id);
+    desktop.pump();
+    ASSERT_TRUE(desktop.isVisible(window->hwnd));
+    platform::Rect preview = desktop.windowRect(window->hwnd);
+    EXPECT_EQ(preview.bottom, 1032);
+    EXPECT_EQ(preview.right, std::min(anchor.x + preview.width() / 2, 1912))
+        << "centred on the icon unless that would leave the screen";
+    desktop.leaveTrayIcon(id);
+    desktop.pump();
+    EXPECT_FALSE(desktop.isVisible(window->hwnd));
+
+    desktop.clickTrayIcon(id);
+    desktop.leaveTrayIcon(id);
+    desktop.pump();
+    EXPECT_TRUE(desktop.isVisible(window->hwnd)) << "a click pins it";
+    platform::Rect pinned = desktop.windowRect(window->hwnd);
+    desktop.moveMouse({pinned.left + 16, pinned.top + 16});
+    desktop.pump();
+    desktop.pressButton(MouseButton::Left);
+    desktop.releaseButton(MouseButton::Left);
+    desktop.pump();
+    EXPECT_FALSE(desktop.isVisible(window->hwnd)) << "the close button";
+    desktop.hoverTrayIcon(id);
+    desktop.pump();
+    EXPECT_EQ(desktop.windowRect(window->hwnd), preview);
+
+    desktop.openTrayContextMenu(id);
+    desktop.pump();
+    ASSERT_TRUE(desktop.menuRequest());
+    EXPECT_EQ(desktop.menuRequest()->at, anchor);
+    EXPECT_EQ(desktop.menuRequest()->owner, application->hwnd);
+    EXPECT_EQ(desktop.foregroundWindow(), application->hwnd);
+    desktop.chooseMenuItem(platform::exitCommand);
+    EXPECT_EQ(finish(), 0);
+    EXPECT_TRUE(desktop.trayIcons().empty()) << "every icon leaves the notification area";
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+}
+
+TEST_F(ApplicationTest, ABrokenIconIsSkippedAndTakesNoIdentifier) {
+    configure(R"({ "icons": [ )" + iconOf(graphOf("win32")) + ", " + iconOf("") + ", " +
+              iconOf(graphOf("win32")) + " ] }");
+    start();
+    ASSERT_EQ(application->icons().size(), 2u);
+    EXPECT_EQ(application->icons()[0]->identifier(), 2361u);
+    EXPECT_EQ(application->icons()[1]->identifier(), 2362u);
+    EXPECT_EQ(desktop.trayIcons().size(), 2u);
+    desktop.sendMessage(application->hwnd, WM_COMMAND, 123, 0);
+    EXPECT_TRUE(desktop.pump()) << "other commands are ignored";
+    chooseExit(2362);
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"Info: starting up.", "Error: empty graph configuration.",
+                                        "Info: shutting down."}));
+}
+
+TEST_F(ApplicationTest, AnEmptyIconListEndsTheProgram) {
+    configure(R"({ "icons": [] })");
+    start();
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.",
+                                                    "Error: empty configuration; exiting.",
+                                                    "Error: no icons loaded successfully; exiting.",
+                                                    "Info: shutting down."}));
+}
+
+TEST_F(ApplicationTest, AMissingFileSaysWhichFileWasLookedForAndWhere) {
+    start();
+    EXPECT_EQ(finish(), 0);
+    std::vector<test::LogLine> lines = log.lines();
+    int critical = 0;
+    std::string text;
+    for (const test::LogLine& line : lines) {
+        critical += line.level == "Critical";
+        text += line.message + "\n";
+    }
+    EXPECT_EQ(critical, 1);
+    EXPECT_NE(text.find("error parsing json:"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"pakvue.config.json\" was not found in \"" +
+                        std::filesystem::current_path().string() + "\""),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(lines.front().message, "starting up.");
+    EXPECT_EQ(lines.back().message, "shutting down.");
+}
+
+} // namespace
