@@ -1,22 +1,24 @@
 #!/usr/bin/env bash
-# Installs what PakVue needs, builds it for this machine and says what was built. The tray
-# program itself is not there yet: so far the portable core, its tests and its benchmarks are.
+# Installs what PakVue needs, builds it and runs it on this X11 desktop. It runs in
+# ${PAKVUE_HOME:-~/.pakvue}, which gets the example configuration on the first run; the log,
+# pakVue.log, is written there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source=$PWD
 
 scripts/install-deps.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux
 
-cat <<TXT
-
-Built in build/linux:
-  src/libpakvue_core.a        the portable core: log, configuration values and colours,
-                              configuration reader, sample buffers and views, data collectors'
-                              base, data set, frame threads, unit formatting, software bitmaps,
-                              line and bar rendering methods, frame renderer
-  tests/pakvue_tests          its unit tests (scripts/test.sh runs them, also under sanitizers
-                              and, cross-built, under Wine)
-  bench/pakvue_bench          its benchmarks
-The tray program (pakvue) is not built yet; it comes with the platform backends.
-TXT
+home=${PAKVUE_HOME:-$HOME/.pakvue}
+mkdir -p "$home"
+if [ ! -f "$home/pakvue.config.json" ]; then
+    cp examples/pakvue.config.json "$home/"
+    echo "Wrote the example configuration to $home/pakvue.config.json"
+fi
+if [ -z "${DISPLAY:-}" ]; then
+    echo "No DISPLAY is set: PakVue needs an X11 desktop with a notification area." >&2
+fi
+echo "Running PakVue in $home (its log: $home/pakVue.log); choose Exit from an icon's menu to end it."
+cd "$home"
+exec "$source/build/linux/src/pakvue"

@@ -19,6 +19,8 @@ namespace {
 
 const std::filesystem::path example =
     std::filesystem::absolute(PAKVUE_TEST_DATA "/example.config.json");
+const std::filesystem::path shipped =
+    std::filesystem::absolute(PAKVUE_TEST_DATA "/../../examples/pakvue.config.json");
 
 std::string graphOf(const std::string& type) {
     return R"({ "input": { "type": ")" + type +
@@ -139,6 +141,15 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     desktop.chooseMenuItem(platform::exitCommand);
     EXPECT_EQ(finish(), 0);
     EXPECT_TRUE(desktop.trayIcons().empty()) << "every icon leaves the notification area";
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+}
+
+TEST_F(ApplicationTest, TheShippedExampleLoadsEveryIconOnThisSystem) {
+    std::filesystem::copy_file(shipped, Application::configurationFile);
+    start();
+    EXPECT_EQ(application->icons().size(), 3u);
+    chooseExit(application->icons()[0]->identifier());
+    EXPECT_EQ(finish(), 0);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
 }
 

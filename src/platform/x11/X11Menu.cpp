@@ -1,0 +1,131 @@
+#include "platform/x11/X11Menu.h"
+
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace platform::x11 {
+
+namespace {
+
+constexpr int itemHeight = 22;
+constexpr int padding = 12;
+const TextStyle itemText{"Tahoma", 9.0f, Colour(20, 20, 20, 255)};
+const TextStyle chosenText{"Tahoma", 9.0f, Colour(255, 255, 255, 255)};
+
+// The item text as shown: '&' marks the access key and is not drawn itself.
+std::string shown(const std::string& text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '&' || (i + 1 < text.size() && text[i + 1] == '&' && ++i))
+            result += text[i];
+    return result;
+}
+
+void fill(gui::Bitmap<gui::Pixel>& bitmap, int top, int height, gui::Pixel colour) {
+    for (int y = std::max(0, top); y < std::min(bitmap.height(), top + height); ++y)
+        std::fill(bitmap.scanline(y), bitmap.scanline(y) + bitmap.width(), colour);
+}
+
+} // namespace
+
+X11Menu::X11Menu(Display* display, int screen, const PixelFormat& format)
+    : display_(display), screen_(screen), format_(format) {}
+
+X11Menu::~X11Menu() {
+    if (window_ != 0)
+        XDestroyWindow(display_, window_);
+}
+
+void X11Menu::open(const MenuResource& menu, Point at, WindowHandle owner, const Rect& screen) {
+    close();
+    menu_ = menu;
+    owner_ = owner;
+    hovered_ = -1;
+    width_ = 120;
+    for (const MenuItem& item : menu_.items)
+        width_ = std::max(width_, static_cast<int>(measureText(shown(item.text), itemText).width) +
+                                      2 * padding);
+    int height = itemHeight * static_cast<int>(menu_.items.size()) + 2;
+    // Open towards the inside of the screen, as a menu at the tray does.
+    int x = at.x + width_ > screen.right ? at.x - width_ : at.x;
+    int y = at.y + height > screen.bottom ? at.y - height : at.y;
+    if (window_ == 0) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.event_mask =
+            ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+        window_ = XCreateWindow(display_, RootWindow(display_, screen_), x, y,
+                                static_cast<unsigned>(width_), static_cast<unsigned>(height), 0,
+                                CopyFromParent, InputOutput, CopyFromParent,
+                                CWOverrideRedirect | CWEventMask, &attributes);
+        XStoreName(display_, window_, "PakVue menu");
+    }
+    XMoveResizeWindow(display_, window_, x, y, static_cast<unsigned>(width_),
+                      static_cast<unsigned>(height));
+    XMapRaised(display_, window_);
+    canvas_ = gui::Bitmap<gui::Pixel>(width_, height, gui::Pixel{});
+    XGrabPointer(display_, window_, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    draw();
+}
+
+void X11Menu::close() {
+    if (window_ == 0 || owner_ == nullptr)
+        return;
+    XUngrabPointer(display_, CurrentTime);
+    XUnmapWindow(display_, window_);
+    owner_ = nullptr;
+}
+
+int X11Menu::itemAt(int x, int y) const {
+    if (x < 0 || x >= width_ || y < 1)
+        return -1;
+    int item = (y - 1) / itemHeight;
+    return item < static_cast<int>(menu_.items.size()) ? item : -1;
+}
+
+void X11Menu::draw() {
+    fill(canvas_, 0, canvas_.height(), {240, 240, 240, 255});
+    for (int i = 0; i < static_cast<int>(menu_.items.size()); ++i) {
+        int top = 1 + i * itemHeight;
+        if (i == hovered_)
+            fill(canvas_, top, itemHeight, {0, 120, 215, 255});
+        drawText(canvas_, shown(menu_.items[static_cast<std::size_t>(i)].text),
+                 i == hovered_ ? chosenText : itemText,
+                 {padding, top + 4, width_ - 2 * padding, itemHeight - 4}, TextAlignment::Near);
+    }
+    image_.put(display_, window_, DefaultGC(display_, screen_), format_, canvas_, 0, 0);
+}
+
+bool X11Menu::handles(const XEvent& event, Desktop& desktop) {
+    if (window_ == 0 || event.xany.window != window_)
+        return false;
+    switch (event.type) {
+    case Expose:
+        draw();
+        break;
+    case MotionNotify:
+        if (int item = itemAt(event.xmotion.x, event.xmotion.y); item != hovered_) {
+            hovered_ = item;
+            draw();
+        }
+        break;
+    case ButtonPress:
+        if (itemAt(event.xbutton.x, event.xbutton.y) < 0)
+            close(); // a press outside the menu dismisses it
+        break;
+    case ButtonRelease:
+        if (int item = itemAt(event.xbutton.x, event.xbutton.y); item >= 0 && owner_ != nullptr) {
+            std::uint32_t command = menu_.items[static_cast<std::size_t>(item)].command;
+            desktop.postMessage(owner_, WM_COMMAND, makeWParam(static_cast<int>(command), 0), 0);
+            close();
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+} // namespace platform::x11

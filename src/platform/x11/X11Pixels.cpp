@@ -1,0 +1,79 @@
+#include "platform/x11/X11Pixels.h"
+
+#include <X11/Xutil.h>
+#include <bit>
+
+namespace platform::x11 {
+
+namespace {
+
+int shiftOf(unsigned long mask) {
+    return mask == 0 ? 0 : std::countr_zero(mask);
+}
+
+std::uint8_t premultiplied(std::uint8_t channel, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>((channel * alpha + 127) / 255);
+}
+
+} // namespace
+
+PixelFormat PixelFormat::of(Visual* visual, int depth) {
+    return {visual, depth, shiftOf(visual->red_mask), shiftOf(visual->green_mask),
+            shiftOf(visual->blue_mask)};
+}
+
+std::uint32_t PixelFormat::pack(const gui::Pixel& p) const {
+    if (depth == 32)
+        return static_cast<std::uint32_t>(p.alpha) << 24 |
+               static_cast<std::uint32_t>(premultiplied(p.red, p.alpha)) << redShift |
+               static_cast<std::uint32_t>(premultiplied(p.green, p.alpha)) << greenShift |
+               static_cast<std::uint32_t>(premultiplied(p.blue, p.alpha)) << blueShift;
+    return static_cast<std::uint32_t>(p.red) << redShift |
+           static_cast<std::uint32_t>(p.green) << greenShift |
+           static_cast<std::uint32_t>(p.blue) << blueShift;
+}
+
+gui::Pixel PixelFormat::unpack(std::uint32_t value) const {
+    return {static_cast<std::uint8_t>(value >> redShift),
+            static_cast<std::uint8_t>(value >> greenShift),
+            static_cast<std::uint8_t>(value >> blueShift), 255};
+}
+
+ImageBuffer::~ImageBuffer() {
+    if (image_ != nullptr) {
+        image_->data = nullptr; // the pixels belong to data_
+        XDestroyImage(image_);
+    }
+}
+
+void ImageBuffer::fit(Display* display, const PixelFormat& format, int width, int height) {
+    if (image_ != nullptr && image_->width == width && image_->height == height)
+        return;
+    if (image_ != nullptr) {
+        image_->data = nullptr;
+        XDestroyImage(image_);
+    }
+    data_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    image_ = XCreateImage(display, format.visual, static_cast<unsigned>(format.depth), ZPixmap, 0,
+                          reinterpret_cast<char*>(data_.data()), static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 32, width * 4);
+}
+
+void ImageBuffer::put(Display* display, Drawable target, GC gc, const PixelFormat& format,
+                      const gui::Bitmap<gui::Pixel>& pixels, int x, int y) {
+    if (pixels.width() <= 0 || pixels.height() <= 0)
+        return;
+    fit(display, format, pixels.width(), pixels.height());
+    if (image_ == nullptr)
+        return;
+    std::uint32_t* out = data_.data();
+    for (int row = 0; row < pixels.height(); ++row) {
+        const gui::Pixel* in = pixels.scanline(row);
+        for (int column = 0; column < pixels.width(); ++column)
+            *out++ = format.pack(in[column]);
+    }
+    XPutImage(display, target, gc, image_, 0, 0, x, y, static_cast<unsigned>(pixels.width()),
+              static_cast<unsigned>(pixels.height()));
+}
+
+} // namespace platform::x11

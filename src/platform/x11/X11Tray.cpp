@@ -1,0 +1,351 @@
+#include "platform/x11/X11Tray.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace platform::x11 {
+
+namespace {
+
+constexpr long requestDock = 0;
+constexpr auto hoverRest = std::chrono::milliseconds(400);
+constexpr long iconEvents = ExposureMask | StructureNotifyMask | EnterWindowMask | LeaveWindowMask |
+                            ButtonPressMask | ButtonReleaseMask;
+
+// The desktop-level ancestor of a window: the child of the root that contains it.
+::Window topLevelOf(Display* display, ::Window window) {
+    for (;;) {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &root, &parent, &children, &count) == 0)
+            return 0;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            return window;
+        window = parent;
+    }
+}
+
+// The screen edge a panel of these bounds sits on: the one it touches, horizontal edges first
+// (a tray host sized to its icons may touch two); else the nearer end of its longer side.
+std::uint32_t edgeOf(const Rect& panel, const Rect& screen) {
+    if (panel.bottom >= screen.bottom)
+        return ABE_BOTTOM;
+    if (panel.top <= screen.top)
+        return ABE_TOP;
+    if (panel.left <= screen.left)
+        return ABE_LEFT;
+    if (panel.right >= screen.right)
+        return ABE_RIGHT;
+    if (panel.width() >= panel.height())
+        return panel.top + panel.height() / 2 < screen.height() / 2 ? ABE_TOP : ABE_BOTTOM;
+    return panel.left + panel.width() / 2 < screen.width() / 2 ? ABE_LEFT : ABE_RIGHT;
+}
+
+} // namespace
+
+X11Tray::X11Tray(Display* display, int screen)
+    : display_(display), screen_(screen),
+      selection_(
+          XInternAtom(display, ("_NET_SYSTEM_TRAY_S" + std::to_string(screen)).c_str(), False)),
+      opcode_(XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False)),
+      xembedInfo_(XInternAtom(display, "_XEMBED_INFO", False)),
+      visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)),
+      workArea_(XInternAtom(display, "_NET_WORKAREA", False)) {}
+
+X11Tray::~X11Tray() {
+    for (const auto& icon : icons_)
+        XDestroyWindow(display_, icon->window);
+}
+
+::Window X11Tray::manager() const {
+    return XGetSelectionOwner(display_, selection_);
+}
+
+Visual* X11Tray::trayVisual(::Window host, int& depth) const {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Visual* visual = nullptr;
+    if (host != 0 &&
+        XGetWindowProperty(display_, host, visualAtom_, 0, 1, False, XA_VISUALID, &type, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr && count == 1) {
+        XVisualInfo wanted{};
+        wanted.visualid = static_cast<VisualID>(*reinterpret_cast<unsigned long*>(data));
+        int matches = 0;
+        if (XVisualInfo* info = XGetVisualInfo(display_, VisualIDMask, &wanted, &matches)) {
+            if (matches > 0 && info->depth == 32) {
+                visual = info->visual;
+                depth = 32;
+            }
+            XFree(info);
+        }
+    }
+    if (data != nullptr)
+        XFree(data);
+    return visual;
+}
+
+bool X11Tray::add(const TrayIconRequest& request, const PixelFormat&) {
+    std::lock_guard lock(mutex_);
+    for (const auto& icon : icons_)
+        if (icon->owner == request.owner && icon->identifier == request.identifier)
+            return false;
+    auto icon = std::make_unique<Icon>();
+    icon->owner = request.owner;
+    icon->identifier = request.identifier;
+    icon->callback = request.callbackMessage;
+    if (request.picture != nullptr)
+        icon->picture = *request.picture;
+    int depth = DefaultDepth(display_, screen_);
+    Visual* visual = trayVisual(manager(), depth);
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = iconEvents;
+    unsigned long mask = CWEventMask;
+    if (visual != nullptr) { // the host composites: draw with alpha
+        icon->argb = true;
+        attributes.colormap =
+            XCreateColormap(display_, RootWindow(display_, screen_), visual, AllocNone);
+        attributes.border_pixel = 0;
+        attributes.background_pixel = 0;
+        mask |= CWColormap | CWBorderPixel | CWBackPixel;
+    } else { // the host's own background shows through; the picture is laid over it
+        visual = CopyFromParent;
+        depth = CopyFromParent;
+        attributes.background_pixmap = ParentRelative;
+        mask |= CWBackPixmap;
+    }
+    icon->window = XCreateWindow(display_, RootWindow(display_, screen_), 0, 0, 16, 16, 0, depth,
+                                 InputOutput, visual, mask, &attributes);
+    unsigned long info[2] = {0, 1}; // XEmbed version 0, mapped
+    XChangeProperty(display_, icon->window, xembedInfo_, xembedInfo_, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(info), 2);
+    XStoreName(display_, icon->window, request.tip.c_str());
+    // The host sizes its socket from the icon's size hints.
+    XSizeHints hints{};
+    hints.flags = PMinSize | PBaseSize;
+    hints.min_width = hints.base_width = 16;
+    hints.min_height = hints.base_height = 16;
+    XSetWMNormalHints(display_, icon->window, &hints);
+    icons_.push_back(std::move(icon));
+    return true;
+}
+
+void X11Tray::dock(Icon& icon, ::Window host) {
+    XEvent message{};
+    message.xclient.type = ClientMessage;
+    message.xclient.window = host;
+    message.xclient.message_type = opcode_;
+    message.xclient.format = 32;
+    message.xclient.data.l[0] = CurrentTime;
+    message.xclient.data.l[1] = requestDock;
+    message.xclient.data.l[2] = static_cast<long>(icon.window);
+    XSendEvent(display_, host, False, NoEventMask, &message);
+    icon.docked = true;
+}
+
+bool X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
+                         const gui::Bitmap<gui::Pixel>& picture) {
+    std::lock_guard lock(mutex_);
+    for (const auto& icon : icons_)
+        if (icon->owner == owner && icon->identifier == identifier) {
+            icon->picture = picture;
+            icon->dirty = true;
+            return true;
+        }
+    return false;
+}
+
+bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {
+    std::lock_guard lock(mutex_);
+    auto found = std::find_if(icons_.begin(), icons_.end(), [&](const auto& icon) {
+        return icon->owner == owner && icon->identifier == identifier;
+    });
+    if (found == icons_.end())
+        return false;
+    XDestroyWindow(display_, (*found)->window);
+    icons_.erase(found);
+    return true;
+}
+
+X11Tray::Icon* X11Tray::iconOf(::Window window) {
+    for (const auto& icon : icons_)
+        if (icon->window == window)
+            return icon.get();
+    return nullptr;
+}
+
+void X11Tray::post(const Icon& icon, std::uint32_t event) {
+    ::Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(display_, icon.window, RootWindow(display_, screen_), icon.width / 2,
+                          icon.height / 2, &x, &y, &child);
+    events_.push_back({icon.owner, icon.callback, makeWParam(x, y),
+                       makeLParam(static_cast<int>(event), static_cast<int>(icon.identifier))});
+}
+
+bool X11Tray::handles(const XEvent& event) {
+    std::lock_guard lock(mutex_);
+    Icon* icon = iconOf(event.xany.window);
+    if (icon == nullptr)
+        return false;
+    switch (event.type) {
+    case Expose:
+        icon->dirty = true;
+        break;
+    case ConfigureNotify:
+        icon->width = event.xconfigure.width;
+        icon->height = event.xconfigure.height;
+        icon->dirty = true;
+        break;
+    case EnterNotify:
+        icon->hover = Hover::Resting;
+        icon->opensAt = Clock::now() + hoverRest;
+        break;
+    case LeaveNotify:
+        if (icon->hover == Hover::Open)
+            post(*icon, NIN_POPUPCLOSE);
+        icon->hover = Hover::Outside;
+        break;
+    case ButtonPress:
+        if (event.xbutton.button == Button1)
+            post(*icon, WM_LBUTTONDOWN);
+        else if (event.xbutton.button == Button3)
+            post(*icon, WM_RBUTTONDOWN);
+        break;
+    case ButtonRelease:
+        if (event.xbutton.button == Button1) {
+            post(*icon, WM_LBUTTONUP);
+        } else if (event.xbutton.button == Button3) {
+            post(*icon, WM_RBUTTONUP);
+            post(*icon, WM_CONTEXTMENU);
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+std::vector<TrayEvent> X11Tray::takeEvents() {
+    std::lock_guard lock(mutex_);
+    Clock::time_point now = Clock::now();
+    for (const auto& icon : icons_)
+        if (icon->hover == Hover::Resting && icon->opensAt <= now) {
+            icon->hover = Hover::Open;
+            post(*icon, NIN_POPUPOPEN);
+        }
+    return std::exchange(events_, {});
+}
+
+int X11Tray::millisecondsToNextEvent() const {
+    std::lock_guard lock(mutex_);
+    int wait = -1;
+    Clock::time_point now = Clock::now();
+    for (const auto& icon : icons_)
+        if (icon->hover == Hover::Resting) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(icon->opensAt - now);
+            int milliseconds = static_cast<int>(std::max<long long>(0, left.count()));
+            wait = wait < 0 ? milliseconds : std::min(wait, milliseconds);
+        }
+    return wait;
+}
+
+void X11Tray::refresh(const PixelFormat& format) {
+    std::lock_guard lock(mutex_);
+    ::Window host = 0;
+    for (const auto& icon : icons_) {
+        if (!icon->docked && (host != 0 || (host = manager()) != 0))
+            dock(*icon, host);
+        if (icon->dirty && icon->docked)
+            draw(*icon, format);
+    }
+}
+
+void X11Tray::draw(Icon& icon, const PixelFormat& format) {
+    icon.dirty = false;
+    int width = std::max(1, icon.width);
+    int height = std::max(1, icon.height);
+    if (canvas_.width() != width || canvas_.height() != height)
+        canvas_ = gui::Bitmap<gui::Pixel>(width, height, gui::Pixel{});
+    PixelFormat target = format;
+    if (icon.argb) {
+        target.depth = 32;
+        std::fill(canvas_.scanline(0), canvas_.scanline(0) + width * height, gui::Pixel{});
+    } else {
+        // What the host shows behind the icon, to lay the picture over.
+        XClearWindow(display_, icon.window);
+        XImage* behind = XGetImage(display_, icon.window, 0, 0, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height), AllPlanes, ZPixmap);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                canvas_.scanline(y)[x] =
+                    behind ? format.unpack(static_cast<std::uint32_t>(XGetPixel(behind, x, y)))
+                           : gui::Pixel{0, 0, 0, 255};
+        if (behind != nullptr)
+            XDestroyImage(behind);
+    }
+    int left = (width - icon.picture.width()) / 2;
+    int top = (height - icon.picture.height()) / 2;
+    for (int y = 0; y < icon.picture.height(); ++y)
+        for (int x = 0; x < icon.picture.width(); ++x) {
+            if (left + x < 0 || left + x >= width || top + y < 0 || top + y >= height)
+                continue;
+            const gui::Pixel& p = icon.picture.scanline(y)[x];
+            auto index = static_cast<std::size_t>(top + y) * width + (left + x);
+            if (icon.argb)
+                canvas_.scanline(top + y)[left + x] = p;
+            else
+                canvas_.blend(index, Colour(p.red, p.green, p.blue, p.alpha), 1.0f);
+        }
+    GC gc = XCreateGC(display_, icon.window, 0, nullptr);
+    icon.image.put(display_, icon.window, gc, target, canvas_, 0, 0);
+    XFreeGC(display_, gc);
+}
+
+std::optional<Taskbar> X11Tray::panel(const Rect& screen) const {
+    ::Window root = RootWindow(display_, screen_);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::optional<Taskbar> result;
+    if (XGetWindowProperty(display_, root, workArea_, 0, 4, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr && count == 4) {
+        const auto* area = reinterpret_cast<const long*>(data);
+        Rect work{static_cast<int>(area[0]), static_cast<int>(area[1]),
+                  static_cast<int>(area[0] + area[2]), static_cast<int>(area[1] + area[3])};
+        if (work.bottom < screen.bottom)
+            result = Taskbar{{screen.left, work.bottom, screen.right, screen.bottom}, ABE_BOTTOM};
+        else if (work.top > screen.top)
+            result = Taskbar{{screen.left, screen.top, screen.right, work.top}, ABE_TOP};
+        else if (work.left > screen.left)
+            result = Taskbar{{screen.left, screen.top, work.left, screen.bottom}, ABE_LEFT};
+        else if (work.right < screen.right)
+            result = Taskbar{{work.right, screen.top, screen.right, screen.bottom}, ABE_RIGHT};
+    }
+    if (data != nullptr)
+        XFree(data);
+    if (result)
+        return result;
+    // The tray host's panel is the top-level window the docked icons sit in.
+    std::lock_guard lock(mutex_);
+    auto docked =
+        std::find_if(icons_.begin(), icons_.end(), [](const auto& icon) { return icon->docked; });
+    ::Window panel = docked != icons_.end() ? topLevelOf(display_, (*docked)->window) : 0;
+    XWindowAttributes attributes{};
+    if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
+        return std::nullopt;
+    Rect bounds{attributes.x, attributes.y, attributes.x + attributes.width,
+                attributes.y + attributes.height};
+    return Taskbar{bounds, edgeOf(bounds, screen)};
+}
+
+} // namespace platform::x11

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "gui/Bitmap.h"
+#include "platform/Desktop.h"
+#include "platform/x11/X11Pixels.h"
+
+#include <X11/Xlib.h>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace platform::x11 {
+
+// A tray call-back due for an owner window.
+struct TrayEvent {
+    WindowHandle owner;
+    std::uint32_t message;
+    WParam wParam;
+    LParam lParam;
+};
+
+// The notification area through the freedesktop system tray protocol: each icon is a small
+// window docked into the tray host (XEmbed). Pointer crossings and clicks on it become the
+// version-4 call-backs; the hover opens after a short rest, as on Windows. Pictures may be
+// set from any thread; the loop's thread draws them in refresh().
+class X11Tray {
+public:
+    X11Tray(Display* display, int screen);
+    ~X11Tray();
+    X11Tray(const X11Tray&) = delete;
+    X11Tray& operator=(const X11Tray&) = delete;
+
+    bool add(const TrayIconRequest& request, const PixelFormat& format);
+    bool setPicture(WindowHandle owner, std::uint32_t identifier,
+                    const gui::Bitmap<gui::Pixel>& picture);
+    bool remove(WindowHandle owner, std::uint32_t identifier);
+
+    // True when the event belongs to an icon window.
+    bool handles(const XEvent& event);
+    // Docks icons the host has not taken yet and draws changed pictures.
+    void refresh(const PixelFormat& format);
+    // The call-backs due now, taken out.
+    std::vector<TrayEvent> takeEvents();
+    // How long the loop may sleep before a hover opens; -1 for as long as it likes.
+    int millisecondsToNextEvent() const;
+    // The panel that holds the tray: from the work area the window manager reserves, else the
+    // tray host's own window.
+    std::optional<Taskbar> panel(const Rect& screen) const;
+
+private:
+    enum class Hover { Outside, Resting, Open };
+    struct Icon {
+        WindowHandle owner = nullptr;
+        std::uint32_t identifier = 0;
+        std::uint32_t callback = 0;
+        ::Window window = 0;
+        bool argb = false;
+        bool docked = false;
+        bool dirty = true;
+        int width = 16;
+        int height = 16;
+        gui::Bitmap<gui::Pixel> picture{16, 16, gui::Pixel{}};
+        Hover hover = Hover::Outside;
+        std::chrono::steady_clock::time_point opensAt;
+        ImageBuffer image;
+    };
+    using Clock = std::chrono::steady_clock;
+
+    ::Window manager() const;
+    void dock(Icon& icon, ::Window host);
+    void draw(Icon& icon, const PixelFormat& format);
+    void post(const Icon& icon, std::uint32_t event);
+    Icon* iconOf(::Window window);
+    Visual* trayVisual(::Window host, int& depth) const;
+
+    Display* display_;
+    int screen_;
+    Atom selection_;
+    Atom opcode_;
+    Atom xembedInfo_;
+    Atom visualAtom_;
+    Atom workArea_;
+    mutable std::mutex mutex_; // the icons' pictures, set from animation threads
+    std::vector<std::unique_ptr<Icon>> icons_;
+    std::vector<TrayEvent> events_;
+    gui::Bitmap<gui::Pixel> canvas_{0, 0, gui::Pixel{}};
+};
+
+} // namespace platform::x11
