@@ -98,9 +98,11 @@ struct Difference {
     const Snapshot& before;
     const Snapshot& after;
 
+    // Two collects within one tick of the up-time clock (the first frame right after the
+    // query opened, say) measured no time: their rates are 0.
     double seconds() const {
         if (!before.uptimeSeconds || !after.uptimeSeconds ||
-            *after.uptimeSeconds <= *before.uptimeSeconds) {
+            *after.uptimeSeconds < *before.uptimeSeconds) {
             readFailed();
         }
         return *after.uptimeSeconds - *before.uptimeSeconds;
@@ -114,7 +116,8 @@ struct Difference {
         if (now == nullptr || then == nullptr) {
             readFailed();
         }
-        return std::max(field(*now) - field(*then), 0.0) / seconds();
+        const double elapsed = seconds();
+        return elapsed > 0.0 ? std::max(field(*now) - field(*then), 0.0) / elapsed : 0.0;
     }
 
     double cpuShare(const std::string& instance, double CpuTimes::*part) const {

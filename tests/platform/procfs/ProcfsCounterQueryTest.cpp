@@ -102,14 +102,17 @@ TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFai
     procfs.next();
     collector.collect(); // the constructor took the first sample
     EXPECT_EQ(buffer->getLast(), 100000.0);
-    collector.collect(); // no time has passed: no rate to read
+    collector.collect(); // no time has passed: nothing was measured, and that is no error
+    EXPECT_EQ(buffer->getLast(), 0.0);
+    std::filesystem::remove(procfs.root() / "proc/net/dev");
+    collector.collect(); // the source went away
     EXPECT_EQ(buffer->getLast(), 0.0);
     log->close();
     const std::string text = test::readBinary(logDir.file("pakVue.log"));
-    EXPECT_NE(text.find(" - Error - data collection for wmi counter '" + path +
-                        "' failed: GetFormattedCounterValue failed\r\n"),
-              std::string::npos)
-        << text;
+    const std::string failure = " - Error - data collection for wmi counter '" + path +
+                                "' failed: GetFormattedCounterValue failed\r\n";
+    ASSERT_NE(text.find(failure), std::string::npos) << text;
+    EXPECT_EQ(text.find(failure), text.rfind(failure)) << "one failed read, one line";
 }
 
 TEST(WmiDataCollector, TheFactoryBuildsCollectorsByTypeWithItsMessages) {
