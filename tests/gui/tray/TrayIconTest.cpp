@@ -1,0 +1,67 @@
+#include "gui/DataSet.h"
+#include "gui/tray/AnimatedGraphTrayIcon.h"
+#include "support/HeadlessDesktopScope.h"
+
+#include "gtest/gtest.h"
+
+using namespace gui;
+
+namespace {
+
+class TrayIconTest : public ::testing::Test {
+protected:
+    TrayIconTest() { owner = scope.desktop.createWindow(messageWindow()); }
+
+    platform::WindowCreation messageWindow() {
+        scope.desktop.registerClass({0, &procedure, 0, 0, "owner"});
+        platform::WindowCreation creation;
+        creation.className = "owner";
+        creation.messageOnly = true;
+        return creation;
+    }
+    static platform::LResult procedure(platform::WindowHandle window, std::uint32_t message,
+                                       platform::WParam wParam, platform::LParam lParam) {
+        return platform::desktop().defaultProcedure(window, message, wParam, lParam);
+    }
+
+    test::HeadlessDesktopScope scope;
+    platform::WindowHandle owner = nullptr;
+};
+
+TEST_F(TrayIconTest, IdentifiersCountOnAndIconsStartTransparent) {
+    std::uint32_t first = 0;
+    {
+        AnimatedTrayIcon icon(owner, 1000, [] { return Frame(); });
+        first = icon.identifier();
+        auto shown = scope.desktop.trayIcon(first);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->callbackMessage, first) << "the identifier is the call-back message";
+        EXPECT_EQ(shown->tip, "PakVue");
+        for (const Pixel& pixel : shown->picture.pixels())
+            EXPECT_EQ(pixel.alpha, 0);
+        icon.onFrame(Frame());
+        EXPECT_EQ(scope.desktop.trayIcon(first)->pictures, shown->pictures)
+            << "an empty frame changes nothing";
+    }
+    EXPECT_FALSE(scope.desktop.trayIcon(first)) << "destruction removes the icon";
+    AnimatedTrayIcon next(owner, 1000, [] { return Frame(); });
+    EXPECT_EQ(next.identifier(), first + 1) << "also after the first one is gone";
+}
+
+TEST_F(TrayIconTest, AGraphIconDrawsEachFrameIntoOneBitmapAndShowsIt) {
+    auto dataSet = std::make_shared<DataSet>(Collectors{});
+    DisplayConfiguration display;
+    display.updateInterval = 20;
+    display.background = Colour(10, 20, 30, 255);
+    AnimatedGraphTrayIcon icon(owner, display, dataSet, [] { return Frame(); });
+    Frame first = icon.renderFrame();
+    Frame second = icon.renderFrame();
+    EXPECT_EQ(first, second);
+    ASSERT_EQ(first->width(), 16);
+    EXPECT_EQ(first->scanline(8)[8].red, 10);
+    EXPECT_EQ(first->scanline(0)[0].alpha, 127) << "rounded corners";
+    icon.onFrame(first);
+    EXPECT_EQ(scope.desktop.trayIcon(icon.identifier())->picture.scanline(8)[8].blue, 30);
+}
+
+} // namespace
