@@ -55,7 +55,10 @@ X11Tray::X11Tray(Display* display, int screen)
       opcode_(XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False)),
       xembedInfo_(XInternAtom(display, "_XEMBED_INFO", False)),
       visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)),
-      workArea_(XInternAtom(display, "_NET_WORKAREA", False)) {}
+      workArea_(XInternAtom(display, "_NET_WORKAREA", False)) {
+    // A tray host that starts announces itself to the root window: wake up and dock.
+    XSelectInput(display, RootWindow(display, screen), StructureNotifyMask);
+}
 
 X11Tray::~X11Tray() {
     for (const auto& icon : icons_)
@@ -198,6 +201,14 @@ bool X11Tray::handles(const XEvent& event) {
     switch (event.type) {
     case Expose:
         icon->dirty = true;
+        break;
+    case ReparentNotify:
+        // Back on the root window: the tray host went away. Hide until the next one docks it.
+        if (event.xreparent.parent == RootWindow(display_, screen_)) {
+            icon->docked = false;
+            icon->hover = Hover::Outside;
+            XUnmapWindow(display_, icon->window);
+        }
         break;
     case ConfigureNotify:
         icon->width = event.xconfigure.width;
