@@ -1,0 +1,355 @@
+#include "platform/win32/Win32Desktop.h"
+
+#include "platform/Resources.h"
+#include "platform/win32/Win32Tray.h"
+
+// windows.h comes before the other system headers.
+// clang-format off
+#include <shellapi.h>
+// clang-format on
+
+namespace platform::win32 {
+
+namespace {
+
+HWND native(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+WindowHandle portable(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
+HMENU native(MenuHandle menu) {
+    return reinterpret_cast<HMENU>(menu);
+}
+
+// The portable procedure lives in the window's own extra bytes, stored as the window is made.
+constexpr int procedureSlot = 0;
+
+BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {
+    reinterpret_cast<std::vector<Rect>*>(list)->push_back(
+        {area->left, area->top, area->right, area->bottom});
+    return TRUE;
+}
+
+} // namespace
+
+Win32Desktop::Win32Desktop()
+    : thread_(GetCurrentThreadId()), tray_(std::make_unique<Win32Tray>()) {}
+
+Win32Desktop::~Win32Desktop() = default;
+
+LRESULT CALLBACK Win32Desktop::trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, procedureSlot,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto procedure = reinterpret_cast<WindowProcedure>(GetWindowLongPtrA(window, procedureSlot));
+    if (procedure == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return procedure(portable(window), message, wParam, lParam);
+}
+
+// Message loop
+
+bool Win32Desktop::getMessage(Message& message) {
+    MSG msg{};
+    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+    message = {portable(msg.hwnd), msg.message, msg.wParam, msg.lParam};
+    return result > 0; // an error ends the loop as the quit message does
+}
+
+LResult Win32Desktop::dispatchMessage(const Message& message) {
+    MSG msg{};
+    msg.hwnd = native(message.window);
+    msg.message = message.message;
+    msg.wParam = message.wParam;
+    msg.lParam = message.lParam;
+    TranslateMessage(&msg);
+    return DispatchMessageA(&msg);
+}
+
+bool Win32Desktop::postMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                               LParam lParam) {
+    return PostMessageA(native(window), message, wParam, lParam) != 0;
+}
+
+LResult Win32Desktop::sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                                  LParam lParam) {
+    return SendMessageA(native(window), message, wParam, lParam);
+}
+
+void Win32Desktop::postQuitMessage(int exitCode) {
+    if (GetCurrentThreadId() == thread_)
+        PostQuitMessage(exitCode);
+    else
+        PostThreadMessageA(thread_, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+}
+
+// Windows
+
+bool Win32Desktop::registerClass(const WindowClass& windowClass) {
+    WNDCLASSEXA data{};
+    data.cbSize = sizeof data;
+    data.style = windowClass.style;
+    data.lpfnWndProc = &trampoline;
+    data.cbWndExtra = sizeof(LONG_PTR);
+    data.hInstance = GetModuleHandleA(nullptr);
+    data.hCursor = windowClass.cursor != 0
+                       ? LoadCursorA(nullptr, MAKEINTRESOURCEA(windowClass.cursor))
+                       : nullptr;
+    data.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.background));
+    data.lpszClassName = windowClass.name.c_str();
+    if (windowClass.procedure == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (RegisterClassExA(&data) == 0)
+        return false;
+    std::lock_guard lock(mutex_);
+    procedures_[windowClass.name] = windowClass.procedure;
+    return true;
+}
+
+WindowHandle Win32Desktop::createWindow(const WindowCreation& creation) {
+    WindowProcedure procedure = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = procedures_.find(creation.className);
+        if (found == procedures_.end()) {
+            SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+            return nullptr;
+        }
+        procedure = found->second;
+    }
+    HWND window = CreateWindowExA(
+        creation.extendedStyle, creation.className.c_str(),
+        creation.title.empty() ? nullptr : creation.title.c_str(), creation.style, creation.x,
+        creation.y, creation.width, creation.height, creation.messageOnly ? HWND_MESSAGE : nullptr,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(creation.identifier)),
+        GetModuleHandleA(nullptr), reinterpret_cast<void*>(procedure));
+    return portable(window);
+}
+
+bool Win32Desktop::destroyWindow(WindowHandle window) {
+    return DestroyWindow(native(window)) != 0;
+}
+
+LResult Win32Desktop::defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                       LParam lParam) {
+    return DefWindowProcA(native(window), message, wParam, lParam);
+}
+
+std::uint32_t Win32Desktop::lastError() const {
+    return GetLastError();
+}
+
+void Win32Desktop::setUserData(WindowHandle window, LParam data) {
+    SetWindowLongPtrA(native(window), GWLP_USERDATA, data);
+}
+
+LParam Win32Desktop::userData(WindowHandle window) const {
+    return GetWindowLongPtrA(native(window), GWLP_USERDATA);
+}
+
+int Win32Desktop::controlIdentifier(WindowHandle window) const {
+    return GetDlgCtrlID(native(window));
+}
+
+WindowHandle Win32Desktop::parent(WindowHandle window) const {
+    return portable(GetParent(native(window)));
+}
+
+Point Win32Desktop::screenToClient(WindowHandle window, Point point) const {
+    POINT p{point.x, point.y};
+    if (window != nullptr)
+        ScreenToClient(native(window), &p);
+    return {p.x, p.y};
+}
+
+void Win32Desktop::showWindow(WindowHandle window, bool visible) {
+    ShowWindow(native(window), visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Desktop::isVisible(WindowHandle window) const {
+    return IsWindowVisible(native(window)) != 0;
+}
+
+void Win32Desktop::enableWindow(WindowHandle window, bool enabled) {
+    EnableWindow(native(window), enabled ? TRUE : FALSE);
+}
+
+void Win32Desktop::setFocus(WindowHandle window) {
+    SetFocus(native(window));
+}
+
+void Win32Desktop::setTopmost(WindowHandle window) {
+    SetWindowPos(native(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void Win32Desktop::moveWindow(WindowHandle window, const Rect& bounds, bool repaint) {
+    MoveWindow(native(window), bounds.left, bounds.top, bounds.width(), bounds.height(),
+               repaint ? TRUE : FALSE);
+}
+
+Rect Win32Desktop::windowRect(WindowHandle window) const {
+    RECT r{};
+    GetWindowRect(native(window), &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+Rect Win32Desktop::clientRect(WindowHandle window) const {
+    RECT r{};
+    GetClientRect(native(window), &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// Painting
+
+void Win32Desktop::invalidate(WindowHandle window) {
+    InvalidateRect(native(window), nullptr, TRUE);
+}
+
+void Win32Desktop::update(WindowHandle window) {
+    UpdateWindow(native(window));
+}
+
+void Win32Desktop::redraw(WindowHandle window) {
+    if (GetWindowThreadProcessId(native(window), nullptr) == GetCurrentThreadId())
+        RedrawWindow(native(window), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    else
+        InvalidateRect(native(window), nullptr, FALSE); // never wait for the window's thread
+}
+
+void Win32Desktop::beginPaint(WindowHandle window) {
+    PAINTSTRUCT paint{};
+    BeginPaint(native(window), &paint);
+    painting_[native(window)] = paint;
+}
+
+void Win32Desktop::endPaint(WindowHandle window) {
+    auto found = painting_.find(native(window));
+    if (found == painting_.end())
+        return;
+    EndPaint(native(window), &found->second);
+    painting_.erase(found);
+}
+
+void Win32Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pixels, Point at) {
+    int width = pixels.width();
+    int height = pixels.height();
+    if (width <= 0 || height <= 0)
+        return;
+    pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::uint32_t* out = pixels_.data();
+    for (int y = 0; y < height; ++y)
+        for (const gui::Pixel* p = pixels.scanline(y); p != pixels.scanline(y) + width; ++p)
+            *out++ = static_cast<std::uint32_t>(p->red) << 16 |
+                     static_cast<std::uint32_t>(p->green) << 8 | p->blue;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // rows top-down, as the bitmap holds them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(native(window));
+    SetDIBitsToDevice(dc, at.x, at.y, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0,
+                      0, static_cast<UINT>(height), pixels_.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(native(window), dc);
+}
+
+// Mouse
+
+void Win32Desktop::setCapture(WindowHandle window) {
+    SetCapture(native(window));
+}
+
+void Win32Desktop::releaseCapture() {
+    ReleaseCapture();
+}
+
+void Win32Desktop::trackMouseLeave(WindowHandle window) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = native(window);
+    track.dwHoverTime = HOVER_DEFAULT;
+    TrackMouseEvent(&track);
+}
+
+// Notification area
+
+bool Win32Desktop::addTrayIcon(const TrayIconRequest& request) {
+    return tray_->add(request);
+}
+
+bool Win32Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
+                                      const gui::Bitmap<gui::Pixel>& picture) {
+    return tray_->setPicture(native(owner), identifier, picture);
+}
+
+bool Win32Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
+    return tray_->remove(native(owner), identifier);
+}
+
+// Menus and resources: built from the same data as the other desktops' own.
+
+MenuHandle Win32Desktop::loadMenu(int resource) {
+    const MenuResource* data = findMenuResource(resource);
+    if (data == nullptr) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+    for (const MenuItem& item : data->items)
+        AppendMenuA(popup, MF_STRING, item.command, item.text.c_str());
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), data->popup.c_str());
+    return reinterpret_cast<MenuHandle>(bar);
+}
+
+void Win32Desktop::destroyMenu(MenuHandle menu) {
+    if (menu != nullptr)
+        DestroyMenu(native(menu));
+}
+
+void Win32Desktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) {
+    if (HMENU popup = GetSubMenu(native(menu), 0))
+        TrackPopupMenu(popup, 0, at.x, at.y, 0, native(owner), nullptr);
+}
+
+void Win32Desktop::setForegroundWindow(WindowHandle window) {
+    SetForegroundWindow(native(window));
+}
+
+std::optional<gui::Bitmap<gui::Pixel>> Win32Desktop::loadIcon(int resource, int size) {
+    std::optional<gui::Bitmap<gui::Pixel>> icon = builtInIcon(resource, size);
+    if (!icon)
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return icon;
+}
+
+// Shell
+
+Point Win32Desktop::cursorPosition() const {
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+}
+
+std::vector<Rect> Win32Desktop::monitors() const {
+    std::vector<Rect> list;
+    EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+std::optional<Taskbar> Win32Desktop::taskbar() const {
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1)
+        return std::nullopt;
+    return Taskbar{{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom}, data.uEdge};
+}
+
+} // namespace platform::win32

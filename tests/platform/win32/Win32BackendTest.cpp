@@ -1,0 +1,98 @@
+// The Windows backend's parts that work without a display: counters, text, message-only windows
+// through the window framework, menus. The pop-up windows and the tray are covered by the
+// desktop test under Wine.
+#include "platform/Counters.h"
+#include "platform/NativeDesktop.h"
+#include "platform/Text.h"
+#include "support/Failure.h"
+#include "winui/basic_window.h"
+#include "winui/blank.h"
+#include "winui/dynevent.h"
+#include "winui/msgwindow.h"
+#include "winui/uiexception.h"
+
+#include "gtest/gtest.h"
+
+namespace {
+
+using MessageWindow = winui::basic_window<winui::msgwindow, winui::dynevent, winui::blank>;
+
+class Win32Backend : public ::testing::Test {
+protected:
+    Win32Backend() {
+        std::string reason;
+        desktop = platform::openNativeDesktop(reason);
+        platform::installDesktop(desktop.get());
+    }
+    ~Win32Backend() override { platform::installDesktop(nullptr); }
+
+    std::unique_ptr<platform::Desktop> desktop;
+};
+
+TEST(PdhCounters, ServeKnownPathsAndRefuseOthers) {
+    auto query = platform::openCounterQuery();
+    EXPECT_NO_THROW(query->addCounter("\\Processor(_Total)\\% Processor Time"));
+    EXPECT_EQ(test::failure([&] { query->addCounter("\\Nothing\\Here"); }), "PdhAddCounter failed");
+    EXPECT_EQ(test::failure([&] { query->read(7); }), "GetFormattedCounterValue failed");
+    EXPECT_LE(platform::memoryLoad(), 100u);
+}
+
+TEST(GdiText, MeasuresAndDrawsInsideItsBox) {
+    platform::TextStyle style{"Tahoma", 8.0f, Colour(255, 255, 255, 255)};
+    platform::TextExtent extent = platform::measureText("Last", style);
+    EXPECT_GT(extent.width, 5.0f);
+    EXPECT_GT(extent.height, 5.0f);
+    EXPECT_GT(platform::measureText("Last Last", style).width, extent.width);
+
+    gui::Bitmap<gui::Pixel> picture(60, 20, gui::Pixel{0, 0, 0, 255});
+    platform::drawText(picture, "a text far too long for its box", style, {10, 2, 30, 16},
+                       platform::TextAlignment::Near);
+    int inside = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            bool lit = picture.scanline(y)[x].red > 0;
+            bool inBox = x >= 10 && x < 40 && y >= 2 && y < 18;
+            inside += lit && inBox;
+            EXPECT_FALSE(lit && !inBox) << x << "," << y;
+        }
+    EXPECT_GT(inside, 10);
+}
+
+TEST_F(Win32Backend, MessageWindowsRunTheFrameworkOnTheSystemQueue) {
+    MessageWindow window;
+    int received = 0;
+    window.setHandler(WM_USER + 7, [&](winui::evtarg& message) {
+        received = static_cast<int>(message.wParam);
+        platform::desktop().postQuitMessage(3);
+    });
+    ASSERT_NE(window.create(), nullptr);
+    ASSERT_TRUE(desktop->postMessage(window.hwnd, WM_USER + 7, 42, 0));
+    EXPECT_EQ(platform::runMessageLoop(), 3);
+    EXPECT_EQ(received, 42);
+
+    desktop->sendMessage(window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(desktop->userData(window.hwnd) != 0, true) << "closing does not destroy";
+
+    MessageWindow named;
+    MessageWindow sameName;
+    named.className = sameName.className = "pakvue-test";
+    named.create();
+    try {
+        sameName.create();
+        ADD_FAILURE() << "a second class of the same name registered";
+    } catch (const winui::uiexception& e) {
+        EXPECT_STREQ(e.what(), "failed to register class (RegisterClassEx)");
+        EXPECT_EQ(e.error, ERROR_CLASS_ALREADY_EXISTS);
+    }
+}
+
+TEST_F(Win32Backend, TheContextMenuIsBuiltFromItsResource) {
+    platform::MenuHandle menu = desktop->loadMenu(130);
+    EXPECT_NE(menu, nullptr);
+    desktop->destroyMenu(menu);
+    EXPECT_EQ(desktop->loadMenu(131), nullptr);
+    EXPECT_EQ(desktop->lastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_TRUE(desktop->loadIcon(111, 16));
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The Windows program under Wine on an X11 desktop (Xvfb, trayer as the notification area,
+# xdotool as the user): the icon docks, a click on it pins the detail window, its close button
+# hides it, and "Exit" from the context menu ends the program with code 0. Wine sends no
+# hover pop-up notifications, so the preview is not tried here.
+# Usage: desktop-test.sh <pakvue.exe> <example configuration>
+set -euo pipefail
+
+program=$(realpath "$1")
+config=$(realpath "$2")
+work=$(mktemp -d)
+display=":$((500 + RANDOM % 400))"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    xwininfo -root -tree | sed -n '/"panel"/,$p' || true
+    import -window root "${TMPDIR:-/tmp}/pakvue-wine-desktop-failure.png" 2>/dev/null || true
+    echo "--- pakVue.log"
+    cat "$work/pakVue.log" 2>/dev/null || true
+    exit 1
+}
+
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trayer --edge bottom --align right --widthtype request --height 32 --transparent false \
+    --SetPartialStrut true >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+cp "$config" "$work/pakvue.config.json"
+(cd "$work" && exec wine "$program") &
+app=$!
+pids+=($app)
+
+# Waits until `command` succeeds, for up to 30 seconds (Wine starts slowly).
+await() {
+    for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+# Docked: Wine's icon window sits inside the panel.
+docked() { xwininfo -root -tree | sed -n '/"panel"/,$p' | grep -q '"explorer.exe"'; }
+hidden() { ! xwininfo -id "$1" | grep -q "IsViewable"; }
+detailShown() {
+    local id
+    id=$(xdotool search --onlyvisible --name 'sdiwindow' | head -n 1)
+    [ -n "$id" ] && xwininfo -id "$id" | grep -q "Width: 496"
+}
+
+await docked || fail "no icon docked in the tray"
+read -r panelX panelY panelW < <(xwininfo -root -tree |
+    awk '/"panel"/ { split($0, a, "+"); split(a[1], s, " "); split(s[length(s)], d, "x");
+                     print a[2], a[3], d[1]; exit }')
+iconX=$((panelX + panelW / 2))
+iconY=$((panelY + 16))
+
+# Wine's tray icon may take a moment after docking before it answers the mouse.
+shown=no
+for _ in $(seq 10); do
+    xdotool mousemove "$iconX" "$iconY"
+    sleep 0.5
+    xdotool click 1
+    for _ in $(seq 30); do detailShown && shown=yes && break; sleep 0.1; done
+    [ "$shown" = yes ] && break
+done
+[ "$shown" = yes ] || fail "a click on the icon shows no detail window"
+
+# The context menu is the small window the program shows after a right click; its one item,
+# "E&xit", fills it.
+menuWindow() {
+    local id
+    for id in $(xdotool search --onlyvisible --class pakvue.exe); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        if [ "$HEIGHT" -lt 60 ] && [ "$WIDTH" -gt 20 ]; then
+            echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+            return 0
+        fi
+    done
+    return 1
+}
+# Wine's taskbar position is made up, so the pinned window may cover the icon: close it.
+detail=$(xdotool search --onlyvisible --name 'sdiwindow' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$detail")"
+xdotool mousemove $((X + 16)) $((Y + 16))
+sleep 0.3
+xdotool click 1
+await hidden "$detail" || fail "the close button does not hide the window"
+
+xdotool mousemove "$iconX" "$iconY" click 3
+await menuWindow || fail "no context menu"
+read -r itemX itemY < <(menuWindow)
+xdotool mousemove "$itemX" "$itemY"
+sleep 0.3
+xdotool click 1
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "choosing Exit did not end the program"
+wait "$app" || fail "exit code $?"
+tail -n 1 "$work/pakVue.log" | grep -q $' - Info - shutting down.\r$' ||
+    fail "the log does not end with shutting down."
+echo "wine desktop test passed"
