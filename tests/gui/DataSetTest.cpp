@@ -81,7 +81,8 @@ TEST(DataSet, ANestedSharedHoldNeverDeadlocksAgainstAWaitingPass) {
             dataSet->update();
         }
     });
-    for (int i = 0; i < 2000; ++i) {
+    // Until passes have really run in between, however busy the machine is.
+    for (int i = 0; i < 2000 || dataSet->version() < 10; ++i) {
         gui::SharedDataSetLock outer(dataSet);
         const double seen = buffer->getLast();
         std::this_thread::yield(); // give the pass time to start waiting
@@ -90,7 +91,6 @@ TEST(DataSet, ANestedSharedHoldNeverDeadlocksAgainstAWaitingPass) {
     }
     done = true;
     sampler.join();
-    EXPECT_GT(dataSet->version(), 0u);
 }
 
 TEST(DataSet, UpdateNeedsOwnershipByASharedPointer) {

@@ -37,6 +37,8 @@ sleep 1
 export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# A Wine session left by a run without a display would make this one's windows fail.
+wineserver -w
 cp "$config" "$work/pakvue.config.json"
 (cd "$work" && exec wine "$program") &
 app=$!
