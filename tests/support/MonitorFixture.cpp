@@ -18,14 +18,15 @@ std::shared_ptr<gui::MonitorConfiguration> makeMonitor(const std::vector<GraphSp
     display.inspectorType = inspector;
     display.totalCount = history;
     gui::Collectors collectors;
-    for (const GraphSpec& spec : graphs) {
-        auto collector = std::make_shared<ScriptedCollector>(spec.units, spec.name, spec.values);
+    for (const GraphSpec& wanted : graphs) {
+        auto collector =
+            std::make_shared<ScriptedCollector>(wanted.units, wanted.name, wanted.values);
         gui::GraphConfiguration graph;
         graph.collector = collector;
         graph.buffer = collector->createBuffer(static_cast<std::uint32_t>(history));
         graph.view = graph.buffer->createView(0, 10);
         graph.renderingMethod = std::make_shared<gui::LineRenderingMethod>();
-        graph.colours = std::make_shared<gui::ColourConfiguration>(spec.colours);
+        graph.colours = std::make_shared<gui::ColourConfiguration>(wanted.colours);
         graph.fillMode = FillMode::Gradient;
         display.graphs.push_back(graph);
         collectors.push_back(collector);

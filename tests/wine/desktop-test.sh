@@ -8,31 +8,9 @@ set -euo pipefail
 
 program=$(realpath "$1")
 config=$(realpath "$2")
-work=$(mktemp -d)
-display=":$((500 + RANDOM % 400))"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    xwininfo -root -tree | sed -n '/"panel"/,$p' || true
-    import -window root "${TMPDIR:-/tmp}/pakvue-wine-desktop-failure.png" 2>/dev/null || true
-    echo "--- pakVue.log"
-    cat "$work/pakVue.log" 2>/dev/null || true
-    exit 1
-}
-
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-trayer --edge bottom --align right --widthtype request --height 32 --transparent false \
-    --SetPartialStrut true >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+display_base=500
+source "$(dirname "$0")/../support/desktop-session.sh"
+start_desktop
 
 export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
 export WINEDEBUG=-all
@@ -44,11 +22,6 @@ cp "$config" "$work/pakvue.config.json"
 app=$!
 pids+=($app)
 
-# Waits until `command` succeeds, for up to 30 seconds (Wine starts slowly).
-await() {
-    for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}
 # Docked: Wine's icon window sits inside the panel.
 docked() { xwininfo -root -tree | sed -n '/"panel"/,$p' | grep -q '"explorer.exe"'; }
 hidden() { ! xwininfo -id "$1" | grep -q "IsViewable"; }
@@ -103,9 +76,5 @@ read -r itemX itemY < <(menuWindow)
 xdotool mousemove "$itemX" "$itemY"
 sleep 0.3
 xdotool click 1
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "choosing Exit did not end the program"
-wait "$app" || fail "exit code $?"
-tail -n 1 "$work/pakVue.log" | grep -q $' - Info - shutting down.\r$' ||
-    fail "the log does not end with shutting down."
+expect_clean_exit "$app"
 echo "wine desktop test passed"

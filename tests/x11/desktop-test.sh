@@ -7,40 +7,15 @@ set -euo pipefail
 
 program=$(realpath "$1")
 config=$(realpath "$2")
-work=$(mktemp -d)
-display=":$((90 + RANDOM % 400))"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    echo "--- pakVue.log"
-    cat "$work/pakVue.log" 2>/dev/null || true
-    exit 1
-}
-
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-trayer --edge bottom --align right --widthtype request --height 32 --transparent false \
-    --SetPartialStrut true >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+display_base=90
+source "$(dirname "$0")/../support/desktop-session.sh"
+start_desktop
 
 cp "$config" "$work/pakvue.config.json"
 (cd "$work" && exec "$program") &
 app=$!
 pids+=($app)
 
-# Waits until `command` succeeds, for up to five seconds.
-await() {
-    for _ in $(seq 50); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}
 mapped() { xwininfo -id "$1" | grep -q "IsViewable"; }
 unmapped() { xwininfo -id "$1" | grep -q "IsUnMapped"; }
 
@@ -74,8 +49,5 @@ await xdotool search --onlyvisible --name '^PakVue menu$' || fail "no context me
 menu=$(xdotool search --onlyvisible --name '^PakVue menu$' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 xdotool mousemove $((X + 20)) $((Y + 10)) click 1
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "choosing Exit did not end the program"
-wait "$app" || fail "exit code $?"
-tail -n 1 "$work/pakVue.log" | grep -q $' - Info - shutting down.\r$' || fail "the log does not end with shutting down."
+expect_clean_exit "$app"
 echo "desktop test passed"

@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessDesktop.h"
 
+#include "platform/WindowGeometry.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
@@ -15,17 +17,6 @@ template <typename T>
 T fail(std::uint32_t error, T result) {
     lastErrorCode = error;
     return result;
-}
-
-std::int32_t orZero(std::int32_t value) {
-    return value == CW_USEDEFAULT ? 0 : value;
-}
-
-Rect initialBounds(const WindowCreation& creation) {
-    std::int32_t x = orZero(creation.x);
-    std::int32_t y = orZero(creation.y);
-    return {x, y, x + std::max(0, orZero(creation.width)),
-            y + std::max(0, orZero(creation.height))};
 }
 
 } // namespace
@@ -159,7 +150,7 @@ WindowHandle HeadlessDesktop::createWindow(const WindowCreation& creation) {
         window.identifier = creation.identifier;
         window.thread = std::this_thread::get_id();
         window.topmost = (creation.extendedStyle & WS_EX_TOPMOST) != 0;
-        window.bounds = creation.messageOnly ? Rect{} : initialBounds(creation);
+        window.bounds = creation.messageOnly ? Rect{} : creationBounds(creation);
         resizePresented(window);
         handle = table_.add(std::move(window));
     }
@@ -303,8 +294,7 @@ void HeadlessDesktop::setTopmost(WindowHandle window) {
 }
 
 void HeadlessDesktop::moveWindow(WindowHandle window, const Rect& bounds, bool repaint) {
-    Rect normal{bounds.left, bounds.top, std::max(bounds.left, bounds.right),
-                std::max(bounds.top, bounds.bottom)};
+    Rect normal = normalised(bounds);
     Rect old;
     {
         Lock lock(mutex_);
@@ -319,10 +309,7 @@ void HeadlessDesktop::moveWindow(WindowHandle window, const Rect& bounds, bool r
         }
         refreshHoverLocked();
     }
-    if (old.left != normal.left || old.top != normal.top)
-        sendMessage(window, WM_MOVE, 0, makeLParam(normal.left, normal.top));
-    if (old.width() != normal.width() || old.height() != normal.height())
-        sendMessage(window, WM_SIZE, SIZE_RESTORED, makeLParam(normal.width(), normal.height()));
+    sendGeometryChanges(*this, window, old, normal);
 }
 
 Rect HeadlessDesktop::windowRect(WindowHandle window) const {

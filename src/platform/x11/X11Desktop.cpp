@@ -1,6 +1,7 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/Resources.h"
+#include "platform/WindowGeometry.h"
 #include "platform/x11/X11Menu.h"
 #include "platform/x11/X11Tray.h"
 
@@ -37,10 +38,6 @@ constexpr int doubleClickDistance = 4;
 constexpr long windowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                               PointerMotionMask | EnterWindowMask | LeaveWindowMask |
                               StructureNotifyMask;
-
-std::int32_t orZero(std::int32_t value) {
-    return value == CW_USEDEFAULT ? 0 : value;
-}
 
 struct ButtonMessages {
     std::uint32_t down;
@@ -323,21 +320,18 @@ WindowHandle X11Desktop::createWindow(const WindowCreation& creation) {
         window.messageOnly = creation.messageOnly;
         window.identifier = creation.identifier;
         window.thread = std::this_thread::get_id();
-        std::int32_t x = orZero(creation.x);
-        std::int32_t y = orZero(creation.y);
-        window.bounds = {x, y, x + std::max(0, orZero(creation.width)),
-                         y + std::max(0, orZero(creation.height))};
+        window.bounds = creationBounds(creation);
         if (!creation.messageOnly) {
             XSetWindowAttributes attributes{};
             attributes.override_redirect = True; // pop-ups place themselves, undecorated
             attributes.event_mask = windowEvents;
             attributes.background_pixmap = None;
-            window.xid =
-                XCreateWindow(display_, RootWindow(display_, screen_), x, y,
-                              static_cast<unsigned>(std::max(1, window.bounds.width())),
-                              static_cast<unsigned>(std::max(1, window.bounds.height())), 0,
-                              CopyFromParent, InputOutput, CopyFromParent,
-                              CWOverrideRedirect | CWEventMask | CWBackPixmap, &attributes);
+            window.xid = XCreateWindow(
+                display_, RootWindow(display_, screen_), window.bounds.left, window.bounds.top,
+                static_cast<unsigned>(std::max(1, window.bounds.width())),
+                static_cast<unsigned>(std::max(1, window.bounds.height())), 0, CopyFromParent,
+                InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask | CWBackPixmap,
+                &attributes);
             XStoreName(display_, window.xid, creation.title.c_str());
         }
         std::uintptr_t key = next_;
@@ -465,8 +459,7 @@ void X11Desktop::setTopmost(WindowHandle window) {
 }
 
 void X11Desktop::moveWindow(WindowHandle window, const Rect& bounds, bool repaint) {
-    Rect normal{bounds.left, bounds.top, std::max(bounds.left, bounds.right),
-                std::max(bounds.top, bounds.bottom)};
+    Rect normal = normalised(bounds);
     Rect old;
     {
         Lock lock(mutex_);
@@ -479,10 +472,7 @@ void X11Desktop::moveWindow(WindowHandle window, const Rect& bounds, bool repain
                           static_cast<unsigned>(std::max(1, normal.height())));
         record->invalid = record->invalid || repaint;
     }
-    if (old.left != normal.left || old.top != normal.top)
-        sendMessage(window, WM_MOVE, 0, makeLParam(normal.left, normal.top));
-    if (old.width() != normal.width() || old.height() != normal.height())
-        sendMessage(window, WM_SIZE, SIZE_RESTORED, makeLParam(normal.width(), normal.height()));
+    sendGeometryChanges(*this, window, old, normal);
 }
 
 Rect X11Desktop::windowRect(WindowHandle window) const {

@@ -1,0 +1,49 @@
+# A throw-away X11 desktop for the desktop tests, sourced by them: Xvfb on a free display with
+# trayer as the notification area at the bottom right, a working directory, and the helpers
+# the tests share. The caller sets `display_base` (where to look for a free display) first.
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Reports a failure with what the desktop and the log looked like, and ends the test.
+fail() {
+    echo "FAIL: $*"
+    xwininfo -root -tree | sed -n '/"panel"/,$p' || true
+    import -window root "${TMPDIR:-/tmp}/pakvue-desktop-failure.png" 2>/dev/null || true
+    echo "--- pakVue.log"
+    cat "$work/pakVue.log" 2>/dev/null || true
+    exit 1
+}
+
+# Waits until `command` succeeds, for up to 30 seconds.
+await() {
+    for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+
+start_desktop() {
+    local display=":$((display_base + RANDOM % 400))"
+    Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    export DISPLAY=$display
+    await xdpyinfo || fail "Xvfb did not start on $display"
+    trayer --edge bottom --align right --widthtype request --height 32 --transparent false \
+        --SetPartialStrut true >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 1
+}
+
+# Waits for the program to end by itself and checks its exit code and last log line.
+expect_clean_exit() {
+    local app=$1
+    for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$app" 2>/dev/null && fail "choosing Exit did not end the program"
+    wait "$app" || fail "exit code $?"
+    tail -n 1 "$work/pakVue.log" | grep -q $' - Info - shutting down.\r$' ||
+        fail "the log does not end with shutting down."
+}
