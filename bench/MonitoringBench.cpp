@@ -1,7 +1,7 @@
 #include "AllocationCounter.h"
 #include "gui/DataSet.h"
-#include "util/system/monitoring/DataBufferView.h"
-#include "util/system/monitoring/ValueFormat.h"
+#include "monitoring/DataBufferView.h"
+#include "monitoring/ValueFormat.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ConfigurationLoader.h"
-#include "gui/PerformanceMonitorVisualiser.h"
+#include "app/PerformanceMonitorVisualiser.h"
 #include "gui/detail/WindowManager.h"
 #include "javascript/JsonReader.h"
 #include "winui/basic_window.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/ConfigurationValues.h"
 #include "gui/MonitorConfiguration.h"
 #include "javascript/Value.h"
-#include "util/system/monitoring/DataCollector.h"
+#include "monitoring/DataCollector.h"
+#include "values/ConfigurationValues.h"
 
 #include <functional>
 #include <memory>

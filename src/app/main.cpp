@@ -1,8 +1,8 @@
 // The program: one Application on the system's desktop, for as long as its message loop runs.
 #include "app/Application.h"
+#include "monitoring/WmiDataCollector.h"
 #include "platform/NativeDesktop.h"
 #include "util/log/AppLog.h"
-#include "util/system/monitoring/WmiDataCollector.h"
 
 #include <iostream>
 

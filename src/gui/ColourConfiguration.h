@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Colour.h"
+#include "values/Colour.h"
 
 #include <vector>
 

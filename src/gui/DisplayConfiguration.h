@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/Colour.h"
-#include "app/ConfigurationValues.h"
 #include "gui/ColourConfiguration.h"
 #include "gui/RenderingMethod.h"
-#include "util/system/monitoring/DataBuffer.h"
-#include "util/system/monitoring/DataCollector.h"
+#include "monitoring/DataBuffer.h"
+#include "monitoring/DataCollector.h"
+#include "values/Colour.h"
+#include "values/ConfigurationValues.h"
 
 #include <cstdint>
 #include <memory>

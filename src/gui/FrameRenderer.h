@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gui/Bitmap.h"
 #include "gui/DisplayConfiguration.h"
 #include "gui/IDataSet.h"
+#include "pixels/Bitmap.h"
 
 namespace gui {
 

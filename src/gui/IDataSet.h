@@ -1,7 +1,7 @@
 #pragma once
 
+#include "monitoring/DataCollector.h"
 #include "util/SharedPtrProvider.h"
-#include "util/system/monitoring/DataCollector.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/Bitmap.h"
 #include "gui/controls/IRenderable.h"
+#include "pixels/Bitmap.h"
 #include "platform/Messages.h"
 
 #include <memory>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/ConfigurationValues.h"
-#include "gui/Bitmap.h"
 #include "gui/ColourConfiguration.h"
+#include "monitoring/IDataBufferView.h"
+#include "pixels/Bitmap.h"
 #include "util/SharedPtrProvider.h"
-#include "util/system/monitoring/IDataBufferView.h"
+#include "values/ConfigurationValues.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gui/Bitmap.h"
-#include "platform/Geometry.h"
+#include "pixels/Bitmap.h"
 #include "platform/Messages.h"
+#include "platform/ScreenGeometry.h"
 
 #include <cstdint>
 #include <optional>

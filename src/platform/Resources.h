@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/Bitmap.h"
+#include "pixels/Bitmap.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Colour.h"
-#include "gui/Bitmap.h"
+#include "pixels/Bitmap.h"
+#include "values/Colour.h"
 
 #include <string>
 

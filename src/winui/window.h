@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Geometry.h"
 #include "platform/Messages.h"
+#include "platform/ScreenGeometry.h"
 
 #include <cstdint>
 

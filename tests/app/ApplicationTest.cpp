@@ -3,9 +3,9 @@
 // from 2361 in every test.
 #include "app/Application.h"
 
+#include "monitoring/WmiDataCollector.h"
 #include "support/HeadlessDesktopScope.h"
 #include "support/LogCapture.h"
-#include "util/system/monitoring/WmiDataCollector.h"
 
 #include "gtest/gtest.h"
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "gui/BarRenderingMethod.h"
 #include "gui/LineRenderingMethod.h"
-#include "util/system/monitoring/DataBuffer.h"
+#include "monitoring/DataBuffer.h"
 
 #include <gtest/gtest.h>
 

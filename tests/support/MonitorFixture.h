@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/MonitorConfiguration.h"
-#include "util/system/monitoring/DataCollector.h"
+#include "monitoring/DataCollector.h"
 
 #include <functional>
 #include <memory>

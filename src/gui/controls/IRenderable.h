@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/Bitmap.h"
-#include "gui/controls/Geometry.h"
+#include "gui/controls/ControlGeometry.h"
+#include "pixels/Bitmap.h"
 #include "platform/Messages.h"
 
 namespace gui {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/Colour.h"
-#include "gui/Bitmap.h"
-#include "gui/controls/Geometry.h"
+#include "gui/controls/ControlGeometry.h"
 #include "gui/controls/IRenderable.h"
 #include "gui/controls/IWindow.h"
+#include "pixels/Bitmap.h"
+#include "values/Colour.h"
 
 namespace gui {
 

@@ -1,6 +1,6 @@
 #include "gui/detail/DataInspector.h"
 
-#include "util/system/monitoring/ValueFormat.h"
+#include "monitoring/ValueFormat.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/MonitorConfiguration.h"
-#include "gui/controls/Geometry.h"
+#include "gui/controls/ControlGeometry.h"
 #include "gui/detail/IDataInspector.h"
 #include "platform/Text.h"
 #include "util/SharedPtrProvider.h"

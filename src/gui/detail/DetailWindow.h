@@ -7,7 +7,7 @@
 #include "gui/detail/GraphControl.h"
 #include "gui/detail/IWindowManager.h"
 #include "gui/detail/VisualDescriptor.h"
-#include "platform/Geometry.h"
+#include "platform/ScreenGeometry.h"
 
 #include <memory>
 #include <vector>

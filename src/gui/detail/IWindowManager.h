@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/controls/Geometry.h"
+#include "gui/controls/ControlGeometry.h"
 
 class Window;
 

@@ -1,6 +1,6 @@
 #include "gui/detail/VisualDescriptor.h"
 
-#include "util/system/monitoring/ValueFormat.h"
+#include "monitoring/ValueFormat.h"
 
 namespace gui {
 

@@ -1,6 +1,6 @@
 #include "platform/headless/HeadlessDesktop.h"
 
-#include "platform/WindowGeometry.h"
+#include "platform/software/WindowGeometry.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/Bitmap.h"
+#include "pixels/Bitmap.h"
 #include "platform/Desktop.h"
 
 // windows.h comes before the other system headers.

@@ -1,7 +1,7 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/Resources.h"
-#include "platform/WindowGeometry.h"
+#include "platform/software/WindowGeometry.h"
 #include "platform/x11/X11Menu.h"
 #include "platform/x11/X11Tray.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/Bitmap.h"
+#include "pixels/Bitmap.h"
 
 #include <X11/Xlib.h>
 #include <cstdint>

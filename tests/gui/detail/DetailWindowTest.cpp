@@ -3,11 +3,11 @@
 #include "gui/detail/DetailWindow.h"
 
 #include "gui/detail/WindowManager.h"
+#include "monitoring/ValueFormat.h"
 #include "support/Failure.h"
 #include "support/Golden.h"
 #include "support/HeadlessDesktopScope.h"
 #include "support/MonitorFixture.h"
-#include "util/system/monitoring/ValueFormat.h"
 
 #include "gtest/gtest.h"
 #include <chrono>

@@ -1,9 +1,9 @@
 #include "platform/procfs/ProcfsCounterQuery.h"
 
+#include "monitoring/WmiDataCollector.h"
 #include "support/Failure.h"
 #include "support/TemporaryDirectory.h"
 #include "util/log/AppLog.h"
-#include "util/system/monitoring/WmiDataCollector.h"
 
 #include <gtest/gtest.h>
 #include <thread>

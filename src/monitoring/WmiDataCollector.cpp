@@ -1,0 +1,54 @@
+#include "monitoring/WmiDataCollector.h"
+
+#include "util/log/AppLog.h"
+
+#include <stdexcept>
+
+namespace util::system::monitoring {
+
+WmiDataCollector::WmiDataCollector(const std::string& counterPath, Units units, std::string name)
+    : WmiDataCollector(platform::openCounterQuery(), counterPath, units, std::move(name)) {}
+
+// Takes a first sample at once, so that a rate has its starting point by the first pass.
+WmiDataCollector::WmiDataCollector(std::unique_ptr<platform::CounterQuery> query,
+                                   const std::string& counterPath, Units units, std::string name)
+    : DataCollector(units, std::move(name)), query_(std::move(query)),
+      counter_(query_->addCounter(counterPath)), counterPath_(counterPath) {
+    query_->collect();
+}
+
+void WmiDataCollector::collect() {
+    double value = 0.0;
+    try {
+        if (query_->collect()) {
+            value = query_->read(counter_);
+        }
+    } catch (const std::exception& e) {
+        util::log::logMessage(util::log::LogLevel::Error, "data collection for wmi counter '" +
+                                                              counterPath_ +
+                                                              "' failed: " + e.what());
+        value = 0.0;
+    }
+    publish(value);
+}
+
+void MemoryDataCollector::collect() {
+    publish(platform::memoryLoad());
+}
+
+std::shared_ptr<DataCollector> createDataCollector(Units units, const std::string& type,
+                                                   const std::string& name,
+                                                   const std::string& label) {
+    if (type == "wmi") {
+        if (name.empty()) {
+            throw std::runtime_error("invalid data source name.");
+        }
+        return std::make_shared<WmiDataCollector>(name, units, label);
+    }
+    if (type == "win32") {
+        return std::make_shared<MemoryDataCollector>(units, label);
+    }
+    throw std::runtime_error("unknown data source type.");
+}
+
+} // namespace util::system::monitoring

@@ -1,0 +1,286 @@
+#include "pixels/Bitmap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace gui {
+
+namespace {
+
+constexpr float inverse255 = 0.003921569f;
+
+std::uint8_t blendChannel(float colour, std::uint8_t pixel, float opacity) {
+    return channelByte(colour * opacity + static_cast<float>(pixel) * (1.0f - opacity));
+}
+
+// Liang-Barsky: clips the segment to the box, keeping the part inside; false when none is.
+bool clipSegment(double& x0, double& y0, double& x1, double& y1, double width, double height) {
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0, width - x0, y0, height - y0};
+    double enter = 0.0;
+    double leave = 1.0;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false; // parallel to this edge and outside it
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+    }
+    if (enter > leave) {
+        return false;
+    }
+    const double startX = x0 + enter * dx;
+    const double startY = y0 + enter * dy;
+    x1 = x0 + leave * dx;
+    y1 = y0 + leave * dy;
+    x0 = startX;
+    y0 = startY;
+    return true;
+}
+
+// A coordinate truncated into int range (a clipped end point may lie just outside the array).
+int truncated(double value) {
+    return static_cast<int>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
+} // namespace
+
+template <typename P>
+Bitmap<P>::Bitmap(int width, int height) : Bitmap(width, height, P{255, 255, 255, 255}) {}
+
+template <typename P>
+Bitmap<P>::Bitmap(int width, int height, P fill)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)) {
+    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill);
+}
+
+template <typename P>
+void Bitmap<P>::blend(std::size_t index, const Colour& c, float factor) {
+    if (index >= pixels_.size()) {
+        return;
+    }
+    P& p = pixels_[index];
+    const float opacity = c.alpha * inverse255 * factor;
+    p.red = blendChannel(c.red, p.red, opacity);
+    p.green = blendChannel(c.green, p.green, opacity);
+    p.blue = blendChannel(c.blue, p.blue, opacity);
+    p.alpha = blendChannel(c.alpha, p.alpha, opacity);
+}
+
+template <typename P>
+void Bitmap<P>::blendAt(int x, int y, const Colour& c, float factor) {
+    if (inside(x, y)) {
+        blend(static_cast<std::size_t>(y) * width_ + x, c, factor);
+    }
+}
+
+template <typename P>
+void Bitmap<P>::drawHorizontalLine(int y, const Colour& c) {
+    if (y >= 0 && y < height_) {
+        std::fill_n(scanline(y), width_, toPixel(c));
+    }
+}
+
+template <typename P>
+void Bitmap<P>::drawVerticalLine(int x, const Colour& c) {
+    if (x < 0 || x >= width_) {
+        return;
+    }
+    const P pixel = toPixel(c);
+    for (int y = 0; y < height_; ++y) {
+        scanline(y)[x] = pixel;
+    }
+}
+
+template <typename P>
+void Bitmap<P>::drawDottedHorizontalLine(int y, const Colour& c, double step, float factor) {
+    if (y < 0 || y >= height_) {
+        return;
+    }
+    step = step >= 1.0 ? step : 1.0; // also for a step that is not a number
+    for (double x = 0.0; x < width_; x += step) {
+        blend(static_cast<std::size_t>(y) * width_ + static_cast<std::size_t>(x), c, factor);
+    }
+}
+
+// Rows above the picture are skipped by starting the colour where the first visible row needs
+// it; rows below it end the loop.
+template <typename P>
+void Bitmap<P>::fillVerticalGradient(int left, int top, int right, int bottom,
+                                     const Colour& topColour, const Colour& bottomColour) {
+    if (bottom <= top || right <= left) {
+        return;
+    }
+    const Colour d = (bottomColour - topColour) *
+                     (1.0f / static_cast<float>(static_cast<double>(bottom) - top + 1));
+    const int firstRow = std::max(top, 0);
+    Colour c = topColour + d * static_cast<float>(static_cast<double>(firstRow) - top);
+    const int firstColumn = std::max(left, 0);
+    const int endColumn = std::min(right, width_);
+    for (int y = firstRow; y < std::min(bottom, height_); ++y) {
+        c += d;
+        for (int x = firstColumn; x < endColumn; ++x) {
+            blend(static_cast<std::size_t>(y) * width_ + x, c, 1.0f);
+        }
+    }
+}
+
+template <typename P>
+void Bitmap<P>::fillHorizontalGradient(int left, int top, int right, int bottom,
+                                       const Colour& leftColour, const Colour& rightColour) {
+    if (bottom <= top || right <= left) {
+        return;
+    }
+    const Colour d = (rightColour - leftColour) *
+                     (1.0f / static_cast<float>(static_cast<double>(right) - left + 1));
+    const int firstColumn = std::max(left, 0);
+    const Colour start =
+        leftColour + d * static_cast<float>(static_cast<double>(firstColumn) - left);
+    const int endColumn = std::min(right, width_);
+    for (int y = std::max(top, 0); y < std::min(bottom, height_); ++y) {
+        Colour c = start;
+        for (int x = firstColumn; x < endColumn; ++x) {
+            c += d;
+            blend(static_cast<std::size_t>(y) * width_ + x, c, 1.0f);
+        }
+    }
+}
+
+template <typename P>
+void Bitmap<P>::fillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, const Colour& c1,
+                             const Colour& c2, const Colour& c3) {
+    const int minX = std::clamp(std::min({x1, x2, x3}), 0, width_);
+    const int maxX = std::clamp(std::max({x1, x2, x3}), 0, width_);
+    const int minY = std::clamp(std::min({y1, y2, y3}), 0, height_);
+    const int maxY = std::clamp(std::max({y1, y2, y3}), 0, height_);
+    const auto f = [](int v) { return static_cast<float>(v); };
+    const float px = f(x2) - f(x1), py = f(y2) - f(y1);
+    const float qx = f(x3) - f(x1), qy = f(y3) - f(y1);
+    const float pp = px * px + py * py, pq = px * qx + py * qy, qq = qx * qx + qy * qy;
+    const float den = pp * qq - pq * pq;
+    for (int y = minY; y <= maxY; ++y) {
+        for (int x = minX; x <= maxX; ++x) {
+            const float fx = f(x), fy = f(y);
+            const float e1 = (fy - f(y1)) * (f(x1) - f(x2)) - (fx - f(x1)) * (f(y1) - f(y2));
+            const float e2 = (fy - f(y2)) * (f(x2) - f(x3)) - (fx - f(x2)) * (f(y2) - f(y3));
+            const float e3 = (fy - f(y3)) * (f(x3) - f(x1)) - (fx - f(x3)) * (f(y3) - f(y1));
+            if (!(e1 > 0.0f && e2 > 0.0f && e3 > 0.0f)) {
+                continue;
+            }
+            // A pixel strictly inside means the triangle has an area, so den is not zero.
+            const float rx = fx - f(x1), ry = fy - f(y1);
+            const float rp = rx * px + ry * py, rq = rx * qx + ry * qy;
+            const float w2 = (qq * rp - pq * rq) / den;
+            const float w3 = (pp * rq - pq * rp) / den;
+            const float w1 = 1.0f - w2 - w3;
+            blendAt(x, y, c1 * w1 + c2 * w2 + c3 * w3, 1.0f);
+        }
+    }
+}
+
+template <typename P>
+void Bitmap<P>::drawLine(int x0, int y0, const Colour& c0, int x1, int y1, const Colour& c1) {
+    if (!inside(x0, y0) || !inside(x1, y1)) {
+        double cx0 = x0, cy0 = y0, cx1 = x1, cy1 = y1;
+        if (!clipSegment(cx0, cy0, cx1, cy1, width_, height_)) {
+            return;
+        }
+        x0 = truncated(cx0);
+        y0 = truncated(cy0);
+        x1 = truncated(cx1);
+        y1 = truncated(cy1);
+    }
+    drawLineSteps(x0, y0, x1, y1, c0, c1);
+}
+
+// Bresenham's walk with a linear distance filter: each step blends the pixel on the line and
+// its two neighbours across it by their distance from the ideal line.
+template <typename P>
+void Bitmap<P>::drawLineSteps(int x0, int y0, int x1, int y1, const Colour& c0, const Colour& c1) {
+    const long long dx = static_cast<long long>(x1) - x0;
+    const long long dy = static_cast<long long>(y1) - y0;
+    const bool yMajor = std::llabs(dy) >= std::llabs(dx);
+    long long major = std::max(std::llabs(dx), std::llabs(dy));
+    const long long minor = std::min(std::llabs(dx), std::llabs(dy));
+    const int stepX = dx < 0 ? -1 : 1;
+    const int stepY = dy < 0 ? -1 : 1;
+    if (includeLineEnd_) {
+        ++major;
+    }
+    if (major == 0) {
+        return; // a single point without its end: nothing to draw
+    }
+    long long err = 2 * minor - major;
+    const double invDen = 1.0 / (2.0 * std::sqrt(double(minor * minor + major * major)));
+    const double twoMajorInvDen = 2.0 * double(major) * invDen;
+    long long dist = 0;
+    const Colour s = (c1 - c0) * (1.0f / static_cast<float>(major));
+    Colour c = c0;
+    int x = x0;
+    int y = y0;
+    for (long long i = 0; i < major; ++i) {
+        c += s;
+        if (antialiasLines_) {
+            const double d = double(dist) * invDen;
+            const int nx = yMajor ? 1 : 0;
+            const int ny = yMajor ? 0 : 1;
+            blendAt(x, y, c, static_cast<float>(1.0 - std::abs(d) * 2.0 / 3.0));
+            blendAt(x + nx, y + ny, c,
+                    static_cast<float>(1.0 - std::abs(twoMajorInvDen - d) * 2.0 / 3.0));
+            blendAt(x - nx, y - ny, c,
+                    static_cast<float>(1.0 - std::abs(twoMajorInvDen + d) * 2.0 / 3.0));
+        } else {
+            blendAt(x, y, c, 1.0f);
+        }
+        if (err < 0) {
+            dist = err + major;
+            err += 2 * minor;
+        } else {
+            dist = err - major;
+            err += 2 * (minor - major);
+            (yMajor ? x : y) += yMajor ? stepX : stepY;
+        }
+        (yMajor ? y : x) += yMajor ? stepY : stepX;
+    }
+}
+
+template <typename P>
+void Bitmap<P>::drawRectangle(int left, int top, int right, int bottom, const Colour& c) {
+    const auto saved = std::pair(antialiasLines_, includeLineEnd_);
+    antialiasLines_ = includeLineEnd_ = true;
+    drawLine(left, top, c, right, top, c);
+    drawLine(right, top, c, right, bottom, c);
+    drawLine(right, bottom, c, left, bottom, c);
+    drawLine(left, bottom, c, left, top, c);
+    std::tie(antialiasLines_, includeLineEnd_) = saved;
+}
+
+template <typename P>
+std::shared_ptr<Bitmap<P>> Bitmap<P>::exportBits(bool flip) {
+    if (!exportCache_ || exportCache_->width_ != width_ || exportCache_->height_ != height_) {
+        exportCache_ = std::make_shared<Bitmap>(width_, height_);
+    }
+    for (int y = 0; y < height_; ++y) {
+        const P* source = scanline(flip ? height_ - 1 - y : y);
+        P* target = exportCache_->scanline(y);
+        for (int x = 0; x < width_; ++x) {
+            target[x] = {source[x].blue, source[x].green, source[x].red, source[x].alpha};
+        }
+    }
+    return exportCache_;
+}
+
+template class Bitmap<Pixel>;
+
+} // namespace gui
