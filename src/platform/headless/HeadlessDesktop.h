@@ -1,18 +1,14 @@
 #pragma once
 
-#include "platform/Desktop.h"
-#include "platform/Resources.h"
 #include "platform/headless/TrayArea.h"
-#include "platform/headless/WindowTable.h"
+#include "platform/software/SoftwareDesktop.h"
 
 #include <condition_variable>
-#include <deque>
 #include <map>
-#include <mutex>
 
 namespace platform::headless {
 
-enum class MouseButton { Left, Middle, Right };
+using software::MouseButton;
 
 struct MenuRequest {
     WindowHandle owner = nullptr;
@@ -23,61 +19,21 @@ struct MenuRequest {
 // A desktop without a display, in the process: windows are records with geometry and the last
 // pixels presented, the notification area is a table, and input is what a test injects. It
 // turns that input into the same messages a real desktop sends and delivers them through the
-// same message loop. Safe to use from several threads; window procedures run on the thread
-// that created their window, never under the desktop's lock.
-class HeadlessDesktop final : public Desktop {
+// same message loop. Safe to use from several threads.
+class HeadlessDesktop final : public software::SoftwareDesktop {
 public:
     HeadlessDesktop();
 
-    bool getMessage(Message& message) override;
-    LResult dispatchMessage(const Message& message) override;
-    bool postMessage(WindowHandle window, std::uint32_t message, WParam wParam,
-                     LParam lParam) override;
-    LResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
-                        LParam lParam) override;
-    void postQuitMessage(int exitCode) override;
-
     bool registerClass(const WindowClass& windowClass) override;
     WindowHandle createWindow(const WindowCreation& creation) override;
-    bool destroyWindow(WindowHandle window) override;
     LResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                              LParam lParam) override;
-    std::uint32_t lastError() const override;
-    void setUserData(WindowHandle window, LParam data) override;
-    LParam userData(WindowHandle window) const override;
-    int controlIdentifier(WindowHandle window) const override;
-    WindowHandle parent(WindowHandle window) const override;
-    Point screenToClient(WindowHandle window, Point point) const override;
-    void showWindow(WindowHandle window, bool visible) override;
-    bool isVisible(WindowHandle window) const override;
-    void enableWindow(WindowHandle window, bool enabled) override;
-    void setFocus(WindowHandle window) override;
-    void setTopmost(WindowHandle window) override;
-    void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) override;
-    Rect windowRect(WindowHandle window) const override;
-    Rect clientRect(WindowHandle window) const override;
-
-    void invalidate(WindowHandle window) override;
-    void update(WindowHandle window) override;
-    void redraw(WindowHandle window) override;
-    void beginPaint(WindowHandle window) override;
-    void endPaint(WindowHandle window) override;
     void present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pixels, Point at) override;
-
-    void setCapture(WindowHandle window) override;
-    void releaseCapture() override;
-    void trackMouseLeave(WindowHandle window) override;
 
     bool addTrayIcon(const TrayIconRequest& request) override;
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
-
-    MenuHandle loadMenu(int resource) override;
-    void destroyMenu(MenuHandle menu) override;
-    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
-    void setForegroundWindow(WindowHandle window) override;
-    std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
@@ -127,32 +83,27 @@ public:
     unsigned defaultTreatments(WindowHandle window, std::uint32_t message) const;
 
 private:
-    using Lock = std::unique_lock<std::mutex>;
+    void waitForInputLocked(Lock& lock) override;
+    void wakeLocked() override;
+    void createNativeLocked(WindowHandle window, software::SoftwareWindow& record,
+                            const WindowCreation& creation) override;
+    void destroyNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
+    void moveNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
+    void windowsChangedLocked() override;
+    bool pointerOverLocked(WindowHandle window) const override;
+    void openMenu(const MenuResource& menu, Point at, WindowHandle owner) override;
 
-    bool nextMessage(Message& message);
-    void postLocked(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
-    HeadlessWindow* findLocked(WindowHandle window) const;
-    WindowProcedure procedureFor(WindowHandle window);
-    void checkThread(const HeadlessWindow& window) const;
     Rect screenLocked() const;
     WindowHandle mouseTargetLocked() const;
-    void refreshHoverLocked();
-    void postMouseLocked(std::uint32_t message, std::uint32_t buttons);
-    void postTrayEvent(std::uint32_t identifier, std::initializer_list<std::uint32_t> events);
-    void pressLocked(MouseButton button, bool doubleClick);
+    std::optional<std::pair<WindowHandle, Point>> mouseInputLocked() const;
+    void pressLocked(MouseButton button, software::ButtonAction action);
     void releaseLocked(MouseButton button);
-    void resizePresented(HeadlessWindow& window);
+    void postTrayEvent(std::uint32_t identifier, std::initializer_list<std::uint32_t> events);
+    void resizePresentedLocked(WindowHandle window, const Rect& bounds);
 
-    mutable std::mutex mutex_;
     std::condition_variable wake_;
-    WindowTable table_;
-    std::deque<Message> queue_;
-    bool quitting_ = false;
-    int exitCode_ = 0;
-
+    std::map<WindowHandle, gui::Bitmap<gui::Pixel>> presented_; // client-sized
     TrayArea tray_;
-    std::map<std::uintptr_t, const MenuResource*> menus_;
-    std::uintptr_t nextMenu_ = 0x20010;
     std::optional<MenuRequest> menuRequest_;
 
     Point cursor_;
@@ -161,9 +112,6 @@ private:
     std::uint32_t buttons_ = 0; // MK_ flags of the held buttons
     std::uint32_t keys_ = 0;
     WindowHandle hover_ = nullptr;
-    WindowHandle capture_ = nullptr;
-    WindowHandle foreground_ = nullptr;
-    WindowHandle focus_ = nullptr;
     std::uint32_t failRegistration_ = 0;
     std::uint32_t failCreation_ = 0;
     std::map<std::pair<WindowHandle, std::uint32_t>, unsigned> defaults_;

@@ -15,37 +15,6 @@ constexpr auto hoverRest = std::chrono::milliseconds(400);
 constexpr long iconEvents = ExposureMask | StructureNotifyMask | EnterWindowMask | LeaveWindowMask |
                             ButtonPressMask | ButtonReleaseMask;
 
-// The desktop-level ancestor of a window: the child of the root that contains it.
-::Window topLevelOf(Display* display, ::Window window) {
-    for (;;) {
-        ::Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (XQueryTree(display, window, &root, &parent, &children, &count) == 0)
-            return 0;
-        if (children != nullptr)
-            XFree(children);
-        if (parent == root || parent == 0)
-            return window;
-        window = parent;
-    }
-}
-
-// The screen edge a panel of these bounds sits on: the one it touches, horizontal edges first
-// (a tray host sized to its icons may touch two); else the nearer end of its longer side.
-std::uint32_t edgeOf(const Rect& panel, const Rect& screen) {
-    if (panel.bottom >= screen.bottom)
-        return ABE_BOTTOM;
-    if (panel.top <= screen.top)
-        return ABE_TOP;
-    if (panel.left <= screen.left)
-        return ABE_LEFT;
-    if (panel.right >= screen.right)
-        return ABE_RIGHT;
-    if (panel.width() >= panel.height())
-        return panel.top + panel.height() / 2 < screen.height() / 2 ? ABE_TOP : ABE_BOTTOM;
-    return panel.left + panel.width() / 2 < screen.width() / 2 ? ABE_LEFT : ABE_RIGHT;
-}
-
 } // namespace
 
 X11Tray::X11Tray(Display* display, int screen)
@@ -54,8 +23,7 @@ X11Tray::X11Tray(Display* display, int screen)
           XInternAtom(display, ("_NET_SYSTEM_TRAY_S" + std::to_string(screen)).c_str(), False)),
       opcode_(XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False)),
       xembedInfo_(XInternAtom(display, "_XEMBED_INFO", False)),
-      visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)),
-      workArea_(XInternAtom(display, "_NET_WORKAREA", False)) {
+      visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)) {
     // A tray host that starts announces itself to the root window: wake up and dock.
     XSelectInput(display, RootWindow(display, screen), StructureNotifyMask);
 }
@@ -95,7 +63,7 @@ Visual* X11Tray::trayVisual(::Window host, int& depth) const {
     return visual;
 }
 
-bool X11Tray::add(const TrayIconRequest& request, const PixelFormat&) {
+bool X11Tray::add(const TrayIconRequest& request) {
     std::lock_guard lock(mutex_);
     for (const auto& icon : icons_)
         if (icon->owner == request.owner && icon->identifier == request.identifier)
@@ -320,43 +288,11 @@ void X11Tray::draw(Icon& icon, const PixelFormat& format) {
     XFreeGC(display_, gc);
 }
 
-std::optional<Taskbar> X11Tray::panel(const Rect& screen) const {
-    ::Window root = RootWindow(display_, screen_);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::optional<Taskbar> result;
-    if (XGetWindowProperty(display_, root, workArea_, 0, 4, False, XA_CARDINAL, &type, &format,
-                           &count, &after, &data) == Success &&
-        data != nullptr && count == 4) {
-        const auto* area = reinterpret_cast<const long*>(data);
-        Rect work{static_cast<int>(area[0]), static_cast<int>(area[1]),
-                  static_cast<int>(area[0] + area[2]), static_cast<int>(area[1] + area[3])};
-        if (work.bottom < screen.bottom)
-            result = Taskbar{{screen.left, work.bottom, screen.right, screen.bottom}, ABE_BOTTOM};
-        else if (work.top > screen.top)
-            result = Taskbar{{screen.left, screen.top, screen.right, work.top}, ABE_TOP};
-        else if (work.left > screen.left)
-            result = Taskbar{{screen.left, screen.top, work.left, screen.bottom}, ABE_LEFT};
-        else if (work.right < screen.right)
-            result = Taskbar{{work.right, screen.top, screen.right, screen.bottom}, ABE_RIGHT};
-    }
-    if (data != nullptr)
-        XFree(data);
-    if (result)
-        return result;
-    // The tray host's panel is the top-level window the docked icons sit in.
+::Window X11Tray::dockedIcon() const {
     std::lock_guard lock(mutex_);
     auto docked =
         std::find_if(icons_.begin(), icons_.end(), [](const auto& icon) { return icon->docked; });
-    ::Window panel = docked != icons_.end() ? topLevelOf(display_, (*docked)->window) : 0;
-    XWindowAttributes attributes{};
-    if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
-        return std::nullopt;
-    Rect bounds{attributes.x, attributes.y, attributes.x + attributes.width,
-                attributes.y + attributes.height};
-    return Taskbar{bounds, edgeOf(bounds, screen)};
+    return docked != icons_.end() ? (*docked)->window : 0;
 }
 
 } // namespace platform::x11

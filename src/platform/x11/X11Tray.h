@@ -8,7 +8,6 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 namespace platform::x11 {
@@ -32,7 +31,7 @@ public:
     X11Tray(const X11Tray&) = delete;
     X11Tray& operator=(const X11Tray&) = delete;
 
-    bool add(const TrayIconRequest& request, const PixelFormat& format);
+    bool add(const TrayIconRequest& request);
     bool setPicture(WindowHandle owner, std::uint32_t identifier,
                     const gui::Bitmap<gui::Pixel>& picture);
     bool remove(WindowHandle owner, std::uint32_t identifier);
@@ -45,9 +44,8 @@ public:
     std::vector<TrayEvent> takeEvents();
     // How long the loop may sleep before a hover opens; -1 for as long as it likes.
     int millisecondsToNextEvent() const;
-    // The panel that holds the tray: from the work area the window manager reserves, else the
-    // tray host's own window.
-    std::optional<Taskbar> panel(const Rect& screen) const;
+    // The window of an icon the tray host has docked, or 0: the host's panel contains it.
+    ::Window dockedIcon() const;
 
 private:
     enum class Hover { Outside, Resting, Open };
@@ -81,7 +79,6 @@ private:
     Atom opcode_;
     Atom xembedInfo_;
     Atom visualAtom_;
-    Atom workArea_;
     mutable std::mutex mutex_; // the icons' pictures, set from animation threads
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;

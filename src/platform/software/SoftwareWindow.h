@@ -1,14 +1,14 @@
 #pragma once
 
-#include "pixels/Bitmap.h"
 #include "platform/Desktop.h"
 
+#include <cstdint>
 #include <thread>
 
-namespace platform::headless {
+namespace platform::software {
 
-// Everything the headless desktop knows about one window.
-struct HeadlessWindow {
+// Everything a desktop that keeps its own window records knows about one window.
+struct SoftwareWindow {
     WindowProcedure procedure = nullptr;
     std::uint32_t classStyle = 0;
     std::uint32_t style = 0;
@@ -24,7 +24,7 @@ struct HeadlessWindow {
     bool invalid = true;        // waits for WM_PAINT
     bool trackingLeave = false; // a WM_MOUSELEAVE is due when the mouse leaves
     bool destroying = false;
-    gui::Bitmap<gui::Pixel> presented{0, 0, gui::Pixel{}}; // client-sized
+    std::uintptr_t native = 0; // the backend's own window behind the record, if it has one
 };
 
-} // namespace platform::headless
+} // namespace platform::software

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/headless/HeadlessWindow.h"
+#include "platform/software/SoftwareWindow.h"
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-namespace platform::headless {
+namespace platform::software {
 
 // The registered classes and the live windows, with their stacking order. Not locked: the
 // desktop that owns it is.
@@ -16,10 +16,12 @@ public:
     bool registerClass(const WindowClass& windowClass);
     const WindowClass* findClass(const std::string& name) const;
 
-    WindowHandle add(HeadlessWindow window);
+    WindowHandle add(SoftwareWindow window);
     void remove(WindowHandle handle);
-    HeadlessWindow* find(WindowHandle handle);
-    const HeadlessWindow* find(WindowHandle handle) const;
+    SoftwareWindow* find(WindowHandle handle);
+    const SoftwareWindow* find(WindowHandle handle) const;
+    // The window whose backend window is `native`, or null.
+    WindowHandle findNative(std::uintptr_t native) const;
     std::vector<WindowHandle> handles() const;
 
     // Puts a window at the top of its layer (topmost windows stay above the others).
@@ -31,9 +33,9 @@ public:
 
 private:
     std::map<std::string, WindowClass> classes_;
-    std::map<std::uintptr_t, HeadlessWindow> windows_;
+    std::map<std::uintptr_t, SoftwareWindow> windows_;
     std::vector<WindowHandle> stacking_; // bottom first
     std::uintptr_t next_ = 0x10010;
 };
 
-} // namespace platform::headless
+} // namespace platform::software

@@ -1,8 +1,8 @@
-#include "platform/headless/WindowTable.h"
+#include "platform/software/WindowTable.h"
 
 #include <algorithm>
 
-namespace platform::headless {
+namespace platform::software {
 
 namespace {
 
@@ -21,7 +21,7 @@ const WindowClass* WindowTable::findClass(const std::string& name) const {
     return found == classes_.end() ? nullptr : &found->second;
 }
 
-WindowHandle WindowTable::add(HeadlessWindow window) {
+WindowHandle WindowTable::add(SoftwareWindow window) {
     // Handles are never reused, so a stale one finds nothing.
     std::uintptr_t id = next_;
     next_ += 4;
@@ -36,14 +36,23 @@ void WindowTable::remove(WindowHandle handle) {
     std::erase(stacking_, handle);
 }
 
-HeadlessWindow* WindowTable::find(WindowHandle handle) {
+SoftwareWindow* WindowTable::find(WindowHandle handle) {
     auto found = windows_.find(key(handle));
     return found == windows_.end() ? nullptr : &found->second;
 }
 
-const HeadlessWindow* WindowTable::find(WindowHandle handle) const {
+const SoftwareWindow* WindowTable::find(WindowHandle handle) const {
     auto found = windows_.find(key(handle));
     return found == windows_.end() ? nullptr : &found->second;
+}
+
+WindowHandle WindowTable::findNative(std::uintptr_t native) const {
+    if (native == 0)
+        return nullptr;
+    for (const auto& [id, window] : windows_)
+        if (window.native == native)
+            return reinterpret_cast<WindowHandle>(id);
+    return nullptr;
 }
 
 std::vector<WindowHandle> WindowTable::handles() const {
@@ -58,7 +67,7 @@ void WindowTable::raise(WindowHandle handle) {
 WindowHandle WindowTable::windowAt(Point point) const {
     for (bool topmostLayer : {true, false})
         for (auto it = stacking_.rbegin(); it != stacking_.rend(); ++it) {
-            const HeadlessWindow* window = find(*it);
+            const SoftwareWindow* window = find(*it);
             if (window->visible && window->topmost == topmostLayer &&
                 window->bounds.contains(point))
                 return *it;
@@ -68,11 +77,11 @@ WindowHandle WindowTable::windowAt(Point point) const {
 
 WindowHandle WindowTable::firstInvalid() const {
     for (WindowHandle handle : stacking_) {
-        const HeadlessWindow* window = find(handle);
+        const SoftwareWindow* window = find(handle);
         if (window->visible && window->invalid)
             return handle;
     }
     return nullptr;
 }
 
-} // namespace platform::headless
+} // namespace platform::software

@@ -1,0 +1,128 @@
+// The X11 desktop's shell queries: the pointer, the monitors and the panel that holds the tray.
+#include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Tray.h"
+
+#include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
+
+namespace platform::x11 {
+
+namespace {
+
+// The desktop-level ancestor of a window: the child of the root that contains it.
+::Window topLevelOf(Display* display, ::Window window) {
+    for (;;) {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &root, &parent, &children, &count) == 0)
+            return 0;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            return window;
+        window = parent;
+    }
+}
+
+// The screen edge a panel of these bounds sits on: the one it touches, horizontal edges first
+// (a tray host sized to its icons may touch two); else the nearer end of its longer side.
+std::uint32_t edgeOf(const Rect& panel, const Rect& screen) {
+    if (panel.bottom >= screen.bottom)
+        return ABE_BOTTOM;
+    if (panel.top <= screen.top)
+        return ABE_TOP;
+    if (panel.left <= screen.left)
+        return ABE_LEFT;
+    if (panel.right >= screen.right)
+        return ABE_RIGHT;
+    if (panel.width() >= panel.height())
+        return panel.top + panel.height() / 2 < screen.height() / 2 ? ABE_TOP : ABE_BOTTOM;
+    return panel.left + panel.width() / 2 < screen.width() / 2 ? ABE_LEFT : ABE_RIGHT;
+}
+
+// The strip between the work area and the screen's edge, on the first side where there is one.
+std::optional<Taskbar> stripOutside(const Rect& work, const Rect& screen) {
+    if (work.bottom < screen.bottom)
+        return Taskbar{{screen.left, work.bottom, screen.right, screen.bottom}, ABE_BOTTOM};
+    if (work.top > screen.top)
+        return Taskbar{{screen.left, screen.top, screen.right, work.top}, ABE_TOP};
+    if (work.left > screen.left)
+        return Taskbar{{screen.left, screen.top, work.left, screen.bottom}, ABE_LEFT};
+    if (work.right < screen.right)
+        return Taskbar{{work.right, screen.top, screen.right, screen.bottom}, ABE_RIGHT};
+    return std::nullopt;
+}
+
+} // namespace
+
+Point X11Desktop::cursorPosition() const {
+    ::Window root = 0;
+    ::Window child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display_, RootWindow(display_, screen_), &root, &child, &x, &y, &windowX,
+                  &windowY, &mask);
+    return {x, y};
+}
+
+Rect X11Desktop::screen() const {
+    return {0, 0, DisplayWidth(display_, screen_), DisplayHeight(display_, screen_)};
+}
+
+std::vector<Rect> X11Desktop::monitors() const {
+    std::vector<Rect> result;
+    int count = 0;
+    if (XRRMonitorInfo* list =
+            XRRGetMonitors(display_, RootWindow(display_, screen_), True, &count)) {
+        for (int i = 0; i < count; ++i)
+            result.push_back(
+                {list[i].x, list[i].y, list[i].x + list[i].width, list[i].y + list[i].height});
+        XRRFreeMonitors(list);
+    }
+    if (result.empty())
+        result.push_back(screen());
+    return result;
+}
+
+// The panel that holds the tray: from the work area the window manager reserves, else the tray
+// host's own window.
+std::optional<Taskbar> X11Desktop::taskbar() const {
+    Rect whole = screen();
+    if (std::optional<Taskbar> panel = panelFromWorkArea(whole))
+        return panel;
+    return panelOfTrayHost(whole);
+}
+
+std::optional<Taskbar> X11Desktop::panelFromWorkArea(const Rect& screen) const {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::optional<Taskbar> result;
+    if (XGetWindowProperty(display_, RootWindow(display_, screen_), workArea_, 0, 4, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && count == 4) {
+        const auto* area = reinterpret_cast<const long*>(data);
+        result =
+            stripOutside({static_cast<int>(area[0]), static_cast<int>(area[1]),
+                          static_cast<int>(area[0] + area[2]), static_cast<int>(area[1] + area[3])},
+                         screen);
+    }
+    if (data != nullptr)
+        XFree(data);
+    return result;
+}
+
+// The tray host's panel is the top-level window the docked icons sit in.
+std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
+    ::Window icon = tray_->dockedIcon();
+    ::Window panel = icon != 0 ? topLevelOf(display_, icon) : 0;
+    XWindowAttributes attributes{};
+    if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
+        return std::nullopt;
+    Rect bounds{attributes.x, attributes.y, attributes.x + attributes.width,
+                attributes.y + attributes.height};
+    return Taskbar{bounds, edgeOf(bounds, screen)};
+}
+
+} // namespace platform::x11
