@@ -21,6 +21,8 @@ Colour boxColour(const Colour& c) {
 
 } // namespace
 
+const Colour DataInspector::outline(255, 255, 255, 170);
+
 void drawBox(Bitmap<Pixel>& bitmap, int left, int top, int right, int bottom, const Colour& outline,
              const Colour& fill) {
     bitmap.drawRectangle(left, top, right, bottom, outline);
@@ -54,6 +56,12 @@ DataInspector::DataInspector(std::shared_ptr<Bitmap<Pixel>> bitmap,
                              std::shared_ptr<MonitorConfiguration> configuration, Rect bounds)
     : bitmap_(std::move(bitmap)), configuration_(std::move(configuration)),
       entries_(configuration_->detail.graphs.size()), bounds_(bounds) {}
+
+void DataInspector::drawEntry(Bitmap<Pixel>& target, InspectorBox& entry, int left, int top,
+                              int right, int bottom) {
+    drawBox(target, left, top, right, bottom, outline, entry.colour);
+    entry.box = {left, top, right - left, bottom - top};
+}
 
 std::int32_t DataInspector::textWidth(const std::string& text) const {
     return static_cast<std::int32_t>(std::lround(platform::measureText(text, textStyle_).width));

@@ -28,6 +28,10 @@ struct BoxSlot {
     std::int32_t end;
 };
 
+// An outlined, flat-filled box; the fill is blended over the outline's inner half.
+void drawBox(Bitmap<Pixel>& bitmap, int left, int top, int right, int bottom, const Colour& outline,
+             const Colour& fill);
+
 // Spreads overlapping slots apart around their centres and keeps them inside 0 ... height; at
 // most one pass per slot, and only while a pass moves something. Slots must be sorted.
 void relaxSlots(std::vector<BoxSlot>& slots, std::int32_t height);
@@ -59,6 +63,13 @@ protected:
     virtual void placeBox(InspectorBox& entry, const Sample& point, std::int32_t centre);
     bool showing() const { return markerX_ <= bitmap_->width(); }
     std::int32_t textWidth(const std::string& text) const;
+    // Draws an entry's box and remembers where it went.
+    static void drawEntry(Bitmap<Pixel>& target, InspectorBox& entry, int left, int top, int right,
+                          int bottom);
+
+    // How close to an edge the marker may come before boxes change sides.
+    static constexpr int nearEdge = 90;
+    static const Colour outline;
 
     std::shared_ptr<Bitmap<Pixel>> bitmap_;
     std::shared_ptr<MonitorConfiguration> configuration_;

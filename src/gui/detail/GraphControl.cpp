@@ -1,7 +1,9 @@
 #include "gui/detail/GraphControl.h"
 
 #include "gui/FrameRenderer.h"
-#include "gui/detail/DataInspectors.h"
+#include "gui/detail/DataInspectorFixed.h"
+#include "gui/detail/DataInspectorFloating.h"
+#include "gui/detail/DataInspectorFree.h"
 #include "platform/Desktop.h"
 
 #include <algorithm>

@@ -17,8 +17,4 @@ public:
     virtual void afterPaint(Bitmap<Pixel>& target) = 0;
 };
 
-// An outlined, flat-filled box; the fill is blended over the outline's inner half.
-void drawBox(Bitmap<Pixel>& bitmap, int left, int top, int right, int bottom, const Colour& outline,
-             const Colour& fill);
-
 } // namespace gui

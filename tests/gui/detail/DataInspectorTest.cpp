@@ -1,4 +1,6 @@
-#include "gui/detail/DataInspectors.h"
+#include "gui/detail/DataInspectorFixed.h"
+#include "gui/detail/DataInspectorFloating.h"
+#include "gui/detail/DataInspectorFree.h"
 #include "support/MonitorFixture.h"
 
 #include "gtest/gtest.h"
