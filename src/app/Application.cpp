@@ -10,13 +10,6 @@ using util::log::LogLevel;
 using util::log::logMessage;
 using util::system::monitoring::AnimatedMonitoringTrayIcon;
 
-namespace {
-
-constexpr std::int32_t detailWidth = 480;
-constexpr std::int32_t detailHeight = 81;
-
-} // namespace
-
 Application::Application(ConfigurationLoader::CollectorFactory factory)
     : factory_(std::move(factory)) {
     try {
@@ -96,8 +89,8 @@ Application::loadIcon(const std::shared_ptr<javascript::Value>& entry) {
     ConfigurationLoader loader(reader_->root(), factory_);
     std::shared_ptr<gui::MonitorConfiguration> monitor = loader.loadIcon(entry);
     auto icon = std::make_shared<AnimatedMonitoringTrayIcon>(hwnd, monitor);
-    auto window =
-        std::make_shared<gui::DetailWindow>(windowManager_, monitor, detailWidth, detailHeight);
+    auto window = std::make_shared<gui::DetailWindow>(
+        windowManager_, monitor, gui::detailGraphWidth, gui::detailGraphHeight);
     window->build();
     visualisers_.push_back(std::make_shared<gui::PerformanceMonitorVisualiser>(icon, window));
     setHandler(icon->identifier(), [this](winui::evtarg& message) { onTrayNotify(message); });

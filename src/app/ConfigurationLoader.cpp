@@ -3,6 +3,7 @@
 #include "gui/BarRenderingMethod.h"
 #include "gui/DataSet.h"
 #include "gui/LineRenderingMethod.h"
+#include "gui/detail/DetailWindow.h"
 #include "javascript/JsonReader.h"
 #include "util/log/AppLog.h"
 
@@ -15,9 +16,6 @@ using javascript::Value;
 using util::log::LogLevel;
 
 namespace {
-
-constexpr int detailWidth = 480;
-constexpr int trayWidth = 16;
 
 // Numbers from the file are truncated towards zero; values beyond the integer's range (and
 // NaN) saturate instead of being undefined.
@@ -90,7 +88,7 @@ std::vector<gui::GaugeLine> readGaugeLines(const std::shared_ptr<Value>& icon) {
 }
 
 std::int32_t readHistorySize(const std::shared_ptr<Value>& icon, std::uint32_t trayStep) {
-    auto fallback = static_cast<double>(detailWidth / (4 * trayStep) + 2);
+    auto fallback = static_cast<double>(gui::detailGraphWidth / (4 * trayStep) + 2);
     double size = optionalNumber(icon, "historySize", fallback);
     if (size < 0.0 || std::isnan(size))
         throw std::invalid_argument("invalid history size specified.");
@@ -176,8 +174,8 @@ ConfigurationLoader::loadIcon(const std::shared_ptr<Value>& entry) const {
     }
     auto monitor = std::make_shared<gui::MonitorConfiguration>();
     monitor->dataSet = std::make_shared<gui::DataSet>(collectors);
-    monitor->tray = displayOf(icon, icon.trayStep, trayWidth);
-    monitor->detail = displayOf(icon, icon.detailStep, detailWidth);
+    monitor->tray = displayOf(icon, icon.trayStep, platform::trayIconSize);
+    monitor->detail = displayOf(icon, icon.detailStep, gui::detailGraphWidth);
     monitor->detail.inspectorType = icon.inspector;
     for (const gui::GraphConfiguration& graph : graphs) {
         if (graph.previewOnly)

@@ -1,5 +1,7 @@
 #include "gui/FrameRenderer.h"
 
+#include "platform/Desktop.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -157,7 +159,7 @@ void drawFrame(Bitmap<Pixel>& bitmap, DisplayConfiguration& display, const IData
     for (int y = 0; y < bitmap.height(); ++y) {
         std::fill_n(bitmap.scanline(y), bitmap.width(), pixel);
     }
-    if (bitmap.height() <= 16) {
+    if (bitmap.height() <= platform::trayIconSize) {
         roundCorners(bitmap);
     } else {
         drawGrid(bitmap, display, dataSet.version());

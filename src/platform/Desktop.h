@@ -42,12 +42,15 @@ struct WindowCreation {
     int identifier = 0;       // a child control's identifier
 };
 
+// The side of a notification-area icon's picture, in pixels: icons draw square pictures of it.
+inline constexpr int trayIconSize = 16;
+
 struct TrayIconRequest {
     WindowHandle owner = nullptr; // receives the call-back messages
     std::uint32_t identifier = 0;
     std::uint32_t callbackMessage = 0;
     std::string tip;
-    const gui::Bitmap<gui::Pixel>* picture = nullptr; // 16 x 16
+    const gui::Bitmap<gui::Pixel>* picture = nullptr; // trayIconSize square
 };
 
 struct Taskbar {

@@ -14,6 +14,10 @@
 
 namespace gui {
 
+// The size of the detail window's graphs, in pixels.
+inline constexpr std::int32_t detailGraphWidth = 480;
+inline constexpr std::int32_t detailGraphHeight = 81;
+
 // The pop-up of one tray icon: its graphs large, a header row, a legend row per graph and, while
 // pinned, a close button. It pops up beside the taskbar at the icon; a pinned one can be
 // dragged and snaps to screen edges and other detail windows.

@@ -1,6 +1,7 @@
 #include "gui/tray/AnimatedGraphTrayIcon.h"
 
 #include "gui/FrameRenderer.h"
+#include "platform/Desktop.h"
 
 namespace gui {
 
@@ -8,7 +9,8 @@ AnimatedGraphTrayIcon::AnimatedGraphTrayIcon(platform::WindowHandle window,
                                              DisplayConfiguration descriptor,
                                              std::shared_ptr<IDataSet> dataSet, Producer producer)
     : AnimatedTrayIcon(window, descriptor.updateInterval, std::move(producer)),
-      frame_(std::make_shared<Bitmap<Pixel>>(16, 16, toPixel(descriptor.background))),
+      frame_(std::make_shared<Bitmap<Pixel>>(platform::trayIconSize, platform::trayIconSize,
+                                             toPixel(descriptor.background))),
       descriptor_(std::move(descriptor)), dataSet_(std::move(dataSet)) {}
 
 Frame AnimatedGraphTrayIcon::renderFrame() {

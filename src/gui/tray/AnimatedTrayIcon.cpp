@@ -1,11 +1,13 @@
 #include "gui/tray/AnimatedTrayIcon.h"
 
+#include "platform/Desktop.h"
+
 namespace gui {
 
 AnimatedTrayIcon::AnimatedTrayIcon(platform::WindowHandle window, std::uint32_t interval,
                                    Producer producer)
-    : TrayIcon(window, Bitmap<Pixel>(16, 16, Pixel{})), util::Thread<Frame>(interval,
-                                                                            std::move(producer)) {}
+    : TrayIcon(window, Bitmap<Pixel>(platform::trayIconSize, platform::trayIconSize, Pixel{})),
+      util::Thread<Frame>(interval, std::move(producer)) {}
 
 void AnimatedTrayIcon::onFrame(Frame frame) {
     if (frame)

@@ -14,7 +14,7 @@ struct TrayIconState {
     std::uint32_t identifier = 0;
     std::uint32_t callbackMessage = 0;
     std::string tip;
-    gui::Bitmap<gui::Pixel> picture{16, 16, gui::Pixel{}};
+    gui::Bitmap<gui::Pixel> picture{trayIconSize, trayIconSize, gui::Pixel{}};
     Point anchor;          // the icon's centre on the screen
     unsigned pictures = 0; // how many pictures it has been given
 };

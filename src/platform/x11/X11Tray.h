@@ -57,9 +57,9 @@ private:
         bool argb = false;
         bool docked = false;
         bool dirty = true;
-        int width = 16;
-        int height = 16;
-        gui::Bitmap<gui::Pixel> picture{16, 16, gui::Pixel{}};
+        int width = trayIconSize;
+        int height = trayIconSize;
+        gui::Bitmap<gui::Pixel> picture{trayIconSize, trayIconSize, gui::Pixel{}};
         Hover hover = Hover::Outside;
         std::chrono::steady_clock::time_point opensAt;
         ImageBuffer image;
