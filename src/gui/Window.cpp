@@ -45,16 +45,6 @@ void Window::initialise() {
     registerRenderable(shared_from_this());
 }
 
-void Window::fitToClient() {
-    platform::Rect client = platform::desktop().clientRect(hwnd);
-    {
-        std::lock_guard lock(treeMutex());
-        setBounds({0, 0, client.width(), client.height()});
-    }
-    if (resized)
-        resized(client.width(), client.height());
-}
-
 void Window::hide() {
     {
         std::lock_guard lock(treeMutex());

@@ -27,11 +27,8 @@ public:
     // Registers the message handlers and the root control; the system window must exist.
     virtual void initialise();
     // Sizes the root control to the client area.
-    virtual void fitToClient();
 
     std::shared_ptr<gui::Control> leftPressedControl() override { return pressed_[0]; }
-    std::shared_ptr<gui::Control> middlePressedControl() override { return pressed_[1]; }
-    std::shared_ptr<gui::Control> rightPressedControl() override { return pressed_[2]; }
 
     std::function<void(int width, int height)> resized;
 

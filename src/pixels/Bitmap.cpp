@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 
 namespace gui {
@@ -264,21 +265,6 @@ void Bitmap<P>::drawRectangle(int left, int top, int right, int bottom, const Co
     drawLine(right, bottom, c, left, bottom, c);
     drawLine(left, bottom, c, left, top, c);
     std::tie(antialiasLines_, includeLineEnd_) = saved;
-}
-
-template <typename P>
-std::shared_ptr<Bitmap<P>> Bitmap<P>::exportBits(bool flip) {
-    if (!exportCache_ || exportCache_->width_ != width_ || exportCache_->height_ != height_) {
-        exportCache_ = std::make_shared<Bitmap>(width_, height_);
-    }
-    for (int y = 0; y < height_; ++y) {
-        const P* source = scanline(flip ? height_ - 1 - y : y);
-        P* target = exportCache_->scanline(y);
-        for (int x = 0; x < width_; ++x) {
-            target[x] = {source[x].blue, source[x].green, source[x].red, source[x].alpha};
-        }
-    }
-    return exportCache_;
 }
 
 template class Bitmap<Pixel>;

@@ -4,7 +4,6 @@
 #include "values/Colour.h"
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 namespace gui {
@@ -18,20 +17,6 @@ public:
     // Opaque white; a size below zero counts as zero.
     Bitmap(int width, int height);
     Bitmap(int width, int height, P fill);
-    // Copies share no export cache: each bitmap rewrites its own.
-    Bitmap(const Bitmap& other)
-        : pixels_(other.pixels_), width_(other.width_), height_(other.height_),
-          antialiasLines_(other.antialiasLines_), includeLineEnd_(other.includeLineEnd_) {}
-    Bitmap& operator=(const Bitmap& other) {
-        pixels_ = other.pixels_;
-        width_ = other.width_;
-        height_ = other.height_;
-        antialiasLines_ = other.antialiasLines_;
-        includeLineEnd_ = other.includeLineEnd_;
-        return *this;
-    }
-    Bitmap(Bitmap&&) noexcept = default;
-    Bitmap& operator=(Bitmap&&) noexcept = default;
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -67,24 +52,16 @@ public:
     // Four anti-aliased lines with end points, whatever the line flags say.
     void drawRectangle(int left, int top, int right, int bottom, const Colour& c);
 
-    // The picture as a tray icon wants it: rows bottom-up, red and blue swapped. The result is
-    // a cached bitmap, rewritten by every export call.
-    std::shared_ptr<Bitmap> iconBits() { return exportBits(true); }
-    // The picture as a window wants it: rows top-down, red and blue swapped.
-    std::shared_ptr<Bitmap> windowBits() { return exportBits(false); }
-
 private:
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     void blendAt(int x, int y, const Colour& c, float factor);
     void drawLineSteps(int x0, int y0, int x1, int y1, const Colour& c0, const Colour& c1);
-    std::shared_ptr<Bitmap> exportBits(bool flip);
 
     std::vector<P> pixels_;
     int width_;
     int height_;
     bool antialiasLines_ = true;
     bool includeLineEnd_ = true;
-    std::shared_ptr<Bitmap> exportCache_;
 };
 
 } // namespace gui

@@ -86,8 +86,6 @@ public:
     virtual Point screenToClient(WindowHandle window, Point point) const = 0;
     virtual void showWindow(WindowHandle window, bool visible) = 0;
     virtual bool isVisible(WindowHandle window) const = 0;
-    virtual void enableWindow(WindowHandle window, bool enabled) = 0;
-    virtual void setFocus(WindowHandle window) = 0;
     virtual void setTopmost(WindowHandle window) = 0;
     virtual void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) = 0;
     virtual Rect windowRect(WindowHandle window) const = 0; // screen coordinates

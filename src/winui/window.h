@@ -17,15 +17,8 @@ public:
     virtual void invalidate();
     virtual void hide();
     virtual void show();
-    virtual void enable();
-    virtual void disable();
-    virtual void move(platform::Point point);
     // Keeps the size.
     virtual void move(int x, int y);
-    virtual void resize(platform::Point size);
-    // Keeps the top-left corner, in the parent's client coordinates.
-    virtual void resize(int width, int height);
-    virtual void focus();
 
     platform::WindowHandle hwnd = nullptr; // null until bound and after destruction
     std::uint32_t style;

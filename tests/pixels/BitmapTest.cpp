@@ -160,15 +160,3 @@ TEST(Bitmap, DottedLinesAndSolidLines) {
     EXPECT_EQ(at(lines, 0, 1), (Pixel{5, 6, 7, 8}));
     EXPECT_EQ(countChanged(lines, clear), 5);
 }
-
-TEST(Bitmap, ExportsSwapRedAndBlueAndIconsFlipRows) {
-    Bitmap<Pixel> bitmap(2, 3, clear);
-    bitmap.drawHorizontalLine(0, Colour(255, 0, 0, 255));
-    const auto icon = bitmap.iconBits();
-    EXPECT_EQ(at(*icon, 1, 2), (Pixel{0, 0, 255, 255})); // last row, bytes blue green red alpha
-    EXPECT_EQ(at(*icon, 0, 0), clear);
-    const auto window = bitmap.windowBits();
-    EXPECT_EQ(window, icon); // one cache, rewritten by each export
-    EXPECT_EQ(at(*window, 0, 0), (Pixel{0, 0, 255, 255}));
-    EXPECT_EQ(at(*window, 0, 2), clear);
-}

@@ -179,8 +179,8 @@ TEST_F(WindowFrameworkTest, PopupsPaintThroughTheirRendererAndNeverEraseByDefaul
     PopupWindow popup;
     popup.create();
     EXPECT_EQ(popup.paints, 0) << "a hidden window has nothing to update";
+    desktop.moveWindow(popup.hwnd, {10, 20, 60, 80}, false);
     popup.move(300, 400);
-    popup.resize(50, 60);
     EXPECT_EQ(desktop.windowRect(popup.hwnd), (platform::Rect{300, 400, 350, 460}));
     popup.show();
     desktop.pump();

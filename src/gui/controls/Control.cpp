@@ -94,11 +94,6 @@ std::shared_ptr<Control> Control::findBufferOwner() const {
     return nullptr;
 }
 
-Rect Control::innerRect(const Rect& r) const {
-    return {r.x + padding_.left, r.y + padding_.top, r.width - padding_.right,
-            r.height - padding_.bottom};
-}
-
 Rect Control::getOuterBounds() const {
     Rect b = getBounds();
     return {b.x, b.y, b.width + margins_.left + margins_.right,

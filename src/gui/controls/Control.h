@@ -55,13 +55,11 @@ public:
     std::shared_ptr<Control> getParent() const { return parent_.lock(); }
     // The nearest buffered ancestor, starting with the parent.
     std::shared_ptr<Control> findBufferOwner() const;
-    Rect innerRect(const Rect& r) const;
     Rect getOuterBounds() const;
     virtual void layout(bool recurse, bool onlyIfAuto);
     int childCount() const { return static_cast<int>(children_.size()); }
 
     void setAlignment(std::int32_t alignment);
-    std::int32_t getAlignment() const { return alignment_; }
     Edges getPadding() const { return padding_; }
     void setPadding(std::int32_t left, std::int32_t right, std::int32_t top, std::int32_t bottom) {
         padding_ = {left, right, top, bottom};
@@ -111,7 +109,6 @@ protected:
         for (const auto& child : children_)
             child->setOwnerWindow(owner);
     }
-    const std::vector<std::shared_ptr<Control>>& zOrder() const { return zOrder_; }
     const std::vector<std::shared_ptr<Control>>& children() const { return children_; }
 
 private:

@@ -12,8 +12,6 @@ class Control;
 class IWindow {
 public:
     virtual std::shared_ptr<Control> leftPressedControl() = 0;
-    virtual std::shared_ptr<Control> middlePressedControl() = 0;
-    virtual std::shared_ptr<Control> rightPressedControl() = 0;
 
 protected:
     ~IWindow() = default;

@@ -23,7 +23,6 @@ void Surface::setBounds(const Rect& bounds) {
         invalidate(true, true);
     bounds_ = bounds;
     onResized({bounds.width, bounds.height});
-    resized_ = true;
 }
 
 void Surface::setBackground(const Colour& colour) {

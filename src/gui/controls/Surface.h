@@ -23,9 +23,6 @@ public:
     virtual void setBounds(const Rect& bounds);
     Rect getBounds() const { return bounds_; }
     Point getPosition() const { return {bounds_.x, bounds_.y}; }
-    void setPosition(std::int32_t x, std::int32_t y) {
-        setBounds({x, y, bounds_.width, bounds_.height});
-    }
     Size getSize() const { return {bounds_.width, bounds_.height}; }
     void setSize(std::int32_t width, std::int32_t height) {
         setBounds({bounds_.x, bounds_.y, width, height});
@@ -40,8 +37,6 @@ public:
     virtual void depthChanged() = 0;
     // Draws the control's own content into `content`, which covers `rect`.
     virtual void paint(Bitmap<Pixel>& content, const Rect& rect);
-    OwnerWindow* ownerWindow() const { return owner_; }
-    bool wasResized() const { return resized_; }
 
 protected:
     // The pictures at the current size.
@@ -58,7 +53,6 @@ private:
     Rect bounds_;
     Colour background_{0, 0, 0, 255};
     bool buffered_ = true;
-    bool resized_ = false;
 };
 
 // Copies the part of `source` that lands inside `clip` of `target` when `source`'s top-left

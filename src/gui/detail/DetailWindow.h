@@ -46,7 +46,6 @@ public:
     bool isPinned() const { return pinned_; }
     const std::shared_ptr<GraphControl>& graph() const { return graph_; }
     const std::vector<std::shared_ptr<VisualDescriptor>>& rows() const { return rows_; }
-    const std::shared_ptr<Button>& closeButton() const { return closeButton_; }
 
     // Where the window goes for an anchor point: beside the taskbar, clear of it by 8 pixels.
     platform::Rect targetRect(std::int32_t x, std::int32_t y) const;

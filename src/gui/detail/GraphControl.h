@@ -23,9 +23,6 @@ public:
     // that it keeps showing the same samples.
     void renderGraph(bool newSample);
 
-    std::int32_t hoveredIndex() const { return hoveredIndex_; }
-    bool isDragging() const { return dragging_; }
-
 private:
     void installHandlers();
     void redrawOwner();

@@ -56,11 +56,9 @@ public:
     // Chooses an item of the open menu. Throws std::logic_error when no menu is open or it
     // has no such item.
     void chooseMenuItem(std::uint32_t command);
-    void dismissMenu();
 
     // The desktop's layout; defaults are one 1920 x 1080 monitor with a 40-pixel taskbar at
     // its bottom. No taskbar makes the shell's taskbar query fail.
-    void setCursor(Point to);
     void setMonitors(std::vector<Rect> monitors);
     void setTaskbar(std::optional<Taskbar> taskbar);
     // Makes the next class registration or window creation fail with an error code.

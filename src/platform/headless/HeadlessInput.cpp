@@ -13,9 +13,7 @@ namespace platform::headless {
 WindowHandle HeadlessDesktop::mouseTargetLocked() const {
     if (WindowHandle captured = captureLocked())
         return captured;
-    WindowHandle under = windowsLocked().windowAt(cursor_);
-    const software::SoftwareWindow* record = windowsLocked().find(under);
-    return record != nullptr && record->enabled ? under : nullptr;
+    return windowsLocked().windowAt(cursor_);
 }
 
 void HeadlessDesktop::windowsChangedLocked() {
@@ -129,18 +127,7 @@ void HeadlessDesktop::chooseMenuItem(std::uint32_t command) {
     menuRequest_.reset();
 }
 
-void HeadlessDesktop::dismissMenu() {
-    Lock held = lock();
-    menuRequest_.reset();
-}
-
 // Layout and failures
-
-void HeadlessDesktop::setCursor(Point to) {
-    Lock held = lock();
-    cursor_ = to;
-    windowsChangedLocked();
-}
 
 void HeadlessDesktop::setMonitors(std::vector<Rect> monitors) {
     Lock held = lock();

@@ -193,7 +193,7 @@ bool SoftwareDesktop::destroyWindow(WindowHandle window) {
         releaseNativeCaptureLocked();
     destroyNativeLocked(window, *table_.find(window));
     table_.remove(window);
-    for (WindowHandle* gone : {&capture_, &focus_, &foreground_})
+    for (WindowHandle* gone : {&capture_, &foreground_})
         if (*gone == window)
             *gone = nullptr;
     windowsChangedLocked();
@@ -275,23 +275,6 @@ bool SoftwareDesktop::isVisible(WindowHandle window) const {
     Lock held = lock();
     const SoftwareWindow* record = findLocked(window);
     return record != nullptr && record->visible;
-}
-
-void SoftwareDesktop::enableWindow(WindowHandle window, bool enabled) {
-    {
-        Lock held = lock();
-        SoftwareWindow* record = findLocked(window);
-        if (record == nullptr || record->enabled == enabled)
-            return;
-        record->enabled = enabled;
-    }
-    sendMessage(window, WM_ENABLE, enabled ? 1 : 0, 0);
-}
-
-void SoftwareDesktop::setFocus(WindowHandle window) {
-    Lock held = lock();
-    if (findLocked(window) != nullptr)
-        focus_ = window;
 }
 
 void SoftwareDesktop::setTopmost(WindowHandle window) {

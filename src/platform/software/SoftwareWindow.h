@@ -19,7 +19,6 @@ struct SoftwareWindow {
     LParam userData = 0;
     Rect bounds;
     bool visible = false;
-    bool enabled = true;
     bool topmost = false;
     bool invalid = true;        // waits for WM_PAINT
     bool trackingLeave = false; // a WM_MOUSELEAVE is due when the mouse leaves

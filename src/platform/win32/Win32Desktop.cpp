@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Desktop.h"
 
 #include "platform/Resources.h"
+#include "platform/win32/Win32Pixels.h"
 #include "platform/win32/Win32Tray.h"
 
 // windows.h comes before the other system headers.
@@ -175,14 +176,6 @@ bool Win32Desktop::isVisible(WindowHandle window) const {
     return IsWindowVisible(native(window)) != 0;
 }
 
-void Win32Desktop::enableWindow(WindowHandle window, bool enabled) {
-    EnableWindow(native(window), enabled ? TRUE : FALSE);
-}
-
-void Win32Desktop::setFocus(WindowHandle window) {
-    SetFocus(native(window));
-}
-
 void Win32Desktop::setTopmost(WindowHandle window) {
     SetWindowPos(native(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
@@ -241,11 +234,7 @@ void Win32Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& p
     if (width <= 0 || height <= 0)
         return;
     pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    std::uint32_t* out = pixels_.data();
-    for (int y = 0; y < height; ++y)
-        for (const gui::Pixel* p = pixels.scanline(y); p != pixels.scanline(y) + width; ++p)
-            *out++ = static_cast<std::uint32_t>(p->red) << 16 |
-                     static_cast<std::uint32_t>(p->green) << 8 | p->blue;
+    packPixels(pixels, pixels_.data());
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;

@@ -45,8 +45,6 @@ public:
     Point screenToClient(WindowHandle window, Point point) const override;
     void showWindow(WindowHandle window, bool visible) override;
     bool isVisible(WindowHandle window) const override;
-    void enableWindow(WindowHandle window, bool enabled) override;
-    void setFocus(WindowHandle window) override;
     void setTopmost(WindowHandle window) override;
     void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) override;
     Rect windowRect(WindowHandle window) const override;

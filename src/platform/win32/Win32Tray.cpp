@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Tray.h"
 
+#include "platform/win32/Win32Pixels.h"
+
 // windows.h comes before the other system headers.
 // clang-format off
 #include <objbase.h>
@@ -31,13 +33,7 @@ HICON iconOf(const gui::Bitmap<gui::Pixel>& picture) {
     HBITMAP mask = CreateBitmap(picture.width(), picture.height(), 1, 1, nullptr);
     HICON icon = nullptr;
     if (colour != nullptr && mask != nullptr) {
-        auto* out = static_cast<std::uint32_t*>(bits);
-        for (int y = 0; y < picture.height(); ++y)
-            for (const gui::Pixel* p = picture.scanline(y);
-                 p != picture.scanline(y) + picture.width(); ++p)
-                *out++ = static_cast<std::uint32_t>(p->alpha) << 24 |
-                         static_cast<std::uint32_t>(p->red) << 16 |
-                         static_cast<std::uint32_t>(p->green) << 8 | p->blue;
+        packPixels(picture, static_cast<std::uint32_t*>(bits));
         ICONINFO info{TRUE, 0, 0, mask, colour};
         icon = CreateIconIndirect(&info);
     }

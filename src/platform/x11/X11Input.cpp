@@ -59,9 +59,8 @@ void X11Desktop::translate(const XEvent& event) {
         record->invalid = true;
         break;
     case MotionNotify:
-        if (record->enabled)
-            postLocked(window, WM_MOUSEMOVE, keyState(event.xmotion.state),
-                       makeLParam(event.xmotion.x, event.xmotion.y));
+        postLocked(window, WM_MOUSEMOVE, keyState(event.xmotion.state),
+                   makeLParam(event.xmotion.x, event.xmotion.y));
         break;
     case LeaveNotify:
         if (event.xcrossing.mode == NotifyNormal)
@@ -79,7 +78,7 @@ void X11Desktop::translateButton(const XButtonEvent& event, bool press) {
     Lock held = lock();
     WindowHandle window = windowsLocked().findNative(event.window);
     const software::SoftwareWindow* record = windowsLocked().find(window);
-    if (record == nullptr || !record->enabled)
+    if (record == nullptr)
         return;
     std::uint32_t keys = keyState(event.state);
     Point at{event.x, event.y};

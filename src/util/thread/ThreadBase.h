@@ -27,12 +27,6 @@ public:
     ThreadBase(const ThreadBase&) = delete;
     ThreadBase& operator=(const ThreadBase&) = delete;
 
-    // Milliseconds between frame starts; takes effect at the next frame.
-    virtual void setInterval(std::uint32_t milliseconds) {
-        std::lock_guard lock(mutex_);
-        interval_ = milliseconds;
-    }
-
     virtual bool isRunning() const {
         std::lock_guard lock(mutex_);
         return running_;
@@ -48,16 +42,6 @@ public:
         }
         stopSignal_ = std::make_shared<StopSignal>();
         worker_ = std::thread([this, signal = stopSignal_] { runWorker(*signal); });
-    }
-
-    // Runs `action` on the calling thread, then start(). Throws std::bad_function_call when
-    // `action` is empty.
-    virtual void restartWith(const std::function<void()>& action) {
-        if (!action) {
-            throw std::bad_function_call();
-        }
-        action();
-        start();
     }
 
     // Asks the worker to stop and returns without waiting; the worker may still deliver the
@@ -92,10 +76,8 @@ protected:
     ThreadBase(std::uint32_t interval, Producer producer)
         : interval_(interval), producer_(std::move(producer)) {}
 
-    std::uint32_t interval() const {
-        std::lock_guard lock(mutex_);
-        return interval_;
-    }
+    // Milliseconds between frame starts.
+    std::uint32_t interval() const { return interval_; }
 
     bool keepRunning(const StopSignal& signal) const {
         return !signal.stopRequested() && isRunning();
@@ -128,7 +110,7 @@ private:
     std::shared_ptr<StopSignal> stopSignal_; // the current worker's; each worker has its own
     mutable std::mutex mutex_;
     bool running_ = false;
-    std::uint32_t interval_;
+    const std::uint32_t interval_;
     Producer producer_;
     std::mutex sleepMutex_;
     InterruptibleCondition sleepWake_;

@@ -1,5 +1,4 @@
 #include "gui/controls/ClientArea.h"
-#include "util/Property.h"
 
 #include "gtest/gtest.h"
 #include <string>
@@ -147,23 +146,6 @@ TEST(ControlMouse, EventsGoToTheLowestDepthChildAndFallBackToTheParent) {
     MouseTrackingArgs tracking;
     EXPECT_EQ(over->onMouseEnter(tracking), nullptr);
     EXPECT_TRUE(over->isHovered());
-}
-
-TEST(Property, SetterAndGetterReplaceStorage) {
-    util::Property<std::string> plain("a");
-    plain = "b";
-    EXPECT_EQ(plain.value(), "b");
-    int calls = 0;
-    util::Property<std::string> rebuilt(
-        "x", [](util::ReadOnlyProperty<std::string>& p) { return p.get() + "!"; },
-        [&](util::ReadOnlyProperty<std::string>& p, std::string v) {
-            ++calls;
-            p.get() = v + v;
-        });
-    rebuilt.set("y");
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(rebuilt.get(), "yy");
-    EXPECT_EQ(rebuilt.value(), "yy!");
 }
 
 } // namespace

@@ -100,19 +100,6 @@ TEST(Thread, RestartingNeverLetsTwoWorkersRunTheProducer) {
     EXPECT_EQ(mostInside, 1);
 }
 
-TEST(Thread, RestartWithRunsTheActionFirstAndRejectsAnEmptyOne) {
-    FixedRecorder thread(10'000, [] { return 0; });
-    EXPECT_THROW(thread.restartWith({}), std::bad_function_call);
-    EXPECT_FALSE(thread.isRunning());
-    bool ran = false;
-    thread.restartWith([&] {
-        EXPECT_FALSE(thread.isRunning());
-        ran = true;
-    });
-    EXPECT_TRUE(ran);
-    EXPECT_TRUE(thread.isRunning());
-}
-
 TEST(Thread, DestroyingARunningOwnerStopsItsWorker) {
     std::atomic<int> produced{0};
     {
