@@ -28,6 +28,9 @@ public:
         return generation_.waitForChange(lastSeen);
     }
 
+    // Threads blocked now on this data set: waiting for its lock or for its next pass.
+    std::uint32_t waitingThreads() const { return lock_.waiting() + generation_.waiting(); }
+
 private:
     util::ReentrantSharedMutex lock_;
     Collectors collectors_;

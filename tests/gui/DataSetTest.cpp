@@ -1,10 +1,11 @@
 #include "gui/DataSet.h"
 
+#include "support/Eventually.h"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
-using namespace std::chrono_literals;
 using util::system::monitoring::DataCollector;
 
 namespace {
@@ -51,7 +52,7 @@ TEST(DataSet, WaitForUpdateReturnsOnceForSeveralUpdates) {
 
     std::atomic<std::uint32_t> woken{0};
     std::jthread waiter([&] { woken = dataSet->waitForUpdate(dataSet->generation()); });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(test::eventually([&] { return dataSet->waitingThreads() == 1; }));
     EXPECT_EQ(woken, 0u);
     dataSet->update();
     waiter.join();
@@ -62,7 +63,7 @@ TEST(DataSet, ReadersDelayTheSamplingPass) {
     auto dataSet = std::make_shared<gui::DataSet>(gui::Collectors{});
     dataSet->lockShared();
     std::jthread sampler([&] { dataSet->update(); });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(test::eventually([&] { return dataSet->waitingThreads() == 1; }));
     EXPECT_EQ(dataSet->version(), 0u);
     dataSet->unlockShared();
     sampler.join();

@@ -49,7 +49,9 @@ void removeSharedHold(const ReentrantSharedMutex* lock) {
 void ReentrantSharedMutex::lock_shared() {
     std::unique_lock lock(mutex_);
     if (findHold(this) == nullptr) {
+        ++waitingReaders_;
         readersMayEnter_.wait(lock, [this] { return !writing_ && waitingWriters_ == 0; });
+        --waitingReaders_;
     }
     addSharedHold(this);
     ++readers_;
@@ -78,6 +80,11 @@ void ReentrantSharedMutex::unlock() {
         writerMayEnter_.notify_one();
     }
     readersMayEnter_.notify_all();
+}
+
+std::uint32_t ReentrantSharedMutex::waiting() const {
+    std::lock_guard lock(mutex_);
+    return waitingReaders_ + waitingWriters_;
 }
 
 } // namespace util

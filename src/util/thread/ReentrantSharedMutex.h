@@ -20,12 +20,17 @@ public:
     void lock();
     void unlock();
 
+    // Threads blocked in lock() or lock_shared() now. A thread counts from before it starts
+    // waiting, and the count is read under the same lock, so a thread counted here is waiting.
+    std::uint32_t waiting() const;
+
 private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable readersMayEnter_;
     std::condition_variable writerMayEnter_;
     std::uint32_t readers_ = 0;
     std::uint32_t waitingWriters_ = 0;
+    std::uint32_t waitingReaders_ = 0;
     bool writing_ = false;
 };
 

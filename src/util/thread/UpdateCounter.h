@@ -29,13 +29,26 @@ public:
     // the frame threads.
     std::uint32_t waitForChange(std::uint32_t lastSeen) {
         std::unique_lock lock(mutex_);
+        ++waiting_;
+        // Uncounted again however the wait ends: an interruption throws out of it.
+        struct Counted {
+            std::uint32_t& waiting;
+            ~Counted() { --waiting; }
+        } counted{waiting_};
         changed_.wait(lock, [&] { return count_ != lastSeen; });
         return count_;
+    }
+
+    // Threads blocked in waitForChange() now.
+    std::uint32_t waiting() const {
+        std::lock_guard lock(mutex_);
+        return waiting_;
     }
 
 private:
     mutable std::mutex mutex_;
     std::uint32_t count_ = 0;
+    std::uint32_t waiting_ = 0;
     InterruptibleCondition changed_;
 };
 

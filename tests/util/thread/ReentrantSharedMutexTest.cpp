@@ -1,11 +1,12 @@
 #include "util/thread/ReentrantSharedMutex.h"
 
+#include "support/Eventually.h"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <shared_mutex>
 #include <thread>
 
-using namespace std::chrono_literals;
 using util::ReentrantSharedMutex;
 
 TEST(ReentrantSharedMutex, ReadersShareAndAWriterExcludesThem) {
@@ -25,7 +26,7 @@ TEST(ReentrantSharedMutex, ReadersShareAndAWriterExcludesThem) {
         std::shared_lock lock(mutex);
         readWhileWriting = true;
     });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(test::eventually([&] { return mutex.waiting() == 1; })); // the reader waits
     EXPECT_FALSE(readWhileWriting);
     mutex.unlock();
     reader.join();
@@ -40,14 +41,14 @@ TEST(ReentrantSharedMutex, AWaitingWriterHoldsOffNewReadersButNotReentrantOnes) 
         std::lock_guard lock(mutex);
         wrote = true;
     });
-    std::this_thread::sleep_for(20ms); // the writer is now waiting for us
+    EXPECT_TRUE(test::eventually([&] { return mutex.waiting() == 1; })); // the writer waits
 
     std::atomic<bool> newReaderIn{false};
     std::jthread newReader([&] {
         std::shared_lock lock(mutex);
         newReaderIn = true;
     });
-    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(test::eventually([&] { return mutex.waiting() == 2; }));
     EXPECT_FALSE(newReaderIn); // waits behind the writer
 
     mutex.lock_shared(); // would deadlock if the writer were preferred here too

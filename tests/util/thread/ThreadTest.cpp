@@ -25,9 +25,11 @@ public:
         delivered_.notify_all();
     }
 
-    void waitForFrames(std::size_t count) {
+    // Whether `count` frames have arrived within ten seconds.
+    [[nodiscard]] bool waitForFrames(std::size_t count) {
         std::unique_lock lock(mutex_);
-        delivered_.wait(lock, [&] { return frames_.size() >= count; });
+        return delivered_.wait_for(lock, std::chrono::seconds(10),
+                                   [&] { return frames_.size() >= count; });
     }
 
     std::size_t frameCount() {
@@ -68,7 +70,7 @@ TEST(Thread, StopDuringALongSleepReturnsAtOnceWithoutAnotherFrame) {
     EXPECT_FALSE(thread.isRunning());
     thread.start();
     EXPECT_TRUE(thread.isRunning());
-    thread.waitForFrames(1);
+    ASSERT_TRUE(thread.waitForFrames(1));
     EXPECT_LT(timeToStop(thread), 2000ms); // the sleep lasts 10 s
     EXPECT_FALSE(thread.isRunning());
     EXPECT_EQ(thread.frameCount(), 1u);
@@ -77,7 +79,9 @@ TEST(Thread, StopDuringALongSleepReturnsAtOnceWithoutAnotherFrame) {
 TEST(Thread, ZeroIntervalProducesFramesBackToBack) {
     FixedRecorder thread(0, [] { return 1; });
     thread.start();
-    thread.waitForFrames(50);
+    // Within the ten seconds the wait allows: a pause of 50 ms or more between frames (a
+    // default interval, say) would miss it.
+    EXPECT_TRUE(thread.waitForFrames(200));
 }
 
 TEST(Thread, RestartingNeverLetsTwoWorkersRunTheProducer) {
@@ -96,7 +100,7 @@ TEST(Thread, RestartingNeverLetsTwoWorkersRunTheProducer) {
         thread.stop();
     }
     thread.start();
-    thread.waitForFrames(1);
+    ASSERT_TRUE(thread.waitForFrames(1));
     EXPECT_EQ(mostInside, 1);
 }
 
@@ -105,7 +109,7 @@ TEST(Thread, DestroyingARunningOwnerStopsItsWorker) {
     {
         FixedRecorder thread(0, [&] { return ++produced; });
         thread.start();
-        thread.waitForFrames(3);
+        ASSERT_TRUE(thread.waitForFrames(3));
     }
     const int afterDestruction = produced;
     std::this_thread::sleep_for(10ms);
@@ -117,11 +121,11 @@ TEST(WaitingThread, DrawsOncePerDataSetUpdateAndStopsAtOnceWhileWaiting) {
     std::uint32_t seen = dataSet->generation();
     WaitingRecorder thread([] { return 0; }, [&] { seen = dataSet->waitForUpdate(seen); });
     thread.start();
-    thread.waitForFrames(1);
+    ASSERT_TRUE(thread.waitForFrames(1));
     dataSet->update();
-    thread.waitForFrames(2);
+    ASSERT_TRUE(thread.waitForFrames(2));
     dataSet->update();
-    thread.waitForFrames(3);
+    ASSERT_TRUE(thread.waitForFrames(3));
     EXPECT_LT(timeToStop(thread), 2000ms); // blocked in the data set's wait
     dataSet->update();
     EXPECT_EQ(thread.frameCount(), 3u);
