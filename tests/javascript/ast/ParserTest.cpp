@@ -40,6 +40,16 @@ const T& as(const NodePtr& node) {
     return *typed;
 }
 
+// Binary nodes as "(left op right)", leaves as their text, other nodes as "[id]".
+std::string shape(const NodePtr& node) {
+    if (const auto* binary = dynamic_cast<const BinaryNode*>(node.get()))
+        return "(" + shape(binary->left) + " " + binary->id + " " + shape(binary->right) + ")";
+    if (dynamic_cast<const ConstantNode*>(node.get()) ||
+        dynamic_cast<const IdentifierNode*>(node.get()))
+        return node->value;
+    return node ? "[" + node->id + "]" : "null";
+}
+
 } // namespace
 
 TEST(Parser, LiteralsBecomeListNodesWithUnquotedMemberNames) {
@@ -79,6 +89,44 @@ TEST(Parser, OperatorsGroupByBindingPower) {
         const auto parsed = parse(text);
         EXPECT_TRUE(parsed->root) << text;
         EXPECT_TRUE(errors(parsed->context).empty()) << text;
+    }
+}
+
+// Each case would group differently if one binding power were off by one or swapped between the
+// prefix and the infix use of a token.
+TEST(Parser, PrecedenceAndAssociativityFollowTheBindingPowers) {
+    const struct {
+        const char* text;
+        const char* shape;
+    } cases[] = {
+        {"a - -b * c", "(a - ([-] * c))"}, // prefix minus binds tighter than infix minus
+        {"a + b - c + d", "(((a + b) - c) + d)"},
+        {"a * b / c * d", "(((a * b) / c) * d)"},
+        {"a * b + c / d", "((a * b) + (c / d))"},
+        {"a * b++ / c--", "((a * [++]) / [--])"},
+        {"a + b < c && d", "(((a + b) < c) && d)"},
+        // comparison and logical operators group rightwards
+        {"a == b != c < d <= e > f >= g", "(a == (b != (c < (d <= (e > (f >= g))))))"},
+        {"a >= b > c <= d < e != f == g", "(a >= (b > (c <= (d < (e != (f == g))))))"},
+        {"a == b && c != d || e < f", "((a == b) && ((c != d) || (e < f)))"},
+        {"a <= b || c > d && e >= f", "((a <= b) || ((c > d) && (e >= f)))"},
+        {"a < b && c >= d || e", "((a < b) && ((c >= d) || e))"},
+        {"a = b += c -= d = e", "(a = (b += (c -= (d = e))))"},
+        {"a -= b || c", "(a -= (b || c))"},
+        {"a || b ? c : d", "[?]"},
+        {"a && b ? c : d", "[?]"},
+        {"a = b ? c : d", "(a = [?])"},
+        {"a ? b : c = d", "[?]"},
+        {"-a.b", "[-]"},
+        {"!a[0] == b", "([!] == b)"},
+        {"typeof f(1)", "[typeof]"},
+        {"typeof a == 'x'", "([typeof] == 'x')"},
+        {"a.b[c].d", "(((a . b) [ c) . d)"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parse(c.text);
+        EXPECT_TRUE(errors(parsed->context).empty()) << c.text;
+        EXPECT_EQ(shape(parsed->root), c.shape) << c.text;
     }
 }
 
