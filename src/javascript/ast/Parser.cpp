@@ -6,33 +6,6 @@ namespace javascript::ast {
 
 namespace {
 
-struct SymbolEntry {
-    std::string_view id;
-    std::int32_t bindingPower;
-};
-
-// Looked up by a linear scan, first match. Statement keywords have entries but no handlers, so
-// they fail as syntax errors.
-constexpr std::array<SymbolEntry, 46> symbolTable{{
-    {"(end)", 0},  {"(name)", 0},    {"(literal)", 0}, {":", 0},      {";", 0},     {"(", 80},
-    {")", 0},      {"[", 80},        {"]", 0},         {"{", 0},      {"}", 0},     {",", 0},
-    {"=", 10},     {"+=", 10},       {"-=", 10},       {"+", 50},     {"-", 50},    {"*", 60},
-    {"/", 60},     {".", 80},        {"!", 0},         {"++", 70},    {"--", 70},   {"?", 20},
-    {"&&", 30},    {"||", 30},       {"==", 40},       {"!=", 40},    {"<", 40},    {"<=", 40},
-    {">", 40},     {">=", 40},       {"this", 0},      {"true", 0},   {"false", 0}, {"null", 0},
-    {"typeof", 0}, {"namespace", 0}, {"function", 0},  {"var", 0},    {"if", 0},    {"else", 0},
-    {"while", 0},  {"break", 0},     {"continue", 0},  {"return", 0},
-}};
-
-const SymbolEntry* findSymbol(std::string_view id) {
-    for (const SymbolEntry& entry : symbolTable) {
-        if (entry.id == id) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 TokenKind kindOf(LexTokenType type) {
     switch (type) {
     case LexTokenType::Identifier:
@@ -51,17 +24,15 @@ TokenKind kindOf(LexTokenType type) {
 }
 
 bool isOneOf(std::string_view id, std::initializer_list<std::string_view> ids) {
-    for (std::string_view candidate : ids) {
-        if (id == candidate) {
+    for (std::string_view candidate : ids)
+        if (id == candidate)
             return true;
-        }
-    }
     return false;
 }
 
-// A top-down operator-precedence parser: each token's symbol has a left binding power, and
-// parsing is driven by its prefix handler (nud) and infix handler (led). After an error it goes
-// on to the end of the expression so that later problems are reported too.
+// A top-down operator-precedence parser driven by one table of rules: each token id has a
+// prefix handler (nud), an infix handler (led) and the binding powers they use. After an error
+// it goes on to the end of the expression so that later problems are reported too.
 class Parser {
 public:
     Parser(const std::vector<LexToken>& tokens, ParseContext& context);
@@ -69,24 +40,144 @@ public:
     NodePtr parseProgram();
 
 private:
+    // A handler gets the token that selected it and the right binding power of its operand;
+    // an infix handler also gets the expression on the token's left.
+    using Prefix = NodePtr (Parser::*)(const Token& token, std::int32_t rightPower);
+    using Infix = NodePtr (Parser::*)(const Token& token, NodePtr left, std::int32_t rightPower);
+
+    // How the parser treats one token id. A token continues the expression on its left while its
+    // left power exceeds the right power that expression is parsed with. The right powers are
+    // those of the operand a handler parses last, which no closing token ends; they are 0 where
+    // the handler has no such operand. A token without the handler a position needs is a syntax
+    // error there.
+    struct Rule {
+        std::string_view id;
+        Prefix prefix;
+        Infix infix;
+        std::int32_t leftPower;
+        std::int32_t prefixRightPower;
+        std::int32_t infixRightPower;
+    };
+
+    static const std::array<Rule, 46> rules;
+    static const Rule unknownToken; // for tokens no rule names
+    static const Rule* findRule(std::string_view id);
+    static const Rule* ruleFor(const Token& token);
+
     void advance(std::string_view expected = {});
     NodePtr expression(std::int32_t rightPower);
-    NodePtr nud(const Token& token);
-    NodePtr led(const Token& token, NodePtr left);
-    NodePtr arrayLiteral(const Token& token);
-    NodePtr objectLiteral(const Token& token);
-    NodePtr call(const Token& token, NodePtr callee);
+    NodePtr nud(const Token& token, const Rule& rule);
+    NodePtr led(const Token& token, const Rule& rule, NodePtr left);
+    NodePtr unexpected(const Token& token);
+
+    NodePtr keywordConstant(const Token& token, std::int32_t);
+    NodePtr thisValue(const Token& token, std::int32_t);
+    NodePtr identifier(const Token& token, std::int32_t);
+    NodePtr literal(const Token& token, std::int32_t);
+    NodePtr prefixOperator(const Token& token, std::int32_t rightPower);
+    NodePtr group(const Token& token, std::int32_t);
+    NodePtr arrayLiteral(const Token& token, std::int32_t);
+    NodePtr objectLiteral(const Token& token, std::int32_t);
+
+    NodePtr binaryOperator(const Token& token, NodePtr left, std::int32_t rightPower);
+    NodePtr assignment(const Token& token, NodePtr target, std::int32_t rightPower);
+    NodePtr postfixOperator(const Token& token, NodePtr operand, std::int32_t);
+    NodePtr member(const Token& token, NodePtr object, std::int32_t);
+    NodePtr subscript(const Token& token, NodePtr object, std::int32_t);
+    NodePtr call(const Token& token, NodePtr callee, std::int32_t);
+    NodePtr conditional(const Token& token, NodePtr condition, std::int32_t rightPower);
+
     std::vector<NodePtr> listUntil(std::string_view closing);
     bool nestedTooDeep(const NodePtr& node);
     void error(std::string message, std::int32_t index = -1);
 
     Token current_;
+    const Rule* currentRule_ = &unknownToken;
     std::size_t next_ = 0;
     std::vector<Token> tokens_;
     ParseContext& context_;
     int depth_ = 0;
     bool tooDeep_ = false; // once set, parsing winds down without further messages
 };
+
+// Looked up by a linear scan. Statement keywords have rows but no handlers, so they fail as
+// syntax errors.
+constexpr std::array<Parser::Rule, 46> Parser::rules{{
+    // id, prefix handler, infix handler, left power, prefix right power, infix right power
+    {"(end)", nullptr, nullptr, 0, 0, 0},
+    {"(name)", &Parser::identifier, nullptr, 0, 0, 0},
+    {"(literal)", &Parser::literal, nullptr, 0, 0, 0},
+    {":", nullptr, nullptr, 0, 0, 0},
+    {";", nullptr, nullptr, 0, 0, 0},
+    {"(", &Parser::group, &Parser::call, 80, 0, 0},
+    {")", nullptr, nullptr, 0, 0, 0},
+    {"[", &Parser::arrayLiteral, &Parser::subscript, 80, 0, 0},
+    {"]", nullptr, nullptr, 0, 0, 0},
+    {"{", &Parser::objectLiteral, nullptr, 0, 0, 0},
+    {"}", nullptr, nullptr, 0, 0, 0},
+    {",", nullptr, nullptr, 0, 0, 0},
+    {"=", nullptr, &Parser::assignment, 10, 0, 9},
+    {"+=", nullptr, &Parser::assignment, 10, 0, 9},
+    {"-=", nullptr, &Parser::assignment, 10, 0, 9},
+    {"+", nullptr, &Parser::binaryOperator, 50, 0, 50},
+    {"-", &Parser::prefixOperator, &Parser::binaryOperator, 50, 70, 50},
+    {"*", nullptr, &Parser::binaryOperator, 60, 0, 60},
+    {"/", nullptr, &Parser::binaryOperator, 60, 0, 60},
+    {".", nullptr, &Parser::member, 80, 0, 0},
+    {"!", &Parser::prefixOperator, nullptr, 0, 70, 0},
+    {"++", &Parser::prefixOperator, &Parser::postfixOperator, 70, 70, 0},
+    {"--", &Parser::prefixOperator, &Parser::postfixOperator, 70, 70, 0},
+    {"?", nullptr, &Parser::conditional, 20, 0, 0},
+    {"&&", nullptr, &Parser::binaryOperator, 30, 0, 29},
+    {"||", nullptr, &Parser::binaryOperator, 30, 0, 29},
+    {"==", nullptr, &Parser::binaryOperator, 40, 0, 39},
+    {"!=", nullptr, &Parser::binaryOperator, 40, 0, 39},
+    {"<", nullptr, &Parser::binaryOperator, 40, 0, 39},
+    {"<=", nullptr, &Parser::binaryOperator, 40, 0, 39},
+    {">", nullptr, &Parser::binaryOperator, 40, 0, 39},
+    {">=", nullptr, &Parser::binaryOperator, 40, 0, 39},
+    {"this", &Parser::thisValue, nullptr, 0, 0, 0},
+    {"true", &Parser::keywordConstant, nullptr, 0, 0, 0},
+    {"false", &Parser::keywordConstant, nullptr, 0, 0, 0},
+    {"null", &Parser::keywordConstant, nullptr, 0, 0, 0},
+    {"typeof", &Parser::prefixOperator, nullptr, 0, 70, 0},
+    {"namespace", nullptr, nullptr, 0, 0, 0},
+    {"function", nullptr, nullptr, 0, 0, 0},
+    {"var", nullptr, nullptr, 0, 0, 0},
+    {"if", nullptr, nullptr, 0, 0, 0},
+    {"else", nullptr, nullptr, 0, 0, 0},
+    {"while", nullptr, nullptr, 0, 0, 0},
+    {"break", nullptr, nullptr, 0, 0, 0},
+    {"continue", nullptr, nullptr, 0, 0, 0},
+    {"return", nullptr, nullptr, 0, 0, 0},
+}};
+
+constexpr Parser::Rule Parser::unknownToken{"", nullptr, nullptr, 0, 0, 0};
+
+const Parser::Rule* Parser::findRule(std::string_view id) {
+    for (const Rule& rule : rules)
+        if (rule.id == id)
+            return &rule;
+    return nullptr;
+}
+
+// Names that are not keywords and all literals share a rule; null when none fits.
+const Parser::Rule* Parser::ruleFor(const Token& token) {
+    switch (token.type) {
+    case TokenKind::Name: {
+        const Rule* keyword = findRule(token.value);
+        return keyword != nullptr ? keyword : findRule("(name)");
+    }
+    case TokenKind::Operator:
+        return findRule(token.value);
+    case TokenKind::Integer:
+    case TokenKind::Real:
+    case TokenKind::String:
+        return findRule("(literal)");
+    default:
+        return nullptr;
+    }
+}
 
 Parser::Parser(const std::vector<LexToken>& tokens, ParseContext& context) : context_(context) {
     tokens_.reserve(tokens.size());
@@ -107,69 +198,57 @@ NodePtr Parser::parseProgram() {
 }
 
 void Parser::error(std::string message, std::int32_t index) {
-    if (tooDeep_) {
+    if (tooDeep_)
         return;
-    }
-    if (message.empty()) {
+    if (message.empty())
         message = "syntax error : '" + current_.value + "'";
-    }
     context_.addMessage(std::move(message), MessageSeverity::Error,
                         {current_.position.line, index != -1 ? index : current_.position.index});
 }
 
-// A mismatch reports the expected id and consumes one token more.
+// A mismatch reports the expected id and consumes one token more. Past the last token the
+// current token becomes "(end)" but keeps the text and position of the last one, so that errors
+// there stand where the text ends.
 void Parser::advance(std::string_view expected) {
     if (!expected.empty() && expected != current_.id) {
         error("expected '" + std::string(expected) + "'");
         advance();
     }
     if (next_ >= tokens_.size()) {
-        current_.id = "(end)";
-        current_.bindingPower = 0;
+        currentRule_ = findRule("(end)");
+        current_.id = currentRule_->id;
+        current_.bindingPower = currentRule_->leftPower;
         return;
     }
     Token token = std::move(tokens_[next_++]);
-    const SymbolEntry* symbol = nullptr;
-    switch (token.type) {
-    case TokenKind::Name:
-        symbol = findSymbol(token.value);
-        symbol = symbol != nullptr ? symbol : findSymbol("(name)");
-        break;
-    case TokenKind::Operator:
-        symbol = findSymbol(token.value);
-        break;
-    case TokenKind::Integer:
-    case TokenKind::Real:
-    case TokenKind::String:
-        symbol = findSymbol("(literal)");
-        break;
-    default:
-        break;
-    }
-    if (symbol == nullptr) {
+    const Rule* rule = ruleFor(token);
+    if (rule == nullptr) {
         error({}); // names the token before this one, which is still current
+        rule = &unknownToken;
     }
-    token.id = symbol != nullptr ? symbol->id : std::string_view{};
-    token.bindingPower = symbol != nullptr ? symbol->bindingPower : 0;
+    token.id = rule->id;
+    token.bindingPower = rule->leftPower;
     current_ = std::move(token);
+    currentRule_ = rule;
 }
 
 NodePtr Parser::expression(std::int32_t rightPower) {
-    if (tooDeep_) {
+    if (tooDeep_)
         return nullptr;
-    }
     if (++depth_ > maxNestingDepth) {
         nestedTooDeep(nullptr);
         --depth_;
         return nullptr;
     }
     Token token = current_;
+    const Rule* rule = currentRule_;
     advance();
-    NodePtr left = nud(token);
-    while (!nestedTooDeep(left) && rightPower < current_.bindingPower) {
+    NodePtr left = nud(token, *rule);
+    while (!nestedTooDeep(left) && rightPower < currentRule_->leftPower) {
         token = current_;
+        rule = currentRule_;
         advance();
-        left = led(token, std::move(left));
+        left = led(token, *rule, std::move(left));
     }
     --depth_;
     return left;
@@ -185,36 +264,51 @@ bool Parser::nestedTooDeep(const NodePtr& node) {
     return tooDeep_;
 }
 
-NodePtr Parser::nud(const Token& token) {
-    const std::string& id = token.id;
-    if (isOneOf(id, {"true", "false", "null"})) {
-        return std::make_shared<ConstantNode>(token, TokenKind::Literal);
-    }
-    if (id == "this") {
-        return std::make_shared<ThisNode>(token);
-    }
-    if (isOneOf(id, {"!", "-", "typeof", "++", "--"})) {
-        return std::make_shared<PrefixNode>(token, expression(70));
-    }
-    if (id == "(") {
-        NodePtr inner = expression(0);
-        advance(")");
-        return inner; // parentheses leave no node of their own
-    }
-    if (id == "[") {
-        return arrayLiteral(token);
-    }
-    if (id == "{") {
-        return objectLiteral(token);
-    }
-    if (id == "(name)") {
-        return std::make_shared<IdentifierNode>(token);
-    }
-    if (id == "(literal)") {
-        return std::make_shared<ConstantNode>(token, token.type);
-    }
-    error("syntax error: '" + id + "'");
+NodePtr Parser::nud(const Token& token, const Rule& rule) {
+    if (rule.prefix == nullptr)
+        return unexpected(token);
+    return (this->*rule.prefix)(token, rule.prefixRightPower);
+}
+
+// A failed operand is not reported again by the operator that follows it.
+NodePtr Parser::led(const Token& token, const Rule& rule, NodePtr left) {
+    if (!left)
+        return nullptr;
+    if (rule.infix == nullptr)
+        return unexpected(token);
+    return (this->*rule.infix)(token, std::move(left), rule.infixRightPower);
+}
+
+NodePtr Parser::unexpected(const Token& token) {
+    error("syntax error: '" + token.id + "'");
     return nullptr;
+}
+
+NodePtr Parser::keywordConstant(const Token& token, std::int32_t) {
+    return std::make_shared<ConstantNode>(token, TokenKind::Literal);
+}
+
+NodePtr Parser::thisValue(const Token& token, std::int32_t) {
+    return std::make_shared<ThisNode>(token);
+}
+
+NodePtr Parser::identifier(const Token& token, std::int32_t) {
+    return std::make_shared<IdentifierNode>(token);
+}
+
+NodePtr Parser::literal(const Token& token, std::int32_t) {
+    return std::make_shared<ConstantNode>(token, token.type);
+}
+
+NodePtr Parser::prefixOperator(const Token& token, std::int32_t rightPower) {
+    return std::make_shared<PrefixNode>(token, expression(rightPower));
+}
+
+// Parentheses leave no node of their own.
+NodePtr Parser::group(const Token&, std::int32_t) {
+    NodePtr inner = expression(0);
+    advance(")");
+    return inner;
 }
 
 // Expressions separated by commas up to `closing`, which is then consumed.
@@ -223,9 +317,8 @@ std::vector<NodePtr> Parser::listUntil(std::string_view closing) {
     if (current_.id != closing) {
         for (;;) {
             items.push_back(expression(0));
-            if (current_.id != ",") {
+            if (current_.id != ",")
                 break;
-            }
             advance(",");
         }
     }
@@ -233,12 +326,12 @@ std::vector<NodePtr> Parser::listUntil(std::string_view closing) {
     return items;
 }
 
-NodePtr Parser::arrayLiteral(const Token& token) {
+NodePtr Parser::arrayLiteral(const Token& token, std::int32_t) {
     return std::make_shared<ArrayNode>(token, listUntil("]"));
 }
 
 // Any token is taken as a key: a string, a name, a number or a keyword.
-NodePtr Parser::objectLiteral(const Token& token) {
+NodePtr Parser::objectLiteral(const Token& token, std::int32_t) {
     std::vector<NodePtr> members;
     if (current_.id != "}") {
         for (;;) {
@@ -246,13 +339,11 @@ NodePtr Parser::objectLiteral(const Token& token) {
             advance();
             advance(":");
             NodePtr value = expression(0);
-            if (value) {
+            if (value)
                 value->memberName = unquote(key);
-            }
             members.push_back(std::move(value));
-            if (current_.id != ",") {
+            if (current_.id != ",")
                 break;
-            }
             advance(",");
         }
     }
@@ -260,73 +351,57 @@ NodePtr Parser::objectLiteral(const Token& token) {
     return std::make_shared<ObjectNode>(token, std::move(members));
 }
 
-NodePtr Parser::led(const Token& token, NodePtr left) {
-    if (!left) {
-        return nullptr;
-    }
-    const std::string& id = token.id;
-    if (isOneOf(id, {"+", "-"})) {
-        return std::make_shared<InfixNode>(token, std::move(left), expression(50));
-    }
-    if (isOneOf(id, {"*", "/"})) {
-        return std::make_shared<InfixNode>(token, std::move(left), expression(60));
-    }
-    if (isOneOf(id, {"&&", "||"})) {
-        return std::make_shared<InfixNode>(token, std::move(left), expression(29));
-    }
-    if (isOneOf(id, {"==", "!=", "<", "<=", ">", ">="})) {
-        return std::make_shared<InfixNode>(token, std::move(left), expression(39));
-    }
-    if (isOneOf(id, {"=", "+=", "-="})) {
-        if (left->id != "." && left->id != "[" && left->type != TokenKind::Name) {
-            error("bad l-value");
-        }
-        return std::make_shared<AssignmentNode>(token, std::move(left), expression(9));
-    }
-    if (isOneOf(id, {"++", "--"})) {
-        return std::make_shared<PrefixNode>(token, std::move(left));
-    }
-    if (id == ".") {
-        if (current_.type != TokenKind::Name) {
-            error("expected a property name");
-        }
-        auto property = std::make_shared<IdentifierNode>(current_);
-        advance();
-        return std::make_shared<ElementAccessNode>(token, TokenKind::Literal, std::move(left),
-                                                   std::move(property));
-    }
-    if (id == "[") {
-        NodePtr index = expression(0);
-        advance("]");
-        return std::make_shared<ElementAccessNode>(token, TokenKind::Infix, std::move(left),
-                                                   std::move(index));
-    }
-    if (id == "(") {
-        return call(token, std::move(left));
-    }
-    if (id == "?") {
-        NodePtr whenTrue = expression(0);
-        advance(":");
-        NodePtr whenFalse = expression(0);
-        return std::make_shared<InlineConditionalNode>(token, std::move(left), std::move(whenTrue),
-                                                       std::move(whenFalse));
-    }
-    error("syntax error: '" + id + "'");
-    return nullptr;
+NodePtr Parser::binaryOperator(const Token& token, NodePtr left, std::int32_t rightPower) {
+    return std::make_shared<InfixNode>(token, std::move(left), expression(rightPower));
+}
+
+// Only names and element accesses can be assigned to.
+NodePtr Parser::assignment(const Token& token, NodePtr target, std::int32_t rightPower) {
+    if (target->id != "." && target->id != "[" && target->type != TokenKind::Name)
+        error("bad l-value");
+    return std::make_shared<AssignmentNode>(token, std::move(target), expression(rightPower));
+}
+
+NodePtr Parser::postfixOperator(const Token& token, NodePtr operand, std::int32_t) {
+    return std::make_shared<PrefixNode>(token, std::move(operand));
+}
+
+// The property becomes a name node even when the token is not a name, after the report.
+NodePtr Parser::member(const Token& token, NodePtr object, std::int32_t) {
+    if (current_.type != TokenKind::Name)
+        error("expected a property name");
+    auto property = std::make_shared<IdentifierNode>(current_);
+    advance();
+    return std::make_shared<ElementAccessNode>(token, TokenKind::Literal, std::move(object),
+                                               std::move(property));
+}
+
+NodePtr Parser::subscript(const Token& token, NodePtr object, std::int32_t) {
+    NodePtr index = expression(0);
+    advance("]");
+    return std::make_shared<ElementAccessNode>(token, TokenKind::Infix, std::move(object),
+                                               std::move(index));
 }
 
 // A call on an element access calls the access's member on its object.
-NodePtr Parser::call(const Token& token, NodePtr callee) {
+NodePtr Parser::call(const Token& token, NodePtr callee, std::int32_t) {
     std::vector<NodePtr> arguments = listUntil(")");
     if (const auto* access = dynamic_cast<const ElementAccessNode*>(callee.get())) {
         return std::make_shared<FunctionCallNode>(token, access->left, access->right,
                                                   std::move(arguments));
     }
-    if (callee->type != TokenKind::Name && !isOneOf(callee->id, {"(", "&&", "||", "?"})) {
+    if (callee->type != TokenKind::Name && !isOneOf(callee->id, {"(", "&&", "||", "?"}))
         error("expected a variable name.");
-    }
     return std::make_shared<FunctionCallNode>(token, std::move(callee), nullptr,
                                               std::move(arguments));
+}
+
+NodePtr Parser::conditional(const Token& token, NodePtr condition, std::int32_t rightPower) {
+    NodePtr whenTrue = expression(0);
+    advance(":");
+    NodePtr whenFalse = expression(rightPower);
+    return std::make_shared<InlineConditionalNode>(token, std::move(condition), std::move(whenTrue),
+                                                   std::move(whenFalse));
 }
 
 } // namespace
