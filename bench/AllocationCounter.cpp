@@ -16,9 +16,8 @@ std::uint64_t bench::allocationCount() {
 // these.
 void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+    if (void* block = std::malloc(size == 0 ? 1 : size))
         return block;
-    }
     throw std::bad_alloc();
 }
 

@@ -17,9 +17,8 @@ const auto greenToRed =
 GraphConfiguration graphOf(std::shared_ptr<RenderingMethod> method, int samples, int seed,
                            FillMode fill) {
     auto buffer = std::make_shared<util::system::monitoring::DataBuffer>(Units::Percentage, 122);
-    for (int i = 0; i < 122; ++i) {
+    for (int i = 0; i < 122; ++i)
         buffer->push((i * 37 + seed * 11) % 100);
-    }
     GraphConfiguration graph;
     graph.buffer = buffer;
     graph.view = buffer->createView(0, samples);

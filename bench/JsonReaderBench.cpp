@@ -25,9 +25,8 @@ std::string configuration(int icons) {
    "fixedMaximum": 100, "backgroundColour": "#0000007f", "historySize": 122,
    "gaugeLines": [{"value": 50, "colour": "#ffffff80", "dotPitch": 3}],
    "preview": {"scrollAmount": 4, "fillMode": "Flat"}, "graphs": [)";
-        for (int g = 0; g < 8; ++g) {
+        for (int g = 0; g < 8; ++g)
             text += (g == 0 ? "" : ", ") + graph(g);
-        }
         text += "]}";
     }
     return text + "\n]}\n";

@@ -45,25 +45,22 @@ void dataSetUpdate(benchmark::State& state) {
     }
     auto dataSet = std::make_shared<gui::DataSet>(std::move(collectors));
     AllocationsPerIteration allocations(state);
-    for (auto _ : state) {
+    for (auto _ : state)
         dataSet->update();
-    }
 }
 BENCHMARK(dataSetUpdate);
 
 // What a detail graph reads per frame: every value of a 482-sample view and its statistics.
 void detailViewRead(benchmark::State& state) {
     auto buffer = std::make_shared<DataBuffer>(Units::Rate, 600);
-    for (int i = 0; i < 600; ++i) {
+    for (int i = 0; i < 600; ++i)
         buffer->push(i * 37 % 1000);
-    }
     auto view = buffer->createView(40, 482);
     AllocationsPerIteration allocations(state);
     for (auto _ : state) {
         double sum = view->getScaledMaximum() + view->getAverage() + view->getLast();
-        for (int i = 0; i < view->getSize(); ++i) {
+        for (int i = 0; i < view->getSize(); ++i)
             sum += view->getValue(i);
-        }
         benchmark::DoNotOptimize(sum);
     }
 }

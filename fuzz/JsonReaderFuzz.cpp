@@ -21,11 +21,9 @@ void lookUp(const std::shared_ptr<javascript::Value>& start, std::string_view pa
     JsonReader::tryGetNumber(number, start, path);
     JsonReader::tryGetString(text, start, path);
     try {
-        if (const auto* array = JsonReader::getArray(start, path)) {
-            for (const auto& element : array->elements()) {
+        if (const auto* array = JsonReader::getArray(start, path))
+            for (const auto& element : array->elements())
                 JsonReader::tryGetString(text, element, path);
-            }
-        }
     } catch (const std::exception&) {
     }
 }

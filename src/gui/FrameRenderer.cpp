@@ -27,12 +27,10 @@ struct Scale {
 Scale scaleOf(const DisplayConfiguration& display) {
     Scale scale;
     for (const GraphConfiguration& graph : display.graphs) {
-        if (!graph.view) {
+        if (!graph.view)
             continue;
-        }
-        if (!display.fixedScale && graph.rescale) {
+        if (!display.fixedScale && graph.rescale)
             scale.maximum = std::max(scale.maximum, graph.view->getScaledMaximum());
-        }
         if (graph.highlight.enabled) {
             const float intensity = alertIntensity(graph.highlight, graph.view->getAverage());
             if (intensity > 0.0f) {
@@ -41,15 +39,12 @@ Scale scaleOf(const DisplayConfiguration& display) {
             }
         }
     }
-    if (display.hasMinimumMaximum && scale.maximum < display.minimumMaximum) {
+    if (display.hasMinimumMaximum && scale.maximum < display.minimumMaximum)
         scale.maximum = display.minimumMaximum;
-    }
-    if (display.fixedScale) {
+    if (display.fixedScale)
         scale.maximum = display.fixedMaximum;
-    }
-    if (scale.maximum == 0.0) {
+    if (scale.maximum == 0.0)
         scale.maximum = scaleFloor;
-    }
     return scale;
 }
 
@@ -64,9 +59,8 @@ Colour overlay(const Colour& base, const Colour& alert) {
     const float a = top.alpha / 255.0f;
     const float b = base.alpha / 255.0f;
     const float outAlpha = 1.0f - (1.0f - b) * (1.0f - a);
-    if (outAlpha <= 0.0f) {
+    if (outAlpha <= 0.0f)
         return {0, 0, 0, 0}; // two clear layers stay clear
-    }
     const auto mix = [&](float under, float over) {
         return under * b * (1.0f - a) / outAlpha + over * a / outAlpha;
     };
@@ -75,15 +69,13 @@ Colour overlay(const Colour& base, const Colour& alert) {
 }
 
 void roundCorners(Bitmap<Pixel>& bitmap) {
-    if (bitmap.width() == 0 || bitmap.height() == 0) {
+    if (bitmap.width() == 0 || bitmap.height() == 0)
         return;
-    }
     const int right = bitmap.width() - 1;
     const int bottom = bitmap.height() - 1;
     for (Pixel* corner : {&bitmap.scanline(0)[0], &bitmap.scanline(0)[right],
-                          &bitmap.scanline(bottom)[0], &bitmap.scanline(bottom)[right]}) {
+                          &bitmap.scanline(bottom)[0], &bitmap.scanline(bottom)[right]})
         corner->alpha = static_cast<std::uint8_t>(corner->alpha / 2);
-    }
 }
 
 // Columns every fourth sample, moving with the data; rows every tenth of the height on a scale
@@ -92,16 +84,13 @@ void drawGrid(Bitmap<Pixel>& bitmap, const DisplayConfiguration& display, std::u
     const double step = display.step;
     const auto phase =
         static_cast<std::uint32_t>(version - static_cast<std::uint32_t>(display.scrollOffset));
-    if (step > 0.0) {
-        for (double x = (3.0 - phase % 4) * step; x < bitmap.width(); x += 4.0 * step) {
+    if (step > 0.0)
+        for (double x = (3.0 - phase % 4) * step; x < bitmap.width(); x += 4.0 * step)
             bitmap.drawVerticalLine(static_cast<int>(std::round(x)), gridColour);
-        }
-    }
     const double rows = bitmap.height() - 1;
     const double spacing = std::round(display.computedMaximum) == 100.0 ? rows / 10 : rows * 0.125;
-    for (double y = 0.0; spacing > 0.0 && y < bitmap.height(); y += spacing) {
+    for (double y = 0.0; spacing > 0.0 && y < bitmap.height(); y += spacing)
         bitmap.drawHorizontalLine(static_cast<int>(std::round(y)), gridColour);
-    }
 }
 
 void drawGauge(Bitmap<Pixel>& bitmap, const GaugeLine& gauge, double maximum) {
@@ -116,15 +105,12 @@ void drawGauge(Bitmap<Pixel>& bitmap, const GaugeLine& gauge, double maximum) {
 } // namespace
 
 float gaugeOpacity(double value, double maximum) {
-    if (!(maximum > 0.0) || value > 2 * maximum) {
+    if (!(maximum > 0.0) || value > 2 * maximum)
         return 0.0f;
-    }
-    if (value < maximum / 4) {
+    if (value < maximum / 4)
         return static_cast<float>(value / (maximum / 4));
-    }
-    if (value < maximum) {
+    if (value < maximum)
         return 1.0f;
-    }
     return static_cast<float>(value < 2 * maximum ? 2 * maximum / value - 1 : maximum / value);
 }
 
@@ -143,9 +129,8 @@ float alertIntensity(const Highlight& highlight, double average) {
         reference = threshold;
     }
     const bool alerting = highlight.inverted ? value < start : value > start;
-    if (!alerting) {
+    if (!alerting)
         return 0.0f;
-    }
     const double intensity = (value - start) / (reference - start);
     return unitInterval(highlight.inverted ? std::abs(intensity) : intensity);
 }
@@ -156,19 +141,16 @@ void drawFrame(Bitmap<Pixel>& bitmap, DisplayConfiguration& display, const IData
     const Colour fill =
         scale.alerting ? overlay(display.background, scale.alert) : display.background;
     const Pixel pixel = toPixel(fill);
-    for (int y = 0; y < bitmap.height(); ++y) {
+    for (int y = 0; y < bitmap.height(); ++y)
         std::fill_n(bitmap.scanline(y), bitmap.width(), pixel);
-    }
-    if (bitmap.height() <= platform::trayIconSize) {
+    if (bitmap.height() <= platform::trayIconSize)
         roundCorners(bitmap);
-    } else {
+    else
         drawGrid(bitmap, display, dataSet.version());
-    }
     bitmap.setAntialiasLines(false);
     bitmap.setIncludeLineEnd(true);
-    for (const GaugeLine& gauge : display.gaugeLines) {
+    for (const GaugeLine& gauge : display.gaugeLines)
         drawGauge(bitmap, gauge, scale.maximum);
-    }
     const int pitch =
         static_cast<int>(std::min<std::uint32_t>(display.step, std::numeric_limits<int>::max()));
     for (const GraphConfiguration& graph : display.graphs) {

@@ -17,11 +17,10 @@ struct Point {
 void fillBelow(Bitmap<Pixel>& bitmap, const Point& a, const Point& b, const Colour& left,
                const Colour& right) {
     bitmap.fillHorizontalGradient(a.x, std::max(a.y, b.y) + 1, b.x, bitmap.height(), left, right);
-    if (b.y < a.y) {
+    if (b.y < a.y)
         bitmap.fillTriangle(a.x, a.y + 1, b.x, a.y + 1, b.x, b.y, left, right, right);
-    } else {
+    else
         bitmap.fillTriangle(a.x - 1, a.y, a.x - 1, b.y + 1, b.x, b.y + 1, left, left, right);
-    }
 }
 
 } // namespace
@@ -34,9 +33,8 @@ void LineRenderingMethod::render(Bitmap<Pixel>& bitmap,
     bitmap.setIncludeLineEnd(false);
     const double scale = effectiveMaximum(view.getUnits(), maximum, fixedScale);
     const int count = view.getSize();
-    if (count <= 1) {
+    if (count <= 1)
         return;
-    }
     const std::int64_t first = bitmap.width() - std::int64_t{count - 1} * dotPitch;
     const auto pointAt = [&](int i) {
         const double value = view.getValue(i);

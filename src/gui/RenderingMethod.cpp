@@ -13,9 +13,8 @@ constexpr double coordinateLimit = 1 << 30;
 int valueRow(double value, double maximum, int height) {
     const double bottom = height - 1;
     const double row = std::round(bottom - bottom * value / maximum);
-    if (std::isnan(row)) {
+    if (std::isnan(row))
         return height - 1; // no scale to read the value against: draw it as zero
-    }
     return static_cast<int>(std::clamp(row, -coordinateLimit, coordinateLimit));
 }
 

@@ -13,17 +13,21 @@ Window::~Window() {
 }
 
 void Window::on(std::uint32_t message, Handler handler) {
-    setHandler(message, [this, handler](winui::evtarg& argument) {
-        std::lock_guard lock(treeMutex());
-        (this->*handler)(argument);
-    });
+    setHandler(
+        message,
+        [this, handler](winui::evtarg& argument) {
+            std::lock_guard lock(treeMutex());
+            (this->*handler)(argument);
+        });
 }
 
 void Window::on(std::uint32_t message, void (Window::*handler)(winui::evtarg&, int), int button) {
-    setHandler(message, [this, handler, button](winui::evtarg& argument) {
-        std::lock_guard lock(treeMutex());
-        (this->*handler)(argument, button);
-    });
+    setHandler(
+        message,
+        [this, handler, button](winui::evtarg& argument) {
+            std::lock_guard lock(treeMutex());
+            (this->*handler)(argument, button);
+        });
 }
 
 void Window::initialise() {

@@ -19,9 +19,8 @@ namespace {
 std::size_t indexOf(const std::string& text) {
     std::uint32_t position = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size())
         throw std::invalid_argument("invalid index '" + text + "'.");
-    }
     return position;
 }
 
@@ -29,20 +28,16 @@ std::shared_ptr<Value> step(const std::shared_ptr<Value>& value, const KeyPathSt
     const auto* array = dynamic_cast<const Array*>(value.get());
     const auto* object = dynamic_cast<const Object*>(value.get());
     if (step.kind == KeyPathStep::Kind::Name) {
-        if (array != nullptr) {
+        if (array != nullptr)
             throw std::invalid_argument("name access on an array.");
-        }
-        if (object == nullptr) {
+        if (object == nullptr)
             throw std::invalid_argument("invalid object type.");
-        }
         return object->get(step.text);
     }
-    if (array != nullptr) {
+    if (array != nullptr)
         return array->at(indexOf(step.text));
-    }
-    if (object == nullptr) {
+    if (object == nullptr)
         throw std::invalid_argument("invalid object type.");
-    }
     return object->memberAt(indexOf(step.text));
 }
 
@@ -74,9 +69,8 @@ void JsonReader::parse(std::string_view text, const std::string& sourceName) {
     ParseContext context(sourceName);
     const auto tokens = tokenize(text, context);
     const auto tree = ast::parseProgram(tokens, context);
-    if (!tree) {
+    if (!tree)
         throw std::runtime_error("error parsing json:\r\n" + context.formatMessages());
-    }
     ast::JsonObjectGenerator generator;
     generator.process(tree);
     root_ = generator.result();
@@ -84,13 +78,11 @@ void JsonReader::parse(std::string_view text, const std::string& sourceName) {
 
 std::shared_ptr<Value> JsonReader::getValue(const std::shared_ptr<Value>& start,
                                             std::string_view path) {
-    if (!start) {
+    if (!start)
         throw std::invalid_argument("empty root node.");
-    }
     std::shared_ptr<Value> value = start;
-    for (const KeyPathStep& keyStep : parseKeyPath(path)) {
+    for (const KeyPathStep& keyStep : parseKeyPath(path))
         value = step(value, keyStep);
-    }
     return value;
 }
 

@@ -27,11 +27,9 @@ bool isWordStart(char c) {
 }
 
 bool isCompoundSymbol(char first, char second) {
-    for (std::string_view symbol : compoundSymbols) {
-        if (symbol[0] == first && symbol[1] == second) {
+    for (std::string_view symbol : compoundSymbols)
+        if (symbol[0] == first && symbol[1] == second)
             return true;
-        }
-    }
     return false;
 }
 
@@ -106,18 +104,15 @@ bool Lexer::step() {
 }
 
 void Lexer::skipWhiteSpace() {
-    for (; !atEnd() && isSpace(peek()); advance()) {
-        if (peek() == '\n') {
+    for (; !atEnd() && isSpace(peek()); advance())
+        if (peek() == '\n')
             newLine();
-        }
-    }
 }
 
 void Lexer::readWord() {
     const std::size_t start = index();
-    while (!atEnd() && (isWordStart(peek()) || isDigit(peek()))) {
+    while (!atEnd() && (isWordStart(peek()) || isDigit(peek())))
         advance();
-    }
     pending_.text = text_.substr(start, index() - start);
     pending_.type = LexTokenType::Identifier;
     emit();
@@ -138,12 +133,10 @@ void Lexer::readNumber() {
             advance();
             continue;
         }
-        if (digitRequired) {
+        if (digitRequired)
             syntaxError();
-        }
-        if (c != '.' && c != 'e' && c != '+' && c != '-' && !isWordStart(c)) {
+        if (c != '.' && c != 'e' && c != '+' && c != '-' && !isWordStart(c))
             break; // the byte ends the number and is left for the next token
-        }
         readNumberCharacter(c, seenDot, seenExponent, seenSign, digitRequired);
         advance();
     }
@@ -157,9 +150,8 @@ void Lexer::readNumberCharacter(char c, bool& seenDot, bool& seenExponent, bool&
     bool take = false;
     if (c == '.') {
         take = !seenDot;
-        if (take) {
+        if (take)
             seenDot = digitRequired = true;
-        }
     } else if (c == 'e') {
         take = !seenExponent;
         if (take) {
@@ -168,15 +160,13 @@ void Lexer::readNumberCharacter(char c, bool& seenDot, bool& seenExponent, bool&
         }
     } else if (c == '+' || c == '-') {
         take = seenExponent && !seenSign;
-        if (take) {
+        if (take)
             seenSign = digitRequired = true;
-        }
     }
-    if (take) {
+    if (take)
         pending_.text += c;
-    } else {
+    else
         syntaxError();
-    }
 }
 
 void Lexer::readString() {
@@ -188,9 +178,8 @@ void Lexer::readString() {
         const char c = peek();
         if (c == '\\') {
             advance();
-            if (!atEnd()) {
+            if (!atEnd())
                 readEscape(quote);
-            }
             continue;
         }
         advance();
@@ -198,9 +187,8 @@ void Lexer::readString() {
             newLine(); // a raw line break is dropped from the string
         } else {
             pending_.text += c;
-            if (c == quote) {
+            if (c == quote)
                 break;
-            }
         }
     }
     emit();
@@ -231,11 +219,10 @@ void Lexer::readEscape(char quote) {
     default:
         decoded = c == quote ? quote : '\0';
     }
-    if (decoded != '\0') {
+    if (decoded != '\0')
         pending_.text += decoded;
-    } else {
+    else
         error("invalid escape sequence");
-    }
     advance();
 }
 
@@ -280,17 +267,15 @@ void Lexer::skipBlockComment() {
             advance();
             return;
         }
-        if (peek() == '\n') {
+        if (peek() == '\n')
             newLine();
-        }
         advance();
     }
 }
 
 void Lexer::emit() {
-    if (!pending_.text.empty()) {
+    if (!pending_.text.empty())
         tokens_.push_back(pending_);
-    }
     pending_.position = position_;
     pending_.text.clear();
 }

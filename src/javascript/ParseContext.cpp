@@ -6,9 +6,8 @@ namespace javascript {
 
 void ParseContext::addMessage(std::string text, MessageSeverity severity, SourcePosition position) {
     messages_.push_back({position, std::move(text), severity});
-    if (severity == MessageSeverity::Error) {
+    if (severity == MessageSeverity::Error)
         hasError_ = true;
-    }
 }
 
 const std::string& ParseContext::formatMessages() {

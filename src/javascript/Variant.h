@@ -15,9 +15,8 @@ public:
     template <typename T>
     const T& get() const {
         const auto* impl = dynamic_cast<const VariantImpl<T>*>(impl_.get());
-        if (impl == nullptr) {
+        if (impl == nullptr)
             throw std::bad_cast();
-        }
         return impl->value;
     }
 

@@ -21,22 +21,19 @@ void DataBuffer::push(double value) {
 // Growing appends zeros as the newest values; shrinking drops the newest values, keeping the
 // oldest.
 void DataBuffer::setCapacity(std::uint32_t capacity) {
-    if (capacity == capacity_) {
+    if (capacity == capacity_)
         return;
-    }
     std::vector<double> values(capacity, 0.0);
-    for (std::uint32_t i = 0; i < std::min(capacity, capacity_); ++i) {
+    for (std::uint32_t i = 0; i < std::min(capacity, capacity_); ++i)
         values[i] = getValue(i);
-    }
     ring_.swap(values);
     capacity_ = capacity;
     oldest_ = 0;
 }
 
 double DataBuffer::getValue(std::uint32_t index) const {
-    if (index >= capacity_) {
+    if (index >= capacity_)
         return 0.0;
-    }
     return ring_[(oldest_ + static_cast<std::uint64_t>(index)) % capacity_];
 }
 
@@ -47,31 +44,27 @@ double DataBuffer::getLast() const {
 template <typename Visit>
 void DataBuffer::forEachInRange(std::uint32_t offset, std::uint32_t count, Visit visit) const {
     const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{offset} + count, capacity_);
-    for (std::uint64_t index = offset; index < end; ++index) {
+    for (std::uint64_t index = offset; index < end; ++index)
         visit(ring_[(oldest_ + index) % capacity_]);
-    }
 }
 
 double DataBuffer::getMaximum(std::uint32_t offset, std::uint32_t count) const {
     double maximum = 0.0;
     forEachInRange(offset, count, [&maximum](double value) {
-        if (value > maximum) {
+        if (value > maximum)
             maximum = value;
-        }
     });
     return maximum;
 }
 
 double DataBuffer::getScaledMaximum(std::uint32_t offset, std::uint32_t count) const {
     const double maximum = getMaximum(offset, count);
-    if (units_ != Units::Size && units_ != Units::Rate) {
+    if (units_ != Units::Size && units_ != Units::Rate)
         return maximum;
-    }
     // Byte scales read best at powers of two; an infinite maximum stays infinite.
     double scaled = 2.0;
-    while (maximum > scaled && scaled < std::numeric_limits<double>::max()) {
+    while (maximum > scaled && scaled < std::numeric_limits<double>::max())
         scaled *= 2.0;
-    }
     return scaled;
 }
 

@@ -14,9 +14,8 @@ DataBufferView::DataBufferView(int offset, int size, std::shared_ptr<IDataBuffer
 }
 
 void DataBufferView::checkSize(int size) const {
-    if (static_cast<std::int64_t>(size) > buffer_->getCapacity()) {
+    if (static_cast<std::int64_t>(size) > buffer_->getCapacity())
         throw std::invalid_argument("specified view size greater than buffer size.");
-    }
 }
 
 int DataBufferView::setOffset(int offset) {
@@ -24,9 +23,8 @@ int DataBufferView::setOffset(int offset) {
     const auto clamped = static_cast<int>(std::clamp<std::int64_t>(
         offset, 0, std::clamp<std::int64_t>(maxOffset, 0, std::numeric_limits<int>::max())));
     offset_.store(clamped, std::memory_order_relaxed);
-    if (offsetChanged_) {
+    if (offsetChanged_)
         offsetChanged_(static_cast<std::uint32_t>(clamped));
-    }
     return clamped;
 }
 
@@ -52,9 +50,8 @@ DataBufferView::Window DataBufferView::window() const {
 
 double DataBufferView::getValue(int index) const {
     const std::int64_t bufferIndex = window().start + index;
-    if (bufferIndex < 0 || bufferIndex >= buffer_->getCapacity()) {
+    if (bufferIndex < 0 || bufferIndex >= buffer_->getCapacity())
         return 0.0;
-    }
     return buffer_->getValue(static_cast<std::uint32_t>(bufferIndex));
 }
 

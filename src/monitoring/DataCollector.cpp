@@ -12,9 +12,8 @@ std::shared_ptr<DataBuffer> DataCollector::createBuffer(std::uint32_t capacity) 
 }
 
 void DataCollector::publish(double value) {
-    for (const auto& buffer : buffers_) {
+    for (const auto& buffer : buffers_)
         buffer->push(value);
-    }
 }
 
 } // namespace util::system::monitoring

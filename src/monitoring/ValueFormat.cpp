@@ -26,11 +26,9 @@ std::string formatSize(double value) {
         {0x1p20, 0x1p-20, " MiB"},
         {0x1p10, 0x1p-10, " KiB"},
     }};
-    for (const Step& step : steps) {
-        if (value >= step.threshold) {
+    for (const Step& step : steps)
+        if (value >= step.threshold)
             return formatNumber(value * step.scale).append(step.suffix);
-        }
-    }
     return formatNumber(value).append(" B");
 }
 

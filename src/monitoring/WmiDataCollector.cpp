@@ -20,9 +20,8 @@ WmiDataCollector::WmiDataCollector(std::unique_ptr<platform::CounterQuery> query
 void WmiDataCollector::collect() {
     double value = 0.0;
     try {
-        if (query_->collect()) {
+        if (query_->collect())
             value = query_->read(counter_);
-        }
     } catch (const std::exception& e) {
         util::log::logMessage(util::log::LogLevel::Error, "data collection for wmi counter '" +
                                                               counterPath_ +
@@ -40,14 +39,12 @@ std::shared_ptr<DataCollector> createDataCollector(Units units, const std::strin
                                                    const std::string& name,
                                                    const std::string& label) {
     if (type == "wmi") {
-        if (name.empty()) {
+        if (name.empty())
             throw std::runtime_error("invalid data source name.");
-        }
         return std::make_shared<WmiDataCollector>(name, units, label);
     }
-    if (type == "win32") {
+    if (type == "win32")
         return std::make_shared<MemoryDataCollector>(units, label);
-    }
     throw std::runtime_error("unknown data source type.");
 }
 

@@ -26,21 +26,18 @@ bool clipSegment(double& x0, double& y0, double& x1, double& y1, double width, d
     double leave = 1.0;
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
-            if (q[i] < 0.0) {
+            if (q[i] < 0.0)
                 return false; // parallel to this edge and outside it
-            }
             continue;
         }
         const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
+        if (p[i] < 0.0)
             enter = std::max(enter, t);
-        } else {
+        else
             leave = std::min(leave, t);
-        }
     }
-    if (enter > leave) {
+    if (enter > leave)
         return false;
-    }
     const double startX = x0 + enter * dx;
     const double startY = y0 + enter * dy;
     x1 = x0 + leave * dx;
@@ -68,9 +65,8 @@ Bitmap<P>::Bitmap(int width, int height, P fill)
 
 template <typename P>
 void Bitmap<P>::blend(std::size_t index, const Colour& c, float factor) {
-    if (index >= pixels_.size()) {
+    if (index >= pixels_.size())
         return;
-    }
     P& p = pixels_[index];
     const float opacity = c.alpha * inverse255 * factor;
     p.red = blendChannel(c.red, p.red, opacity);
@@ -81,38 +77,32 @@ void Bitmap<P>::blend(std::size_t index, const Colour& c, float factor) {
 
 template <typename P>
 void Bitmap<P>::blendAt(int x, int y, const Colour& c, float factor) {
-    if (inside(x, y)) {
+    if (inside(x, y))
         blend(static_cast<std::size_t>(y) * width_ + x, c, factor);
-    }
 }
 
 template <typename P>
 void Bitmap<P>::drawHorizontalLine(int y, const Colour& c) {
-    if (y >= 0 && y < height_) {
+    if (y >= 0 && y < height_)
         std::fill_n(scanline(y), width_, toPixel(c));
-    }
 }
 
 template <typename P>
 void Bitmap<P>::drawVerticalLine(int x, const Colour& c) {
-    if (x < 0 || x >= width_) {
+    if (x < 0 || x >= width_)
         return;
-    }
     const P pixel = toPixel(c);
-    for (int y = 0; y < height_; ++y) {
+    for (int y = 0; y < height_; ++y)
         scanline(y)[x] = pixel;
-    }
 }
 
 template <typename P>
 void Bitmap<P>::drawDottedHorizontalLine(int y, const Colour& c, double step, float factor) {
-    if (y < 0 || y >= height_) {
+    if (y < 0 || y >= height_)
         return;
-    }
     step = step >= 1.0 ? step : 1.0; // also for a step that is not a number
-    for (double x = 0.0; x < width_; x += step) {
+    for (double x = 0.0; x < width_; x += step)
         blend(static_cast<std::size_t>(y) * width_ + static_cast<std::size_t>(x), c, factor);
-    }
 }
 
 // Rows above the picture are skipped by starting the colour where the first visible row needs
@@ -120,9 +110,8 @@ void Bitmap<P>::drawDottedHorizontalLine(int y, const Colour& c, double step, fl
 template <typename P>
 void Bitmap<P>::fillVerticalGradient(int left, int top, int right, int bottom,
                                      const Colour& topColour, const Colour& bottomColour) {
-    if (bottom <= top || right <= left) {
+    if (bottom <= top || right <= left)
         return;
-    }
     const Colour d = (bottomColour - topColour) *
                      (1.0f / static_cast<float>(static_cast<double>(bottom) - top + 1));
     const int firstRow = std::max(top, 0);
@@ -131,18 +120,16 @@ void Bitmap<P>::fillVerticalGradient(int left, int top, int right, int bottom,
     const int endColumn = std::min(right, width_);
     for (int y = firstRow; y < std::min(bottom, height_); ++y) {
         c += d;
-        for (int x = firstColumn; x < endColumn; ++x) {
+        for (int x = firstColumn; x < endColumn; ++x)
             blend(static_cast<std::size_t>(y) * width_ + x, c, 1.0f);
-        }
     }
 }
 
 template <typename P>
 void Bitmap<P>::fillHorizontalGradient(int left, int top, int right, int bottom,
                                        const Colour& leftColour, const Colour& rightColour) {
-    if (bottom <= top || right <= left) {
+    if (bottom <= top || right <= left)
         return;
-    }
     const Colour d = (rightColour - leftColour) *
                      (1.0f / static_cast<float>(static_cast<double>(right) - left + 1));
     const int firstColumn = std::max(left, 0);
@@ -176,9 +163,8 @@ void Bitmap<P>::fillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, con
             const float e1 = (fy - f(y1)) * (f(x1) - f(x2)) - (fx - f(x1)) * (f(y1) - f(y2));
             const float e2 = (fy - f(y2)) * (f(x2) - f(x3)) - (fx - f(x2)) * (f(y2) - f(y3));
             const float e3 = (fy - f(y3)) * (f(x3) - f(x1)) - (fx - f(x3)) * (f(y3) - f(y1));
-            if (!(e1 > 0.0f && e2 > 0.0f && e3 > 0.0f)) {
+            if (!(e1 > 0.0f && e2 > 0.0f && e3 > 0.0f))
                 continue;
-            }
             // A pixel strictly inside means the triangle has an area, so den is not zero.
             const float rx = fx - f(x1), ry = fy - f(y1);
             const float rp = rx * px + ry * py, rq = rx * qx + ry * qy;
@@ -194,9 +180,8 @@ template <typename P>
 void Bitmap<P>::drawLine(int x0, int y0, const Colour& c0, int x1, int y1, const Colour& c1) {
     if (!inside(x0, y0) || !inside(x1, y1)) {
         double cx0 = x0, cy0 = y0, cx1 = x1, cy1 = y1;
-        if (!clipSegment(cx0, cy0, cx1, cy1, width_, height_)) {
+        if (!clipSegment(cx0, cy0, cx1, cy1, width_, height_))
             return;
-        }
         x0 = truncated(cx0);
         y0 = truncated(cy0);
         x1 = truncated(cx1);
@@ -216,12 +201,10 @@ void Bitmap<P>::drawLineSteps(int x0, int y0, int x1, int y1, const Colour& c0, 
     const long long minor = std::min(std::llabs(dx), std::llabs(dy));
     const int stepX = dx < 0 ? -1 : 1;
     const int stepY = dy < 0 ? -1 : 1;
-    if (includeLineEnd_) {
+    if (includeLineEnd_)
         ++major;
-    }
-    if (major == 0) {
+    if (major == 0)
         return; // a single point without its end: nothing to draw
-    }
     long long err = 2 * minor - major;
     const double invDen = 1.0 / (2.0 * std::sqrt(double(minor * minor + major * major)));
     const double twoMajorInvDen = 2.0 * double(major) * invDen;

@@ -19,9 +19,8 @@ struct Pixel {
 // A colour channel as a byte: truncated toward zero, low 8 bits kept, no clamping. A value no
 // integer can hold (not a number, or beyond 32 bits) reads as 0 rather than being undefined.
 inline std::uint8_t channelByte(float value) {
-    if (!(value > -2147483648.0f && value < 2147483648.0f)) {
+    if (!(value > -2147483648.0f && value < 2147483648.0f))
         return 0;
-    }
     return static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(value)));
 }
 

@@ -6,15 +6,12 @@
 namespace {
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
+    if (c >= '0' && c <= '9')
         return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
+    if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
+    if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
-    }
     return -1;
 }
 
@@ -22,15 +19,13 @@ int hexDigit(char c) {
 // at the first character that is not a digit. Signs and white space are not accepted, so a
 // channel can never leave 0 to 255.
 float channel(std::string_view text, std::size_t pos, std::size_t length) {
-    if (pos > text.size()) {
+    if (pos > text.size())
         throw std::out_of_range("invalid string position");
-    }
     unsigned value = 0;
     for (char c : text.substr(pos, length)) {
         const int digit = hexDigit(c);
-        if (digit < 0) {
+        if (digit < 0)
             break;
-        }
         value = value * 16 + static_cast<unsigned>(digit);
     }
     return static_cast<float>(value);
@@ -45,9 +40,8 @@ float doubledChannel(std::string_view text, std::size_t pos) {
 
 Colour::Colour(std::string_view text) {
     std::string digits(text);
-    if (const auto hash = digits.find('#'); hash != std::string::npos) {
+    if (const auto hash = digits.find('#'); hash != std::string::npos)
         digits.erase(hash, 1);
-    }
     const std::string_view t = digits;
     const std::size_t n = t.size();
     if (n == 3 || n == 4) {

@@ -8,11 +8,9 @@ namespace {
 template <typename Enum, std::size_t N>
 Enum parseWord(const std::array<std::pair<std::string_view, Enum>, N>& words, std::string_view text,
                Enum fallback) {
-    for (const auto& [word, value] : words) {
-        if (text == word) {
+    for (const auto& [word, value] : words)
+        if (text == word)
             return value;
-        }
-    }
     return fallback;
 }
 

@@ -78,9 +78,8 @@ TEST(DataSet, ANestedSharedHoldNeverDeadlocksAgainstAWaitingPass) {
     auto dataSet = std::make_shared<gui::DataSet>(gui::Collectors{collector});
     std::atomic<bool> done{false};
     std::jthread sampler([&] {
-        while (!done) {
+        while (!done)
             dataSet->update();
-        }
     });
     // Until passes have really run in between, however busy the machine is.
     for (int i = 0; i < 2000 || dataSet->version() < 10; ++i) {

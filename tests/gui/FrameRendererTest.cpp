@@ -26,9 +26,8 @@ struct Frame {
     GraphConfiguration& addGraph(Units units, const std::vector<double>& values) {
         auto buffer =
             std::make_shared<DataBuffer>(units, static_cast<std::uint32_t>(values.size()));
-        for (double value : values) {
+        for (double value : values)
             buffer->push(value);
-        }
         GraphConfiguration graph;
         graph.buffer = buffer;
         graph.view = buffer->createView(0, static_cast<int>(values.size()));
@@ -48,11 +47,9 @@ struct Frame {
 
 std::vector<int> rowsOfColour(const Bitmap<Pixel>& bitmap, int x, Pixel colour) {
     std::vector<int> rows;
-    for (int y = 0; y < bitmap.height(); ++y) {
-        if (bitmap.scanline(y)[x] == colour) {
+    for (int y = 0; y < bitmap.height(); ++y)
+        if (bitmap.scanline(y)[x] == colour)
             rows.push_back(y);
-        }
-    }
     return rows;
 }
 
@@ -121,9 +118,8 @@ TEST(FrameRenderer, GaugeLinesFadeOutsideTheScale) {
         frame.display.gaugeLines = {{value, Colour(255, 255, 255, 255), 1}};
         const auto bitmap = frame.draw(8, 16);
         std::vector<int> rows;
-        for (int y = 0; y < 16; ++y) {
+        for (int y = 0; y < 16; ++y)
             rows.push_back(bitmap->scanline(y)[3].red);
-        }
         return rows;
     };
     std::vector<int> top(16, 0);

@@ -28,20 +28,17 @@ const Case cases[] = {{"line-gradient", false, FillMode::Gradient},
 // A rise, a plateau above the gauge, a fall and a spike: every kind of segment.
 double sample(int i) {
     const int phase = i % 40;
-    if (phase < 10) {
+    if (phase < 10)
         return phase * 9.0;
-    }
-    if (phase < 20) {
+    if (phase < 20)
         return 85.0;
-    }
     return phase == 30 ? 100.0 : (40 - phase) * 4.0;
 }
 
 DisplayConfiguration displayFor(const Case& c, std::uint32_t step, int samples) {
     auto buffer = std::make_shared<util::system::monitoring::DataBuffer>(Units::Percentage, 200);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
         buffer->push(sample(i));
-    }
     GraphConfiguration graph;
     graph.buffer = buffer;
     graph.view = buffer->createView(0, samples);

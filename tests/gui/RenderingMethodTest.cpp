@@ -16,28 +16,24 @@ const Colour red(255, 0, 0, 255);
 
 std::shared_ptr<IDataBufferView> viewOf(Units units, const std::vector<double>& values) {
     auto buffer = std::make_shared<DataBuffer>(units, static_cast<std::uint32_t>(values.size()));
-    for (double value : values) {
+    for (double value : values)
         buffer->push(value);
-    }
     return buffer->createView(0, static_cast<int>(values.size()));
 }
 
 // The rows of column x that were drawn on.
 std::vector<int> drawnRows(const Bitmap<Pixel>& bitmap, int x) {
     std::vector<int> rows;
-    for (int y = 0; y < bitmap.height(); ++y) {
-        if (!(bitmap.scanline(y)[x] == clear)) {
+    for (int y = 0; y < bitmap.height(); ++y)
+        if (!(bitmap.scanline(y)[x] == clear))
             rows.push_back(y);
-        }
-    }
     return rows;
 }
 
 int drawnColumns(const Bitmap<Pixel>& bitmap) {
     int columns = 0;
-    for (int x = 0; x < bitmap.width(); ++x) {
+    for (int x = 0; x < bitmap.width(); ++x)
         columns += drawnRows(bitmap, x).empty() ? 0 : 1;
-    }
     return columns;
 }
 

@@ -19,20 +19,17 @@ Lexed lex(std::string_view text) {
 
 std::vector<std::string> texts(const std::vector<LexToken>& tokens) {
     std::vector<std::string> result;
-    for (const auto& token : tokens) {
+    for (const auto& token : tokens)
         result.push_back(token.text);
-    }
     return result;
 }
 
 // The Error messages as "index:text".
 std::vector<std::string> errors(const ParseContext& context) {
     std::vector<std::string> result;
-    for (const auto& message : context.messages()) {
-        if (message.severity == MessageSeverity::Error) {
+    for (const auto& message : context.messages())
+        if (message.severity == MessageSeverity::Error)
             result.push_back(std::to_string(message.position.index) + ":" + message.text);
-        }
-    }
     return result;
 }
 
@@ -45,9 +42,8 @@ TEST(Lexer, CutsAnObjectIntoTypedTokens) {
     ASSERT_EQ(texts(lexed.tokens), (Strings{"{", R"("a")", ":", "1", "}"}));
     const LexTokenType types[] = {LexTokenType::Symbol, LexTokenType::String, LexTokenType::Symbol,
                                   LexTokenType::Integer, LexTokenType::Symbol};
-    for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(lexed.tokens[i].type, types[i]) << i;
-    }
     ASSERT_EQ(lexed.context.messages().size(), 1u);
     EXPECT_EQ(lexed.context.messages()[0].text, "lexing...");
     EXPECT_FALSE(lexed.context.hasError());

@@ -14,17 +14,15 @@ namespace {
 
 std::shared_ptr<DataBuffer> bufferOf(Units units, std::vector<double> values) {
     auto buffer = std::make_shared<DataBuffer>(units, static_cast<std::uint32_t>(values.size()));
-    for (double value : values) {
+    for (double value : values)
         buffer->push(value);
-    }
     return buffer;
 }
 
 std::vector<double> contents(const IDataBuffer& buffer) {
     std::vector<double> values;
-    for (std::uint32_t i = 0; i < buffer.getCapacity(); ++i) {
+    for (std::uint32_t i = 0; i < buffer.getCapacity(); ++i)
         values.push_back(buffer.getValue(i));
-    }
     return values;
 }
 
@@ -117,9 +115,8 @@ TEST(DataBufferView, ClampsItsOffsetToTheBuffer) {
     EXPECT_EQ(view->scroll(0x7fffffff), 90);
 
     auto full = buffer->createView(0, 100);
-    for (int offset : {-1, 1, 50, 100}) {
+    for (int offset : {-1, 1, 50, 100})
         EXPECT_EQ(full->setOffset(offset), 0);
-    }
 }
 
 TEST(DataBufferView, RejectsASizeLargerThanTheBuffer) {

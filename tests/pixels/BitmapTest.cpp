@@ -18,9 +18,8 @@ Pixel at(const Bitmap<Pixel>& bitmap, int x, int y) {
 
 int countChanged(const Bitmap<Pixel>& bitmap, Pixel background) {
     int changed = 0;
-    for (const Pixel& p : bitmap.pixels()) {
+    for (const Pixel& p : bitmap.pixels())
         changed += p == background ? 0 : 1;
-    }
     return changed;
 }
 

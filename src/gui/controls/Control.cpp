@@ -210,8 +210,9 @@ void Control::depthChanged() {
 }
 
 void Control::sortZOrder() {
-    std::sort(zOrder_.begin(), zOrder_.end(),
-              [](const auto& a, const auto& b) { return a->getDepth() > b->getDepth(); });
+    std::sort(
+        zOrder_.begin(), zOrder_.end(),
+        [](const auto& a, const auto& b) { return a->getDepth() > b->getDepth(); });
 }
 
 // Mouse routing

@@ -13,9 +13,8 @@ void JsonObjectGenerator::enter(ArrayNode& node) {
 
 void JsonObjectGenerator::enter(ObjectNode& node) {
     const auto object = std::make_shared<Object>();
-    if (!root_) {
+    if (!root_)
         root_ = object;
-    }
     open(node.memberName, object);
 }
 
@@ -51,15 +50,13 @@ void JsonObjectGenerator::open(const std::string& name, const std::shared_ptr<Va
 
 // A value outside every container (the outermost one, or a lone constant) is stored nowhere.
 void JsonObjectGenerator::add(const std::string& name, std::shared_ptr<Value> value) {
-    if (open_.empty()) {
+    if (open_.empty())
         return;
-    }
     Value* container = open_.back().get();
-    if (auto* array = dynamic_cast<Array*>(container)) {
+    if (auto* array = dynamic_cast<Array*>(container))
         array->push(std::move(value));
-    } else if (auto* object = dynamic_cast<Object*>(container)) {
+    else if (auto* object = dynamic_cast<Object*>(container))
         object->set(name, std::move(value));
-    }
 }
 
 double numberValue(const std::string& text) {

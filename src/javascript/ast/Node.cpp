@@ -12,21 +12,17 @@ Node::Node(const Token& token, TokenKind kind, int depth) : Token(token), depth_
 
 int Node::depthAbove(std::initializer_list<const Node*> children) {
     int deepest = 0;
-    for (const Node* child : children) {
-        if (child != nullptr) {
+    for (const Node* child : children)
+        if (child != nullptr)
             deepest = std::max(deepest, child->depth());
-        }
-    }
     return deepest + 1;
 }
 
 int Node::depthAbove(const std::vector<NodePtr>& children) {
     int deepest = 0;
-    for (const NodePtr& child : children) {
-        if (child) {
+    for (const NodePtr& child : children)
+        if (child)
             deepest = std::max(deepest, child->depth());
-        }
-    }
     return deepest + 1;
 }
 

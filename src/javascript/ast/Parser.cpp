@@ -412,9 +412,8 @@ NodePtr parseProgram(const std::vector<LexToken>& tokens, ParseContext& context)
 
 std::string unquote(std::string_view text) {
     if (!text.empty() && (text.front() == '"' || text.front() == '\'') &&
-        text.back() == text.front()) {
+        text.back() == text.front())
         return std::string(text.size() > 1 ? text.substr(1, text.size() - 2) : std::string_view{});
-    }
     return std::string(text);
 }
 

@@ -3,9 +3,8 @@
 namespace javascript::ast {
 
 void Processor::process(const NodePtr& node) {
-    if (node) {
+    if (node)
         node->accept(*this);
-    }
 }
 
 template <typename Leaf>
@@ -17,9 +16,8 @@ void Processor::visitLeaf(Leaf& node) {
 template <typename List>
 void Processor::visitList(List& node) {
     enter(node);
-    for (const NodePtr& child : node.children) {
+    for (const NodePtr& child : node.children)
         process(child);
-    }
     leave(node);
 }
 

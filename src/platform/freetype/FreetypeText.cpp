@@ -60,38 +60,31 @@ public:
         const unsigned pixels =
             std::max(1u, static_cast<unsigned>(std::lround(style.points * 96.0f / 72.0f)));
         const auto key = std::make_pair(style.family, pixels);
-        if (const auto found = faces_.find(key); found != faces_.end()) {
+        if (const auto found = faces_.find(key); found != faces_.end())
             return found->second;
-        }
         FT_Face face = open(style.family);
-        if (face != nullptr) {
+        if (face != nullptr)
             FT_Set_Pixel_Sizes(face, 0, pixels);
-        }
         return faces_[key] = face;
     }
 
 private:
     Fonts() {
-        if (FT_Init_FreeType(&library_) != 0) {
+        if (FT_Init_FreeType(&library_) != 0)
             library_ = nullptr;
-        }
     }
     ~Fonts() {
-        for (auto& [key, face] : faces_) {
-            if (face != nullptr) {
+        for (auto& [key, face] : faces_)
+            if (face != nullptr)
                 FT_Done_Face(face);
-            }
-        }
-        if (library_ != nullptr) {
+        if (library_ != nullptr)
             FT_Done_FreeType(library_);
-        }
         FcFini(); // fontconfig's configuration, loaded on the first match
     }
 
     FT_Face open(const std::string& family) {
-        if (library_ == nullptr) {
+        if (library_ == nullptr)
             return nullptr;
-        }
         FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
         FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
@@ -103,13 +96,11 @@ private:
         int index = 0;
         if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
             FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face) != 0) {
+            if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face) != 0)
                 face = nullptr;
-            }
         }
-        if (match != nullptr) {
+        if (match != nullptr)
             FcPatternDestroy(match);
-        }
         return face;
     }
 
@@ -118,17 +109,15 @@ private:
 };
 
 float advanceOf(FT_Face face, char32_t code) {
-    if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) != 0) {
+    if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) != 0)
         return 0.0f;
-    }
     return static_cast<float>(face->glyph->advance.x) / 64.0f;
 }
 
 float widthOf(FT_Face face, const std::u32string& text) {
     float width = 0.0f;
-    for (char32_t code : text) {
+    for (char32_t code : text)
         width += advanceOf(face, code);
-    }
     return width;
 }
 
@@ -139,17 +128,15 @@ float lineHeight(FT_Face face) {
 // Cuts the text and ends it with an ellipsis when it is wider than `room`.
 void fit(FT_Face face, std::u32string& text, float room) {
     float width = widthOf(face, text);
-    if (width <= room) {
+    if (width <= room)
         return;
-    }
     const float ellipsisWidth = advanceOf(face, ellipsis);
     while (!text.empty() && width + ellipsisWidth > room) {
         width -= advanceOf(face, text.back());
         text.pop_back();
     }
-    if (!text.empty() || ellipsisWidth <= room) {
+    if (!text.empty() || ellipsisWidth <= room)
         text.push_back(ellipsis);
-    }
 }
 
 // Blends one rendered glyph, clipped to the box.
@@ -159,9 +146,8 @@ void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const FT_Bitmap& glyph, int lef
     const int bottom = std::min(box.y + box.height, bitmap.height());
     for (unsigned row = 0; row < glyph.rows; ++row) {
         const int y = top + static_cast<int>(row);
-        if (y < std::max(box.y, 0) || y >= bottom) {
+        if (y < std::max(box.y, 0) || y >= bottom)
             continue;
-        }
         const unsigned char* coverage =
             glyph.buffer + static_cast<std::ptrdiff_t>(row) * glyph.pitch;
         for (unsigned column = 0; column < glyph.width; ++column) {
@@ -180,9 +166,8 @@ TextExtent measureText(const std::string& text, const TextStyle& style) {
     Fonts& fonts = Fonts::instance();
     std::lock_guard lock(fonts.mutex);
     FT_Face face = fonts.face(style);
-    if (face == nullptr) {
+    if (face == nullptr)
         return {};
-    }
     return {widthOf(face, decode(text, fonts.line)), lineHeight(face)};
 }
 
@@ -191,24 +176,21 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
     Fonts& fonts = Fonts::instance();
     std::lock_guard lock(fonts.mutex);
     FT_Face face = fonts.face(style);
-    if (face == nullptr || text.empty() || box.width <= 0 || box.height <= 0) {
+    if (face == nullptr || text.empty() || box.width <= 0 || box.height <= 0)
         return;
-    }
     std::u32string& line = fonts.line;
     decode(text, line);
     fit(face, line, static_cast<float>(box.width));
     const float width = widthOf(face, line);
     float pen = static_cast<float>(box.x);
-    if (alignment == TextAlignment::Far) {
+    if (alignment == TextAlignment::Far)
         pen += static_cast<float>(box.width) - width;
-    } else if (alignment == TextAlignment::Centre) {
+    else if (alignment == TextAlignment::Centre)
         pen += (static_cast<float>(box.width) - width) / 2.0f;
-    }
     const int baseline = box.y + static_cast<int>(face->size->metrics.ascender / 64);
     for (char32_t code : line) {
-        if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) {
+        if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0)
             continue;
-        }
         const FT_GlyphSlot glyph = face->glyph;
         blendGlyph(bitmap, glyph->bitmap, static_cast<int>(std::lround(pen)) + glyph->bitmap_left,
                    baseline - glyph->bitmap_top, style.colour, box);

@@ -50,9 +50,11 @@ bool TrayArea::setPicture(WindowHandle owner, std::uint32_t identifier,
 }
 
 bool TrayArea::remove(WindowHandle owner, std::uint32_t identifier) {
-    return std::erase_if(icons_, [&](const TrayIconState& icon) {
-               return icon.owner == owner && icon.identifier == identifier;
-           }) > 0;
+    return std::erase_if(
+               icons_,
+               [&](const TrayIconState& icon) {
+                   return icon.owner == owner && icon.identifier == identifier;
+               }) > 0;
 }
 
 const TrayIconState* TrayArea::find(std::uint32_t identifier) const {

@@ -63,24 +63,20 @@ struct ParsedPath {
 
 // `\Object(Instance)\Counter` or `\Object\Counter`; an instance may itself hold parentheses.
 ParsedPath parsePath(std::string_view path) {
-    if (path.size() < 3 || path.front() != '\\') {
+    if (path.size() < 3 || path.front() != '\\')
         addFailed();
-    }
     const auto counterStart = path.rfind('\\');
-    if (counterStart == 0) {
+    if (counterStart == 0)
         addFailed();
-    }
     ParsedPath parsed;
     std::string_view object = path.substr(1, counterStart - 1);
     parsed.counter = lowered(path.substr(counterStart + 1));
     if (const auto open = object.find('('); open != std::string_view::npos) {
-        if (object.back() != ')') {
+        if (object.back() != ')')
             addFailed();
-        }
         parsed.instance = object.substr(open + 1, object.size() - open - 2);
-        if (lowered(parsed.instance) == "_total") {
+        if (lowered(parsed.instance) == "_total")
             parsed.instance = "_Total";
-        }
         object = object.substr(0, open);
     }
     parsed.object = lowered(object);
@@ -102,9 +98,8 @@ struct Difference {
     // query opened, say) measured no time: their rates are 0.
     double seconds() const {
         if (!before.uptimeSeconds || !after.uptimeSeconds ||
-            *after.uptimeSeconds < *before.uptimeSeconds) {
+            *after.uptimeSeconds < *before.uptimeSeconds)
             readFailed();
-        }
         return *after.uptimeSeconds - *before.uptimeSeconds;
     }
 
@@ -113,9 +108,8 @@ struct Difference {
                      Field field) const {
         const auto* now = find(map, instance);
         const auto* then = find(previous, instance);
-        if (now == nullptr || then == nullptr) {
+        if (now == nullptr || then == nullptr)
             readFailed();
-        }
         const double elapsed = seconds();
         return elapsed > 0.0 ? std::max(field(*now) - field(*then), 0.0) / elapsed : 0.0;
     }
@@ -123,9 +117,8 @@ struct Difference {
     double cpuShare(const std::string& instance, double CpuTimes::*part) const {
         const auto* now = find(after.cpus, instance);
         const auto* then = find(before.cpus, instance);
-        if (now == nullptr || then == nullptr) {
+        if (now == nullptr || then == nullptr)
             readFailed();
-        }
         const double total = now->total - then->total;
         return total > 0.0 ? std::clamp(100.0 * (now->*part - then->*part) / total, 0.0, 100.0)
                            : 0.0;
@@ -134,16 +127,14 @@ struct Difference {
 
 double meminfo(const Snapshot& snapshot, const std::string& key) {
     const auto* value = find(snapshot.meminfoBytes, key);
-    if (value == nullptr) {
+    if (value == nullptr)
         readFailed();
-    }
     return *value;
 }
 
 double present(const std::optional<double>& value) {
-    if (!value) {
+    if (!value)
         readFailed();
-    }
     return *value;
 }
 
@@ -201,17 +192,15 @@ std::size_t ProcfsCounterQuery::addCounter(const std::string& path) {
     const auto name = std::find_if(counterNames.begin(), counterNames.end(), [&](auto& n) {
         return n.object == parsed.object && n.counter == parsed.counter;
     });
-    if (name == counterNames.end() || name->hasInstances == parsed.instance.empty()) {
+    if (name == counterNames.end() || name->hasInstances == parsed.instance.empty())
         addFailed();
-    }
     const Counter counter{name->kind, parsed.instance};
     // The instance must exist now, as for a live counter query.
     const Snapshot now = readSnapshot(root_, name->source);
     const bool known = !name->hasInstances || find(now.cpus, counter.instance) ||
                        find(now.network, counter.instance) || find(now.disks, counter.instance);
-    if (!known) {
+    if (!known)
         addFailed();
-    }
     counters_.push_back(counter);
     sources_ |= name->source;
     return counters_.size() - 1;
@@ -224,9 +213,8 @@ bool ProcfsCounterQuery::collect() {
 }
 
 double ProcfsCounterQuery::read(std::size_t counter) const {
-    if (counter >= counters_.size()) {
+    if (counter >= counters_.size())
         readFailed();
-    }
     return valueOf(counters_[counter], previous_, current_);
 }
 

@@ -12,9 +12,8 @@ namespace {
 
 std::vector<double> numbers(std::istringstream& line) {
     std::vector<double> values;
-    for (double value; line >> value;) {
+    for (double value; line >> value;)
         values.push_back(value);
-    }
     return values;
 }
 
@@ -24,13 +23,11 @@ void readStat(const std::filesystem::path& proc, Snapshot& snapshot) {
         std::istringstream line(text);
         std::string name;
         line >> name;
-        if (name.rfind("cpu", 0) != 0) {
+        if (name.rfind("cpu", 0) != 0)
             continue;
-        }
         const auto t = numbers(line); // user nice system idle iowait irq softirq steal ...
-        if (t.size() < 8) {
+        if (t.size() < 8)
             continue;
-        }
         CpuTimes times;
         times.user = t[0] + t[1];
         times.privileged = t[2] + t[5] + t[6];
@@ -58,16 +55,14 @@ void readNetDev(const std::filesystem::path& proc, Snapshot& snapshot) {
     NetworkBytes total;
     for (std::string text; std::getline(in, text);) {
         const auto colon = text.find(':');
-        if (colon == std::string::npos) {
+        if (colon == std::string::npos)
             continue; // the two heading lines
-        }
         std::string name = text.substr(0, colon);
         name.erase(0, name.find_first_not_of(' '));
         std::istringstream line(text.substr(colon + 1));
         const auto v = numbers(line); // 8 receive columns, then 8 transmit columns
-        if (v.size() < 9) {
+        if (v.size() < 9)
             continue;
-        }
         snapshot.network[name] = {v[0], v[8]};
         if (name != "lo") { // the loopback interface carries no network traffic
             total.received += v[0];
@@ -80,9 +75,8 @@ void readNetDev(const std::filesystem::path& proc, Snapshot& snapshot) {
 // Whole disks only in the total: a partition (sda1, nvme0n1p1) counts within its disk, and
 // loop and RAM devices are not disks.
 bool isWholeDisk(const std::string& name, const std::map<std::string, DiskCounts>& disks) {
-    if (name.rfind("loop", 0) == 0 || name.rfind("ram", 0) == 0) {
+    if (name.rfind("loop", 0) == 0 || name.rfind("ram", 0) == 0)
         return false;
-    }
     return std::none_of(disks.begin(), disks.end(), [&](const auto& other) {
         return other.first != name && name.rfind(other.first, 0) == 0;
     });
@@ -97,9 +91,8 @@ void readDiskstats(const std::filesystem::path& proc, Snapshot& snapshot) {
         std::string name;
         line >> major >> minor >> name;
         const auto v = numbers(line); // reads merged sectors ms, writes merged sectors ms, ...
-        if (v.size() < 10) {
+        if (v.size() < 10)
             continue;
-        }
         snapshot.disks[name] = {v[2] * 512.0, v[6] * 512.0, v[9]};
     }
     // The total's busy time is the disks' average, so that its percentage stays within 100.
@@ -132,9 +125,8 @@ void readLoadavg(const std::filesystem::path& proc, Snapshot& snapshot) {
         const auto slash = entities.find('/');
         std::istringstream total(entities.substr(slash == std::string::npos ? 0 : slash + 1));
         double threads = 0.0;
-        if (slash != std::string::npos && total >> threads) {
+        if (slash != std::string::npos && total >> threads)
             snapshot.threads = threads;
-        }
     }
 }
 
@@ -144,13 +136,11 @@ void countProcesses(const std::filesystem::path& proc, Snapshot& snapshot) {
     for (const auto& entry : std::filesystem::directory_iterator(proc, error)) {
         const std::string name = entry.path().filename().string();
         if (!name.empty() &&
-            std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
             ++count;
-        }
     }
-    if (!error) {
+    if (!error)
         snapshot.processes = count;
-    }
 }
 
 } // namespace
@@ -159,24 +149,18 @@ Snapshot readSnapshot(const std::filesystem::path& root, unsigned sources) {
     const auto proc = root / "proc";
     Snapshot snapshot;
     snapshot.uptimeSeconds = firstNumber(proc / "uptime");
-    if (sources & Stat) {
+    if (sources & Stat)
         readStat(proc, snapshot);
-    }
-    if (sources & Meminfo) {
+    if (sources & Meminfo)
         readMeminfo(proc, snapshot);
-    }
-    if (sources & NetDev) {
+    if (sources & NetDev)
         readNetDev(proc, snapshot);
-    }
-    if (sources & Diskstats) {
+    if (sources & Diskstats)
         readDiskstats(proc, snapshot);
-    }
-    if (sources & Loadavg) {
+    if (sources & Loadavg)
         readLoadavg(proc, snapshot);
-    }
-    if (sources & ProcessDirectories) {
+    if (sources & ProcessDirectories)
         countProcesses(proc, snapshot);
-    }
     return snapshot;
 }
 
@@ -185,9 +169,8 @@ std::uint32_t memoryLoad(const std::filesystem::path& root) {
     const auto total = snapshot.meminfoBytes.find("MemTotal");
     const auto available = snapshot.meminfoBytes.find("MemAvailable");
     if (total == snapshot.meminfoBytes.end() || available == snapshot.meminfoBytes.end() ||
-        total->second <= 0.0) {
+        total->second <= 0.0)
         return 0;
-    }
     const double used = 100.0 * (total->second - available->second) / total->second;
     return static_cast<std::uint32_t>(std::clamp(std::round(used), 0.0, 100.0));
 }

@@ -15,9 +15,8 @@ struct Singleton {
     std::shared_ptr<AppLog> log;
 
     ~Singleton() {
-        if (log) {
+        if (log)
             log->close();
-        }
     }
 };
 
@@ -31,9 +30,8 @@ Singleton& singleton() {
 std::shared_ptr<AppLog> AppLog::create(const std::string& fileName) {
     Singleton& s = singleton();
     std::lock_guard lock(s.mutex);
-    if (!s.log) {
+    if (!s.log)
         s.log = std::make_shared<AppLog>(fileName);
-    }
     return s.log;
 }
 
@@ -50,22 +48,19 @@ void AppLog::release() {
         std::lock_guard lock(s.mutex);
         released = std::move(s.log);
     }
-    if (released) {
+    if (released)
         released->close();
-    }
 }
 
 void AppLog::log(const LogEntry& entry) {
-    if (!isRunning()) {
+    if (!isRunning())
         start();
-    }
     write(entry);
 }
 
 void logMessage(LogLevel level, std::string message) {
-    if (const std::shared_ptr<AppLog> log = AppLog::instance()) {
+    if (const std::shared_ptr<AppLog> log = AppLog::instance())
         log->log(LogEntry(std::move(message), level));
-    }
 }
 
 } // namespace util::log

@@ -17,9 +17,8 @@ namespace {
 void appendTimestamp(std::string& line) {
     const std::time_t now = std::time(nullptr);
     char buffer[32] = {};
-    if (const std::tm* local = std::localtime(&now)) {
+    if (const std::tm* local = std::localtime(&now))
         std::strftime(buffer, sizeof buffer, "%Y-%b-%d %H:%M:%S", local);
-    }
     line.append(buffer);
 }
 
@@ -56,9 +55,8 @@ private:
 
 Storage::Queue::Queue(const std::string& fileName) {
     output_.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
-    if (!output_.is_open()) {
+    if (!output_.is_open())
         throw std::runtime_error("Unable to open log output stream.");
-    }
 }
 
 void Storage::Queue::push(const LogEntry& entry) {
@@ -83,9 +81,8 @@ void Storage::Queue::run() {
         {
             std::unique_lock lock(wakeMutex_);
             wakeUp_.wait(lock, [this] { return pending_ || last_; });
-            if (last_) {
+            if (last_)
                 return; // close() drains what is left, after this thread is gone
-            }
         }
         drain();
     }
@@ -102,9 +99,8 @@ void Storage::Queue::drain() {
         std::lock_guard wakeLock(wakeMutex_);
         pending_ = false;
     }
-    while (!batch_.empty() && writeEntry(batch_.front())) {
+    while (!batch_.empty() && writeEntry(batch_.front()))
         batch_.pop_front();
-    }
     if (!batch_.empty()) {
         std::lock_guard queueLock(queueMutex_);
         entries_.insert(entries_.begin(), std::make_move_iterator(batch_.begin()),
@@ -143,9 +139,8 @@ Storage::~Storage() {
 
 void Storage::start() {
     std::lock_guard lock(startMutex_);
-    if (closed_ || running_) {
+    if (closed_ || running_)
         return;
-    }
     running_ = true;
     writer_ = std::thread([queue = queue_.get()] { queue->run(); });
 }
@@ -164,11 +159,10 @@ void Storage::close() {
 
 void Storage::write(const LogEntry& entry) {
     queue_->push(entry);
-    if (closed_) {
+    if (closed_)
         queue_->drain();
-    } else {
+    else
         queue_->wake();
-    }
 }
 
 } // namespace util::log

@@ -37,9 +37,8 @@ bool InterruptibleCondition::waitOnce(Lock& lock, const Clock::time_point* deadl
     Lock inner(mutex_, std::defer_lock);
     if (signal != nullptr) {
         std::lock_guard signalLock(signal->mutex_);
-        if (signal->requested_) {
+        if (signal->requested_)
             throw ThreadInterrupted{};
-        }
         signal->waitingOn_ = this;
         inner.lock();
     } else {
@@ -47,20 +46,18 @@ bool InterruptibleCondition::waitOnce(Lock& lock, const Clock::time_point* deadl
     }
     lock.unlock();
     bool notified = true;
-    if (deadline != nullptr) {
+    if (deadline != nullptr)
         notified = condition_.wait_until(inner, *deadline) == std::cv_status::no_timeout;
-    } else {
+    else
         condition_.wait(inner);
-    }
     inner.unlock();
     if (signal != nullptr) {
         std::lock_guard signalLock(signal->mutex_);
         signal->waitingOn_ = nullptr;
     }
     lock.lock();
-    if (signal != nullptr && signal->stopRequested()) {
+    if (signal != nullptr && signal->stopRequested())
         throw ThreadInterrupted{};
-    }
     return notified;
 }
 

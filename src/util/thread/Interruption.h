@@ -52,20 +52,17 @@ public:
 
     template <typename Predicate>
     void wait(Lock& lock, Predicate ready) {
-        while (!ready()) {
+        while (!ready())
             waitOnce(lock, nullptr);
-        }
     }
 
     // Returns ready() as it is when the wait ends, at the latest after `duration`.
     template <typename Predicate>
     bool waitFor(Lock& lock, Clock::duration duration, Predicate ready) {
         const Clock::time_point deadline = Clock::now() + duration;
-        while (!ready()) {
-            if (!waitOnce(lock, &deadline)) {
+        while (!ready())
+            if (!waitOnce(lock, &deadline))
                 return ready();
-            }
-        }
         return true;
     }
 

@@ -31,17 +31,15 @@ void addSharedHold(const ReentrantSharedMutex* lock) {
         ++hold->count;
         return;
     }
-    if (heldLocks == maxHeldLocks) {
+    if (heldLocks == maxHeldLocks)
         throw std::length_error("too many reader/writer locks held by one thread");
-    }
     sharedHolds[heldLocks++] = {lock, 1};
 }
 
 void removeSharedHold(const ReentrantSharedMutex* lock) {
     Hold* hold = findHold(lock);
-    if (hold != nullptr && --hold->count == 0) {
+    if (hold != nullptr && --hold->count == 0)
         *hold = sharedHolds[--heldLocks];
-    }
 }
 
 } // namespace
@@ -60,9 +58,8 @@ void ReentrantSharedMutex::lock_shared() {
 void ReentrantSharedMutex::unlock_shared() {
     std::lock_guard lock(mutex_);
     removeSharedHold(this);
-    if (--readers_ == 0) {
+    if (--readers_ == 0)
         writerMayEnter_.notify_one();
-    }
 }
 
 void ReentrantSharedMutex::lock() {
@@ -76,9 +73,8 @@ void ReentrantSharedMutex::lock() {
 void ReentrantSharedMutex::unlock() {
     std::lock_guard lock(mutex_);
     writing_ = false;
-    if (waitingWriters_ > 0) {
+    if (waitingWriters_ > 0)
         writerMayEnter_.notify_one();
-    }
     readersMayEnter_.notify_all();
 }
 

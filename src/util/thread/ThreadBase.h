@@ -51,9 +51,8 @@ public:
             std::lock_guard lock(mutex_);
             running_ = false;
         }
-        if (stopSignal_) {
+        if (stopSignal_)
             stopSignal_->requestStop();
-        }
     }
 
     // Receives each finished frame, on the worker thread.
@@ -62,14 +61,12 @@ public:
     // stop(), then waits until the worker has ended.
     void stopAndWait() {
         stop();
-        if (!worker_.joinable()) {
+        if (!worker_.joinable())
             return;
-        }
-        if (worker_.get_id() == std::this_thread::get_id()) {
+        if (worker_.get_id() == std::this_thread::get_id())
             worker_.detach(); // called from onFrame(): the worker ends when it returns
-        } else {
+        else
             worker_.join();
-        }
     }
 
 protected:

@@ -21,11 +21,9 @@ std::unique_ptr<Parsed> parse(std::string_view text) {
 // The Error texts in the order reported.
 std::vector<std::string> errors(const ParseContext& context) {
     std::vector<std::string> result;
-    for (const auto& message : context.messages()) {
-        if (message.severity == MessageSeverity::Error) {
+    for (const auto& message : context.messages())
+        if (message.severity == MessageSeverity::Error)
             result.push_back(message.text);
-        }
-    }
     return result;
 }
 
@@ -34,9 +32,8 @@ using Strings = std::vector<std::string>;
 template <typename T>
 const T& as(const NodePtr& node) {
     const auto* typed = dynamic_cast<const T*>(node.get());
-    if (typed == nullptr) {
+    if (typed == nullptr)
         throw std::runtime_error("node '" + (node ? node->id : "null") + "' has another class");
-    }
     return *typed;
 }
 
@@ -60,9 +57,8 @@ TEST(Parser, LiteralsBecomeListNodesWithUnquotedMemberNames) {
     const auto& members = as<ObjectNode>(parsed->root).children;
     ASSERT_EQ(members.size(), 5u);
     const char* names[] = {"a", "b", "c", "1", "a"};
-    for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(members[i]->memberName, names[i]);
-    }
     EXPECT_EQ(members[0]->type, TokenKind::Integer);
     EXPECT_EQ(members[1]->value, R"("x")");
     EXPECT_EQ(members[2]->type, TokenKind::Literal);
@@ -172,16 +168,14 @@ TEST(Parser, RefusesNestingBeyondTheLimitWithOneMessage) {
           std::string(100'000, '!') + "1", "a" + std::string(100'000, '.') + "b",
           [] {
               std::string sum = "1";
-              for (int i = 0; i < 50'000; ++i) {
+              for (int i = 0; i < 50'000; ++i)
                   sum += " + 1";
-              }
               return sum;
           }(),
           [] {
               std::string chain = "a";
-              for (int i = 0; i < 50'000; ++i) {
+              for (int i = 0; i < 50'000; ++i)
                   chain += " = a";
-              }
               return chain;
           }()}) {
         const auto parsed = parse(text);

@@ -54,17 +54,15 @@ TEST(ProcfsCounterQuery, ComputesEachCounterBetweenTwoCollects) {
         {"\\System\\System Up Time", 1002.0},
     };
     std::vector<std::size_t> counters;
-    for (const auto& [path, value] : expected) {
+    for (const auto& [path, value] : expected)
         counters.push_back(query.addCounter(path));
-    }
     ASSERT_TRUE(query.collect());
     EXPECT_EQ(test::failure([&] { query.read(counters[0]); }), "GetFormattedCounterValue failed");
     EXPECT_EQ(query.read(counters[4]), 2048000000.0); // a level needs one collect only
     procfs.next();
     ASSERT_TRUE(query.collect());
-    for (std::size_t i = 0; i < counters.size(); ++i) {
+    for (std::size_t i = 0; i < counters.size(); ++i)
         EXPECT_DOUBLE_EQ(query.read(counters[i]), expected[i].second) << expected[i].first;
-    }
     EXPECT_EQ(platform::procfs::memoryLoad(procfs.root()), 75u);
 }
 
@@ -75,9 +73,8 @@ TEST(ProcfsCounterQuery, RefusesPathsItDoesNotServe) {
          {"\\Processor(_Total)\\Bogus", "\\Processor(9)\\% Processor Time",
           "Processor(_Total)\\% Processor Time", "\\Processor\\% Processor Time",
           "\\Memory(x)\\Available Bytes", "\\Network Interface(wlan9)\\Bytes Sent/sec", "", "\\",
-          "\\Processor(_Total\\% Processor Time"}) {
+          "\\Processor(_Total\\% Processor Time"})
         EXPECT_EQ(test::failure([&] { query.addCounter(path); }), "PdhAddCounter failed") << path;
-    }
 }
 
 TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {

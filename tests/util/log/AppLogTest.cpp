@@ -20,12 +20,10 @@ namespace {
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
     std::size_t begin = 0;
-    for (std::size_t end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2) {
+    for (std::size_t end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2)
         result.push_back(text.substr(begin, end - begin));
-    }
-    if (begin < text.size()) {
+    if (begin < text.size())
         result.push_back(text.substr(begin));
-    }
     return result;
 }
 
@@ -123,10 +121,9 @@ TEST(AppLog, EntriesFromManyThreadsAreAllWrittenEachThreadInOrder) {
         std::vector<std::jthread> writers;
         for (int t = 0; t < threads; ++t) {
             writers.emplace_back([&log, t] {
-                for (int i = 0; i < perThread; ++i) {
+                for (int i = 0; i < perThread; ++i)
                     log.write(
                         LogEntry(std::to_string(t) + ":" + std::to_string(i), LogLevel::Info));
-                }
             });
         }
     }
@@ -152,21 +149,17 @@ TEST(AppLogDeathTest, EverythingLoggedBeforeExitReachesTheFile) {
     std::filesystem::remove(file + ".other");
     EXPECT_EXIT(
         {
-            if (AppLog::instance()) {
+            if (AppLog::instance())
                 std::exit(2);
-            }
             const auto log = AppLog::create(file);
-            if (AppLog::create(file + ".other") != log || AppLog::instance() != log) {
+            if (AppLog::create(file + ".other") != log || AppLog::instance() != log)
                 std::exit(3);
-            }
             std::jthread other([] {
-                for (int i = 0; i < 100; ++i) {
+                for (int i = 0; i < 100; ++i)
                     AppLog::instance()->log(LogEntry("other", LogLevel::Info));
-                }
             });
-            for (int i = 0; i < 100; ++i) {
+            for (int i = 0; i < 100; ++i)
                 log->log(LogEntry("main", LogLevel::Info));
-            }
             other.join();
             std::exit(0);
         },
