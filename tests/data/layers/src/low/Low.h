@@ -1,0 +1,6 @@
+#pragma once
+
+// A lower layer that reaches up: the include check must refuse this.
+#include "high/High.h"
+
+#include <unistd.h>
