@@ -21,4 +21,4 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 echo "Running PakVue in $home (its log: $home/pakVue.log); choose Exit from an icon's menu to end it."
 cd "$home"
-exec "$source/build/linux/src/pakvue"
+exec "$source/build/linux/src/app/pakvue"
