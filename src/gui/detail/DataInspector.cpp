@@ -135,6 +135,14 @@ void DataInspector::placeBox(InspectorBox& entry, const Sample&, std::int32_t ce
     entry.box = {markerX_, centre - boxHeight / 2, 100, boxHeight};
 }
 
+void DataInspector::beforePaint(Bitmap<Pixel>& target) {
+    if (!showing())
+        return;
+    for (std::size_t row = 0; row < entries_.size(); ++row)
+        if (!entries_[row].text.empty())
+            paintBox(target, entries_[row], row, textWidth(entries_[row].text));
+}
+
 void DataInspector::afterPaint(Bitmap<Pixel>& target) {
     if (!showing())
         return;

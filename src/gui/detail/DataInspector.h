@@ -44,6 +44,8 @@ public:
                   std::shared_ptr<MonitorConfiguration> configuration, Rect bounds);
 
     void update(int mouseX) override;
+    // Draws the box of every graph that has a value under the marker.
+    void beforePaint(Bitmap<Pixel>& target) override;
     void afterPaint(Bitmap<Pixel>& target) override;
 
     const std::vector<InspectorBox>& boxes() const { return entries_; }
@@ -61,6 +63,9 @@ protected:
     virtual void clampSlots(std::vector<BoxSlot>&) {}
     // Where a kind first puts a box for a point and its slot.
     virtual void placeBox(InspectorBox& entry, const Sample& point, std::int32_t centre);
+    // Where a kind finally draws the box of the graph in `row`, with its text's width.
+    virtual void paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t row,
+                          int textWidth) = 0;
     bool showing() const { return markerX_ <= bitmap_->width(); }
     std::int32_t textWidth(const std::string& text) const;
     // Draws an entry's box and remembers where it went.

@@ -8,7 +8,10 @@ namespace gui {
 class DataInspectorFixed final : public DataInspector {
 public:
     using DataInspector::DataInspector;
-    void beforePaint(Bitmap<Pixel>& target) override;
+
+protected:
+    void paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t row,
+                  int textWidth) override;
 };
 
 } // namespace gui

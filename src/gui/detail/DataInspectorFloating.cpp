@@ -2,17 +2,11 @@
 
 namespace gui {
 
-void DataInspectorFloating::beforePaint(Bitmap<Pixel>& target) {
-    if (!showing())
-        return;
-    for (InspectorBox& entry : entries_) {
-        if (entry.text.empty())
-            continue;
-        int tw = textWidth(entry.text);
-        entry.side = markerX_ < bitmap_->width() - nearEdge ? 0 : 1;
-        int left = entry.side == 0 ? markerX_ + 8 : markerX_ - tw - 12;
-        drawEntry(target, entry, left, entry.box.y, left + tw + 4, entry.box.y + 20);
-    }
+void DataInspectorFloating::paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t,
+                                     int textWidth) {
+    entry.side = markerX_ < bitmap_->width() - nearEdge ? 0 : 1;
+    int left = entry.side == 0 ? markerX_ + 8 : markerX_ - textWidth - 12;
+    drawEntry(target, entry, left, entry.box.y, left + textWidth + 4, entry.box.y + 20);
 }
 
 } // namespace gui

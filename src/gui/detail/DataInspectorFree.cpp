@@ -26,26 +26,20 @@ void DataInspectorFree::placeBox(InspectorBox& entry, const Sample& point, std::
     entry.y2 = centre;
 }
 
-void DataInspectorFree::beforePaint(Bitmap<Pixel>& target) {
-    if (!showing())
-        return;
-    for (InspectorBox& entry : entries_) {
-        if (entry.text.empty())
-            continue;
-        int tw = textWidth(entry.text);
-        int left = markerX_ - 24 - tw;
-        int x1 = entry.x1;
-        int x2 = entry.x2;
-        entry.side = 0;
-        if (left < 1) { // no room on the left: the box and its leader flip to the right
-            left = markerX_ + 20;
-            x1 += 10;
-            x2 += 38;
-            entry.side = 1;
-        }
-        drawEntry(target, entry, left, entry.box.y, left + tw + 4, entry.box.y + 20);
-        target.drawLine(x1, entry.y1, outline, x2, entry.y2, outline);
+void DataInspectorFree::paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t,
+                                 int textWidth) {
+    int left = markerX_ - 24 - textWidth;
+    int x1 = entry.x1;
+    int x2 = entry.x2;
+    entry.side = 0;
+    if (left < 1) { // no room on the left: the box and its leader flip to the right
+        left = markerX_ + 20;
+        x1 += 10;
+        x2 += 38;
+        entry.side = 1;
     }
+    drawEntry(target, entry, left, entry.box.y, left + textWidth + 4, entry.box.y + 20);
+    target.drawLine(x1, entry.y1, outline, x2, entry.y2, outline);
 }
 
 } // namespace gui

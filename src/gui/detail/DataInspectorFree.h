@@ -8,9 +8,10 @@ namespace gui {
 class DataInspectorFree final : public DataInspector {
 public:
     using DataInspector::DataInspector;
-    void beforePaint(Bitmap<Pixel>& target) override;
 
 protected:
+    void paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t row,
+                  int textWidth) override;
     void clampSlots(std::vector<BoxSlot>& slots) override;
     void placeBox(InspectorBox& entry, const Sample& point, std::int32_t centre) override;
 };
