@@ -18,6 +18,11 @@ void fillOpaque(Bitmap<Pixel>& bitmap, const Colour& colour) {
 
 } // namespace
 
+Control::~Control() {
+    for (const auto& child : children_)
+        child->parent_ = nullptr;
+}
+
 // Drawing
 
 void Control::render(platform::WindowHandle, Bitmap<Pixel>& target, const Rect& clip) {
@@ -38,7 +43,7 @@ void Control::renderContent(const Bitmap<Pixel>* source) {
     Bitmap<Pixel>& own = content();
     if (opaque(getBackground())) {
         fillOpaque(own, getBackground());
-    } else if (std::shared_ptr<Control> owner = findBufferOwner(); owner && source != nullptr) {
+    } else if (Control* owner = findBufferOwner(); owner && source != nullptr) {
         // A transparent control shows what its buffer owner has drawn behind it.
         Point self = getAbsolutePosition();
         Point base = owner->getAbsolutePosition();
@@ -66,7 +71,7 @@ void Control::invalidate(bool self, bool propagate) {
     for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it)
         if (!opaque((*it)->getBackground()))
             (*it)->invalidateContent(true, false); // it shows what lies behind it
-    if (std::shared_ptr<Control> parent = getParent(); propagate && parent)
+    if (Control* parent = getParent(); propagate && parent)
         parent->invalidate(true, true);
 }
 
@@ -80,15 +85,15 @@ void Control::invalidateContent(bool value, bool propagate) {
 
 Point Control::getAbsolutePosition() const {
     Point position = getPosition();
-    for (std::shared_ptr<Control> up = getParent(); up; up = up->getParent()) {
+    for (Control* up = getParent(); up; up = up->getParent()) {
         position.x += up->getBounds().x;
         position.y += up->getBounds().y;
     }
     return position;
 }
 
-std::shared_ptr<Control> Control::findBufferOwner() const {
-    for (std::shared_ptr<Control> up = getParent(); up; up = up->getParent())
+Control* Control::findBufferOwner() const {
+    for (Control* up = getParent(); up; up = up->getParent())
         if (up->isBuffered())
             return up;
     return nullptr;
@@ -106,7 +111,7 @@ void Control::setAlignment(std::int32_t alignment) {
 }
 
 std::int32_t Control::stackOffset(std::int32_t side) const {
-    std::shared_ptr<Control> parent = getParent();
+    Control* parent = getParent();
     std::int32_t offset = 0;
     bool fill = alignment_ == AlignFill;
     for (auto it = parent->zOrder_.rbegin(); it != parent->zOrder_.rend(); ++it) {
@@ -128,7 +133,7 @@ std::int32_t Control::stackOffset(std::int32_t side) const {
 void Control::layout(bool recurse, bool onlyIfAuto) {
     if (onlyIfAuto && !autoLayout)
         return;
-    if (std::shared_ptr<Control> parent = getParent()) {
+    if (Control* parent = getParent()) {
         Rect own = getBounds();
         Rect outer = parent->getBounds();
         Edges p = parent->padding_;
@@ -177,7 +182,7 @@ void Control::addChild(std::shared_ptr<Control> child) {
     child->attached();
     children_.push_back(child);
     zOrder_.push_back(child);
-    child->setParent(weak_from_this());
+    child->parent_ = this;
     child->invalidateContent(true, true);
     sortZOrder();
     layout(true, false);
@@ -197,12 +202,12 @@ void Control::setChildShown(bool shown, const std::shared_ptr<Control>& child) {
 }
 
 void Control::setShown(bool shown) {
-    if (std::shared_ptr<Control> parent = getParent())
+    if (Control* parent = getParent())
         parent->setChildShown(shown, shared_from_this());
 }
 
 void Control::depthChanged() {
-    if (std::shared_ptr<Control> parent = getParent()) {
+    if (Control* parent = getParent()) {
         parent->sortZOrder();
         parent->layout(true, false);
     }

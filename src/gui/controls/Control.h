@@ -38,7 +38,8 @@ public:
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
-    ~Control() override = default;
+    // Children that others still hold no longer see this control as their parent.
+    ~Control() override;
 
     void attached() override {}
     void render(platform::WindowHandle window, Bitmap<Pixel>& target, const Rect& clip) override;
@@ -52,9 +53,11 @@ public:
 
     // Sum of the positions of the control and its ancestors.
     Point getAbsolutePosition() const;
-    std::shared_ptr<Control> getParent() const { return parent_.lock(); }
+    // The control this one is a child of, or null. Not an owning reference: a frame thread
+    // that walks up the tree must never be left holding the last reference to its window.
+    Control* getParent() const { return parent_; }
     // The nearest buffered ancestor, starting with the parent.
-    std::shared_ptr<Control> findBufferOwner() const;
+    Control* findBufferOwner() const;
     Rect getOuterBounds() const;
     virtual void layout(bool recurse, bool onlyIfAuto);
     int childCount() const { return static_cast<int>(children_.size()); }
@@ -91,7 +94,6 @@ public:
     // Hidden children stay children but are neither drawn, hit nor stacked.
     void setChildShown(bool shown, const std::shared_ptr<Control>& child);
     void setShown(bool shown);
-    void setParent(std::weak_ptr<Control> parent) { parent_ = std::move(parent); }
     bool isHovered() const { return hover_; }
 
     MouseHandlers events;
@@ -124,7 +126,7 @@ private:
 
     Edges padding_;
     Edges margins_;
-    std::weak_ptr<Control> parent_;
+    Control* parent_ = nullptr; // the parent owns this control, and clears this when it goes
     std::vector<std::shared_ptr<Control>> children_;
     std::vector<std::shared_ptr<Control>> zOrder_; // shown children, highest depth first
     std::int32_t alignment_ = AlignNone;

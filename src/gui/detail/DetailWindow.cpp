@@ -96,10 +96,15 @@ void DetailWindow::hidePreview() {
 }
 
 bool DetailWindow::closeClicked(MouseClickArgs&) {
-    pinned_ = false;
-    closeButton_->setShown(false);
-    // The click arrives with the control tree held, which the frame thread may be waiting
-    // for: ask it to stop and let the next start or the destructor wait for it.
+    {
+        // A click arrives with the tree already held; a direct call must take it, since the
+        // frame thread walks the same controls.
+        std::lock_guard lock(treeMutex());
+        pinned_ = false;
+        closeButton_->setShown(false);
+    }
+    // The frame thread may be waiting for the tree we may hold: ask it to stop and let the
+    // next start or the destructor wait for it.
     withdraw(false);
     return true;
 }

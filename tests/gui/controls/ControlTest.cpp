@@ -114,6 +114,29 @@ TEST(ControlDrawing, TransparentChildrenShowTheParentAndHiddenOnesAreNotDrawn) {
     EXPECT_EQ(paint->paints, paints) << "unchanged content is copied, not painted again";
 }
 
+// A detail window's frame thread invalidates its graph, which invalidates the window above it.
+// Had that walk taken a reference to the window, the frame thread could hold the last one when
+// the owner lets go, and destroy the window on its own thread, in the middle of a frame.
+class ReferenceCountingParent : public ClientArea {
+public:
+    void invalidate(bool self, bool propagate) override {
+        referencesSeen = weak_from_this().use_count();
+        ClientArea::invalidate(self, propagate);
+    }
+    long referencesSeen = 0;
+};
+
+TEST(ControlTree, WalkingUpTheTreeTakesNoReferenceToTheParentAndOutlivesIt) {
+    auto parent = std::make_shared<ReferenceCountingParent>();
+    auto graph = std::make_shared<CountingControl>();
+    parent->addChild(graph);
+    graph->invalidateContent(true, true);
+    EXPECT_EQ(parent->referencesSeen, 1); // only the owner's
+    parent.reset();
+    EXPECT_EQ(graph->getParent(), nullptr); // still held here, no longer anyone's child
+    graph->invalidateContent(true, true);
+}
+
 TEST(ControlMouse, EventsGoToTheLowestDepthChildAndFallBackToTheParent) {
     auto area = root(100, 100);
     auto under = child(AlignNone, {0, 0, 50, 50}, 5);
