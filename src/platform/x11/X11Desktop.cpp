@@ -100,6 +100,11 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
 }
 
 void X11Desktop::wakeLocked() {
+    wake();
+}
+
+// The pipe needs no lock: icon threads wake the loop without waiting for the desktop's lock.
+void X11Desktop::wake() {
     char byte = 0;
     [[maybe_unused]] auto written = ::write(wakeWrite_, &byte, 1); // a full pipe wakes anyway
 }
@@ -180,8 +185,7 @@ bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
 bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                                     const gui::Bitmap<gui::Pixel>& picture) {
     bool known = tray_->setPicture(owner, identifier, picture);
-    Lock held = lock();
-    wakeLocked(); // the loop's thread draws it
+    wake(); // the loop's thread draws it
     return known;
 }
 

@@ -46,6 +46,7 @@ private:
     void collectInput() override;
     void waitForInputLocked(Lock& lock) override;
     void wakeLocked() override;
+    void wake();
     void createNativeLocked(WindowHandle window, software::SoftwareWindow& record,
                             const WindowCreation& creation) override;
     void destroyNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;

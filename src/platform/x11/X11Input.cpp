@@ -77,8 +77,7 @@ void X11Desktop::translateButton(const XButtonEvent& event, bool press) {
         return;
     Lock held = lock();
     WindowHandle window = windowsLocked().findNative(event.window);
-    const software::SoftwareWindow* record = windowsLocked().find(window);
-    if (record == nullptr)
+    if (window == nullptr)
         return;
     std::uint32_t keys = keyState(event.state);
     Point at{event.x, event.y};
@@ -91,11 +90,11 @@ void X11Desktop::translateButton(const XButtonEvent& event, bool press) {
                  event.time - lastPress_.time <= doubleClickTime &&
                  std::abs(event.x - lastPress_.at.x) <= doubleClickDistance &&
                  std::abs(event.y - lastPress_.at.y) <= doubleClickDistance;
-    bool doubled = again && (record->classStyle & CS_DBLCLKS) != 0;
-    // A double click ends a series: the next press starts a new one.
-    lastPress_ = {event.window, doubled ? 0 : event.button, event.time, at};
+    // A second press ends a series: the next press starts a new one. Whether it counts as a
+    // double click is the window class's choice, made where the message is posted.
+    lastPress_ = {event.window, again ? 0 : event.button, event.time, at};
     postButtonLocked(window, *button,
-                     doubled ? software::ButtonAction::DoubleClick : software::ButtonAction::Press,
+                     again ? software::ButtonAction::DoubleClick : software::ButtonAction::Press,
                      keys | software::buttonFlag(*button), at);
 }
 
