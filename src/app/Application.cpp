@@ -117,9 +117,12 @@ void Application::onTrayNotify(const winui::evtarg& message) {
         std::shared_ptr<gui::PerformanceMonitorVisualiser> visualiser =
             findVisualiser(platform::highWord(lParam));
         std::shared_ptr<gui::DetailWindow> window = visualiser ? visualiser->getWindow() : nullptr;
-        std::int32_t x = platform::lowWord(message.wParam);
-        std::int32_t y = platform::highWord(message.wParam);
-        if (event == WM_LBUTTONDOWN && window)
+        // Monitors left of or above the primary one have negative coordinates.
+        std::int32_t x = platform::signedLowWord(message.wParam);
+        std::int32_t y = platform::signedHighWord(message.wParam);
+        // A keyboard user selects the icon with Space or Enter: that is their click.
+        bool click = event == WM_LBUTTONDOWN || event == NIN_SELECT || event == NIN_KEYSELECT;
+        if (click && window)
             window->show(x, y, true);
         else if (event == NIN_POPUPOPEN && window)
             window->show(x, y, false);

@@ -103,6 +103,7 @@ inline constexpr std::uint32_t COLOR_WINDOW = 5;
 
 #ifndef NIN_POPUPOPEN
 inline constexpr std::uint32_t NIN_SELECT = 0x0400;
+inline constexpr std::uint32_t NIN_KEYSELECT = 0x0401;
 inline constexpr std::uint32_t NIN_POPUPOPEN = 0x0406;
 inline constexpr std::uint32_t NIN_POPUPCLOSE = 0x0407;
 inline constexpr std::uint32_t NOTIFYICON_VERSION_4 = 4;

@@ -144,6 +144,29 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
 }
 
+// The anchor travels as signed words (monitors left of the primary one are negative), and a
+// keyboard user's selection is their click.
+TEST_F(ApplicationTest, AKeyboardSelectionPinsTheWindowOnAMonitorLeftOfThePrimary) {
+    std::filesystem::copy_file(example, Application::configurationFile);
+    desktop.setMonitors({{0, 0, 1920, 1080}, {-1280, 0, 0, 1024}});
+    start();
+    const std::uint32_t id = application->icons()[0]->identifier();
+    std::shared_ptr<gui::DetailWindow> window = application->findVisualiser(id)->getWindow();
+    auto notify = [&](std::uint32_t event) {
+        desktop.postMessage(application->hwnd, id, platform::makeWParam(-640, 1000),
+                            platform::makeLParam(static_cast<int>(event), static_cast<int>(id)));
+        desktop.pump();
+    };
+    notify(NIN_KEYSELECT);
+    notify(NIN_POPUPCLOSE);
+    EXPECT_TRUE(desktop.isVisible(window->hwnd)) << "pinned";
+    platform::Rect placed = desktop.windowRect(window->hwnd);
+    EXPECT_EQ(placed.left + placed.right, -1280) << "centred on the icon";
+    EXPECT_EQ(placed.bottom, 1016) << "inside the icon's monitor";
+    chooseExit(id);
+    EXPECT_EQ(finish(), 0);
+}
+
 TEST_F(ApplicationTest, TheShippedExampleLoadsEveryIconOnThisSystem) {
     std::filesystem::copy_file(shipped, Application::configurationFile);
     start();

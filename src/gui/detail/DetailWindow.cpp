@@ -3,6 +3,9 @@
 #include "gui/detail/WindowManager.h"
 #include "platform/Resources.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace gui {
 
 namespace {
@@ -171,16 +174,15 @@ platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
     default:
         return {};
     }
-    auto shift = [&r](std::int32_t dx, std::int32_t dy) {
-        r = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-    };
-    bool horizontal = taskbar.edge == ABE_TOP || taskbar.edge == ABE_BOTTOM;
-    // Along the taskbar the window stays on the screen, as far from its end as from the bar.
-    if (horizontal && r.right > tb.right - gap)
-        shift(tb.right - gap - r.right, 0);
-    if (!horizontal && r.bottom > tb.bottom)
-        shift(0, tb.bottom - r.bottom);
-    return r;
+    // Centred on the icon and inside the work area of the icon's monitor, as far from its sides as
+    // from the taskbar; a window larger than the area keeps its top-left corner (and the close
+    // button) on the screen.
+    std::optional<platform::Rect> area = WindowManager::workArea({x, y}, taskbar);
+    if (!area)
+        return r;
+    std::int32_t dx = std::max(area->left + gap - r.left, std::min(0, area->right - gap - r.right));
+    std::int32_t dy = std::max(area->top + gap - r.top, std::min(0, area->bottom - gap - r.bottom));
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
 void DetailWindow::place(std::int32_t x, std::int32_t y) {

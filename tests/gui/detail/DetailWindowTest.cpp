@@ -83,6 +83,31 @@ TEST_F(DetailWindowTest, APreviewSitsAboveTheTaskbarCentredOnTheIcon) {
     EXPECT_EQ(rect(*three).right, 1912) << "kept on the screen, 8 pixels from its edge";
 }
 
+// Whatever edge the taskbar is on and however small the panel, the window stays centred on the
+// icon as far as the monitor's work area allows, 8 pixels inside it.
+TEST_F(DetailWindowTest, APreviewStaysInsideTheWorkAreaOfTheIconsMonitor) {
+    auto window = detail({test::threeGraphs()[0]}, 300, 100); // 316 x 164 outside
+    auto placedAt = [&](platform::Point anchor) {
+        window->show(anchor.x, anchor.y, false);
+        return rect(*window);
+    };
+    desktop.setTaskbar(platform::Taskbar{{600, 1048, 680, 1080}, ABE_BOTTOM}); // sized to its icon
+    EXPECT_EQ(placedAt({640, 1064}), (platform::Rect{482, 876, 798, 1040}));
+    desktop.setTaskbar(platform::Taskbar{{0, 1048, 80, 1080}, ABE_BOTTOM});
+    EXPECT_EQ(placedAt({20, 1064}).left, 8) << "never off the screen's left end";
+
+    desktop.setTaskbar(platform::Taskbar{{0, 0, 60, 1080}, ABE_LEFT});
+    EXPECT_EQ(placedAt({30, 1070}), (platform::Rect{68, 908, 384, 1072}));
+    EXPECT_EQ(placedAt({30, 10}).top, 8);
+    desktop.setTaskbar(platform::Taskbar{{0, 0, 1920, 40}, ABE_TOP});
+    EXPECT_EQ(placedAt({1900, 20}), (platform::Rect{1596, 48, 1912, 212}));
+
+    // A monitor left of the primary one, which holds the taskbar: the work area is all of it.
+    desktop.setMonitors({{0, 0, 1920, 1080}, {-1280, 56, 0, 1080}});
+    desktop.setTaskbar(platform::Taskbar{{0, 1040, 1920, 1080}, ABE_BOTTOM});
+    EXPECT_EQ(placedAt({-1270, 1060}), (platform::Rect{-1272, 868, -956, 1032}));
+}
+
 TEST_F(DetailWindowTest, PreviewAndPinnedWindowsLookAsTheyShould) {
     auto window = detail(test::threeGraphs(), 480, 81);
     window->show(icon.x, icon.y, false);
