@@ -45,11 +45,14 @@ struct WindowCreation {
 // The side of a notification-area icon's picture, in pixels: icons draw square pictures of it.
 inline constexpr int trayIconSize = 16;
 
+// The longest tip, in bytes of UTF-8, that every notification area shows whole.
+inline constexpr std::size_t trayTipLength = 127;
+
 struct TrayIconRequest {
     WindowHandle owner = nullptr; // receives the call-back messages
     std::uint32_t identifier = 0;
     std::uint32_t callbackMessage = 0;
-    std::string tip;
+    std::string tip;                                  // UTF-8, at most trayTipLength bytes
     const gui::Bitmap<gui::Pixel>* picture = nullptr; // trayIconSize square
 };
 

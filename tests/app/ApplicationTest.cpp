@@ -95,7 +95,8 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     const std::uint32_t id = application->icons()[0]->identifier();
     EXPECT_EQ(id, 2361u);
     ASSERT_TRUE(desktop.trayIcon(id));
-    EXPECT_EQ(desktop.trayIcon(id)->tip, "PakVue");
+    EXPECT_EQ(desktop.trayIcon(id)->tip, "PakVue: CPU")
+        << "the graphs it draws; Memory is preview only";
 
     // The icon is added transparent and then gets one frame per update interval (1 s).
     ASSERT_TRUE(waitForPictures(id, 3));

@@ -19,8 +19,8 @@ pids+=($app)
 mapped() { xwininfo -id "$1" | grep -q "IsViewable"; }
 unmapped() { xwininfo -id "$1" | grep -q "IsUnMapped"; }
 
-await xdotool search --name '^PakVue$' || fail "no tray icon"
-icon=$(xdotool search --name '^PakVue$' | head -n 1)
+await xdotool search --name '^PakVue: CPU$' || fail "no tray icon"
+icon=$(xdotool search --name '^PakVue: CPU$' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 iconX=$((X + WIDTH / 2))
 iconY=$((Y + HEIGHT / 2))

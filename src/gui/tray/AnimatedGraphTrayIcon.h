@@ -23,4 +23,8 @@ private:
     std::shared_ptr<IDataSet> dataSet_;
 };
 
+// "PakVue", then the names of the graphs as in "PakVue: Processor, Memory in use": the desktop
+// lists icons by their tip, so each icon's tip says what it draws.
+std::string trayTip(const DisplayConfiguration& descriptor);
+
 } // namespace gui

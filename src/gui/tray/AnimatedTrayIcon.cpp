@@ -4,9 +4,9 @@
 
 namespace gui {
 
-AnimatedTrayIcon::AnimatedTrayIcon(platform::WindowHandle window, std::uint32_t interval,
-                                   Producer producer)
-    : TrayIcon(window, Bitmap<Pixel>(platform::trayIconSize, platform::trayIconSize, Pixel{})),
+AnimatedTrayIcon::AnimatedTrayIcon(platform::WindowHandle window, const std::string& tip,
+                                   std::uint32_t interval, Producer producer)
+    : TrayIcon(window, Bitmap<Pixel>(platform::trayIconSize, platform::trayIconSize, Pixel{}), tip),
       util::Thread<Frame>(interval, std::move(producer)) {}
 
 void AnimatedTrayIcon::onFrame(Frame frame) {

@@ -13,7 +13,8 @@ using Frame = std::shared_ptr<Bitmap<Pixel>>;
 // transparent; the owner starts the thread.
 class AnimatedTrayIcon : public TrayIcon, public util::Thread<Frame> {
 public:
-    AnimatedTrayIcon(platform::WindowHandle window, std::uint32_t interval, Producer producer);
+    AnimatedTrayIcon(platform::WindowHandle window, const std::string& tip, std::uint32_t interval,
+                     Producer producer);
     ~AnimatedTrayIcon() override { stopAndWait(); }
 
     // An empty frame leaves the picture as it was.

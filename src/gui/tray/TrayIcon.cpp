@@ -8,11 +8,23 @@ namespace gui {
 
 namespace {
 std::atomic<std::uint32_t> iconsCreated{0};
+
+// Cut at a character's start, never inside one: a cut sequence would show as a stray sign.
+std::string cutTip(const std::string& tip) {
+    if (tip.size() <= platform::trayTipLength)
+        return tip;
+    std::size_t end = platform::trayTipLength;
+    while (end > 0 && (static_cast<unsigned char>(tip[end]) & 0xC0) == 0x80)
+        --end;
+    return tip.substr(0, end);
+}
+
 } // namespace
 
-TrayIcon::TrayIcon(platform::WindowHandle window, const Bitmap<Pixel>& initial)
+TrayIcon::TrayIcon(platform::WindowHandle window, const Bitmap<Pixel>& initial,
+                   const std::string& tip)
     : window_(window), identifier_(firstIdentifier + iconsCreated++) {
-    platform::desktop().addTrayIcon({window_, identifier_, identifier_, "PakVue", &initial});
+    platform::desktop().addTrayIcon({window_, identifier_, identifier_, cutTip(tip), &initial});
     setPicture(initial);
 }
 

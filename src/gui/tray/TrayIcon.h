@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 
 #include <cstdint>
+#include <string>
 
 namespace gui {
 
@@ -15,7 +16,8 @@ public:
     // Identifiers count from 2361 in the order icons are created in the process.
     static constexpr std::uint32_t firstIdentifier = 2361;
 
-    TrayIcon(platform::WindowHandle window, const Bitmap<Pixel>& initial);
+    // `tip` names the icon where the desktop lists its icons (UTF-8, cut to what it shows).
+    TrayIcon(platform::WindowHandle window, const Bitmap<Pixel>& initial, const std::string& tip);
     virtual ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;

@@ -1,5 +1,6 @@
 #include "gui/DataSet.h"
 #include "gui/tray/AnimatedGraphTrayIcon.h"
+#include "monitoring/WmiDataCollector.h"
 #include "support/HeadlessDesktopScope.h"
 
 #include "gtest/gtest.h"
@@ -31,7 +32,7 @@ protected:
 TEST_F(TrayIconTest, IdentifiersCountOnAndIconsStartTransparent) {
     std::uint32_t first = 0;
     {
-        AnimatedTrayIcon icon(owner, 1000, [] { return Frame(); });
+        AnimatedTrayIcon icon(owner, "PakVue", 1000, [] { return Frame(); });
         first = icon.identifier();
         auto shown = scope.desktop.trayIcon(first);
         ASSERT_TRUE(shown);
@@ -44,7 +45,7 @@ TEST_F(TrayIconTest, IdentifiersCountOnAndIconsStartTransparent) {
             << "an empty frame changes nothing";
     }
     EXPECT_FALSE(scope.desktop.trayIcon(first)) << "destruction removes the icon";
-    AnimatedTrayIcon next(owner, 1000, [] { return Frame(); });
+    AnimatedTrayIcon next(owner, "PakVue", 1000, [] { return Frame(); });
     EXPECT_EQ(next.identifier(), first + 1) << "also after the first one is gone";
 }
 
@@ -62,6 +63,31 @@ TEST_F(TrayIconTest, AGraphIconDrawsEachFrameIntoOneBitmapAndShowsIt) {
     EXPECT_EQ(first->scanline(0)[0].alpha, 127) << "rounded corners";
     icon.onFrame(first);
     EXPECT_EQ(scope.desktop.trayIcon(icon.identifier())->picture.scanline(8)[8].blue, 30);
+}
+
+// The desktop lists icons by their tip: it names what the icon draws, and a tip longer than the
+// notification area shows is cut between characters, never inside one.
+TEST_F(TrayIconTest, TheTipNamesTheGraphsAndIsCutBetweenCharacters) {
+    auto graph = [](const std::string& name) {
+        GraphConfiguration graph;
+        graph.collector =
+            std::make_shared<util::system::monitoring::MemoryDataCollector>(Units::None, name);
+        return graph;
+    };
+    DisplayConfiguration display;
+    display.updateInterval = 1000;
+    EXPECT_EQ(trayTip(display), "PakVue");
+    display.graphs = {graph("Processor"), graph(""), graph("Processor, system")};
+    EXPECT_EQ(trayTip(display), "PakVue: Processor, Processor, system");
+
+    std::string accents;
+    for (int i = 0; i < 70; ++i)
+        accents += "\xc3\xa9"; // two bytes each
+    display.graphs = {graph(accents)};
+    AnimatedGraphTrayIcon icon(owner, display, std::make_shared<DataSet>(Collectors{}),
+                               [] { return Frame(); });
+    std::string tip = scope.desktop.trayIcon(icon.identifier())->tip;
+    EXPECT_EQ(tip, "PakVue: " + accents.substr(0, 118)) << "119 bytes would split a character";
 }
 
 } // namespace
