@@ -36,15 +36,33 @@ void Application::startUp() {
     }
     setHandler(WM_COMMAND, [this](winui::evtarg& message) { onCommand(message); });
     menu_ = platform::desktop().loadMenu(platform::contextMenuResource);
+    platform::desktop().onSessionEnd([this] { onSessionEnd(); });
 }
 
 Application::~Application() {
+    platform::desktop().onSessionEnd(nullptr);
+    shutDown();
+}
+
+void Application::shutDown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
     logMessage(LogLevel::Info, "shutting down.");
     platform::desktop().destroyMenu(menu_);
+    menu_ = nullptr;
     destroy();
     // Every icon's thread ends before anything it draws from is released.
     for (const auto& icon : icons_)
         std::shared_ptr<AnimatedMonitoringTrayIcon>(icon)->stopAndWait();
+    visualisers_.clear();
+    icons_.clear(); // leaves the notification area
+}
+
+void Application::onSessionEnd() {
+    shutDown();
+    util::log::AppLog::release();
+    platform::desktop().postQuitMessage(0);
 }
 
 void Application::loadConfiguration() {

@@ -27,6 +27,9 @@ public:
 
     void onCommand(const winui::evtarg& message);
     void onTrayNotify(const winui::evtarg& message);
+    // The session ends: the whole shutdown runs now, the log is written out, and the loop is
+    // asked to end, since the process may not live past this call.
+    void onSessionEnd();
 
     const std::vector<std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>>&
     icons() const {
@@ -42,6 +45,7 @@ private:
     std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>
     loadIcon(const std::shared_ptr<javascript::Value>& entry);
     void openContextMenu();
+    void shutDown();
 
     std::shared_ptr<javascript::JsonReader> reader_ = std::make_shared<javascript::JsonReader>();
     std::vector<std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>> icons_;
@@ -49,4 +53,5 @@ private:
     std::shared_ptr<gui::WindowManager> windowManager_ = std::make_shared<gui::WindowManager>();
     platform::MenuHandle menu_ = nullptr;
     ConfigurationLoader::CollectorFactory factory_;
+    bool shutDown_ = false;
 };

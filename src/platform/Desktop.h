@@ -5,6 +5,7 @@
 #include "platform/ScreenGeometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -132,6 +133,18 @@ public:
     virtual Point cursorPosition() const = 0;
     virtual std::vector<Rect> monitors() const = 0;
     virtual std::optional<Taskbar> taskbar() const = 0; // none when the shell cannot tell
+
+    // The user's session ends (log-off, shut-down, restart). The handler runs on the loop's
+    // thread and finishes everything that may not be lost: the system may end the process as
+    // soon as endSession returns. Backends call endSession when the system says so.
+    void onSessionEnd(std::function<void()> handler) { sessionEnd_ = std::move(handler); }
+    void endSession() const {
+        if (sessionEnd_)
+            sessionEnd_();
+    }
+
+private:
+    std::function<void()> sessionEnd_;
 };
 
 // The desktop the program talks to; installing null removes it. Throws std::logic_error when

@@ -168,6 +168,21 @@ TEST_F(ApplicationTest, AKeyboardSelectionPinsTheWindowOnAMonitorLeftOfThePrimar
     EXPECT_EQ(finish(), 0);
 }
 
+// At log-off the system may end the process as soon as it has told it: the whole shutdown, the
+// log written out included, runs inside that call, and only once.
+TEST_F(ApplicationTest, TheSessionsEndRunsTheWholeShutdownBeforeItReturns) {
+    std::filesystem::copy_file(example, Application::configurationFile);
+    start();
+    const std::uint32_t id = application->icons()[0]->identifier();
+    ASSERT_TRUE(waitForPictures(id, 2));
+    desktop.endSession();
+    EXPECT_TRUE(desktop.trayIcons().empty());
+    std::string written = test::readBinary(dir.file(Application::logFile));
+    EXPECT_TRUE(written.ends_with(" - Info - shutting down.\r\n")) << written;
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+}
+
 TEST_F(ApplicationTest, TheShippedExampleLoadsEveryIconOnThisSystem) {
     std::filesystem::copy_file(shipped, Application::configurationFile);
     start();

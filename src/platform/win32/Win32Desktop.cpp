@@ -2,6 +2,7 @@
 
 #include "platform/Resources.h"
 #include "platform/win32/Win32Pixels.h"
+#include "platform/win32/Win32ShellWindow.h"
 #include "platform/win32/Win32Tray.h"
 
 // windows.h comes before the other system headers.
@@ -35,7 +36,10 @@ BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {
 } // namespace
 
 Win32Desktop::Win32Desktop()
-    : thread_(GetCurrentThreadId()), tray_(std::make_unique<Win32Tray>()) {}
+    : thread_(GetCurrentThreadId()), tray_(std::make_unique<Win32Tray>()),
+      shell_(std::make_unique<Win32ShellWindow>(
+          Win32ShellWindow::Handlers{[this] { tray_->restore(); }, [this] { endSession(); },
+                                     [this] { postQuitMessage(0); }})) {}
 
 Win32Desktop::~Win32Desktop() = default;
 

@@ -15,6 +15,7 @@
 
 namespace platform::win32 {
 
+class Win32ShellWindow;
 class Win32Tray;
 
 // The Windows desktop: system windows whose procedure is the portable one, the message queue
@@ -85,6 +86,7 @@ private:
     std::map<HWND, PAINTSTRUCT> painting_;
     std::vector<std::uint32_t> pixels_; // a frame in the layout the screen takes
     std::unique_ptr<Win32Tray> tray_;
+    std::unique_ptr<Win32ShellWindow> shell_; // goes first: it calls on the tray
 };
 
 } // namespace platform::win32

@@ -8,10 +8,32 @@
 // clang-format on
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace platform::win32 {
+
+namespace {
+
+// The tip in the shell's UTF-16, cut to its buffer (the portable side already keeps it short).
+void copyTip(const std::string& tip, wchar_t (&buffer)[128]) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, tip.data(), static_cast<int>(tip.size()), buffer,
+                                     static_cast<int>(std::size(buffer)) - 1);
+    buffer[std::max(length, 0)] = L'\0';
+}
+
+} // namespace
+
+std::vector<std::uint8_t> maskOf(const gui::Bitmap<gui::Pixel>& picture) {
+    std::size_t stride = (static_cast<std::size_t>(picture.width()) + 15) / 16 * 2;
+    std::vector<std::uint8_t> bits(stride * static_cast<std::size_t>(picture.height()), 0);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.scanline(y)[x].alpha == 0)
+                bits[stride * static_cast<std::size_t>(y) + static_cast<std::size_t>(x) / 8] |=
+                    static_cast<std::uint8_t>(0x80u >> (x % 8));
+    return bits;
+}
 
 HICON iconOf(const gui::Bitmap<gui::Pixel>& picture) {
     BITMAPV5HEADER header{};
@@ -30,7 +52,8 @@ HICON iconOf(const gui::Bitmap<gui::Pixel>& picture) {
     HBITMAP colour = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
                                       DIB_RGB_COLORS, &bits, nullptr, 0);
     ReleaseDC(nullptr, screen);
-    HBITMAP mask = CreateBitmap(picture.width(), picture.height(), 1, 1, nullptr);
+    std::vector<std::uint8_t> maskBits = maskOf(picture);
+    HBITMAP mask = CreateBitmap(picture.width(), picture.height(), 1, 1, maskBits.data());
     HICON icon = nullptr;
     if (colour != nullptr && mask != nullptr) {
         packPixels(picture, static_cast<std::uint32_t*>(bits));
@@ -46,7 +69,7 @@ HICON iconOf(const gui::Bitmap<gui::Pixel>& picture) {
 
 Win32Tray::~Win32Tray() {
     for (Icon& icon : icons_) {
-        Shell_NotifyIconA(NIM_DELETE, &icon.data);
+        Shell_NotifyIconW(NIM_DELETE, &icon.data);
         DestroyIcon(icon.handle);
     }
 }
@@ -56,6 +79,17 @@ Win32Tray::Icon* Win32Tray::find(HWND owner, std::uint32_t identifier) {
         return icon.data.hWnd == owner && icon.data.uID == identifier;
     });
     return found == icons_.end() ? nullptr : &*found;
+}
+
+// Adds the icon with its call-back, picture and tip, then asks for version 4, which sends the
+// hover pop-up's open and close and puts the anchor in wParam.
+bool Win32Tray::show(Icon& icon) {
+    icon.data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    icon.data.hIcon = icon.handle;
+    bool added = Shell_NotifyIconW(NIM_ADD, &icon.data) != FALSE;
+    icon.data.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &icon.data);
+    return added;
 }
 
 bool Win32Tray::add(const TrayIconRequest& request) {
@@ -70,17 +104,11 @@ bool Win32Tray::add(const TrayIconRequest& request) {
     icon.data.cbSize = sizeof icon.data;
     icon.data.hWnd = owner;
     icon.data.uID = request.identifier;
-    icon.data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     icon.data.uCallbackMessage = request.callbackMessage;
-    icon.handle = request.picture != nullptr ? iconOf(*request.picture) : nullptr;
-    icon.data.hIcon = icon.handle;
     icon.data.guidItem = guid;
-    lstrcpynA(icon.data.szTip, request.tip.c_str(), sizeof icon.data.szTip);
-    Shell_NotifyIconA(NIM_ADD, &icon.data);
-    // Version 4 sends the hover pop-up's open and close and puts the anchor in wParam.
-    icon.data.uVersion = NOTIFYICON_VERSION_4;
-    Shell_NotifyIconA(NIM_SETVERSION, &icon.data);
-    icon.data.uFlags = NIF_ICON;
+    copyTip(request.tip, icon.data.szTip);
+    icon.handle = request.picture != nullptr ? iconOf(*request.picture) : nullptr;
+    show(icon);
     icons_.push_back(icon);
     return true;
 }
@@ -95,10 +123,13 @@ bool Win32Tray::setPicture(HWND owner, std::uint32_t identifier,
     icon->handle = iconOf(picture);
     icon->data.uFlags = NIF_ICON;
     icon->data.hIcon = icon->handle;
-    BOOL shown = Shell_NotifyIconA(NIM_MODIFY, &icon->data); // a restarting taskbar may refuse
+    // A taskbar that restarted without telling (or before this program listened) no longer
+    // knows the icon: add it again. While no taskbar runs, this fails too and the next picture
+    // tries again.
+    bool shown = Shell_NotifyIconW(NIM_MODIFY, &icon->data) != FALSE || show(*icon);
     if (previous != nullptr)
         DestroyIcon(previous);
-    return shown != FALSE;
+    return shown;
 }
 
 bool Win32Tray::remove(HWND owner, std::uint32_t identifier) {
@@ -106,10 +137,16 @@ bool Win32Tray::remove(HWND owner, std::uint32_t identifier) {
     Icon* icon = find(owner, identifier);
     if (icon == nullptr)
         return false;
-    Shell_NotifyIconA(NIM_DELETE, &icon->data);
+    Shell_NotifyIconW(NIM_DELETE, &icon->data);
     DestroyIcon(icon->handle);
     icons_.erase(icons_.begin() + (icon - icons_.data()));
     return true;
+}
+
+void Win32Tray::restore() {
+    std::lock_guard lock(mutex_);
+    for (Icon& icon : icons_)
+        show(icon);
 }
 
 } // namespace platform::win32

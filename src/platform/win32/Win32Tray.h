@@ -9,13 +9,16 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
 namespace platform::win32 {
 
-// The notification area through Shell_NotifyIconA with the version-4 call-backs. Pictures may
-// be set from any thread; each becomes a new icon handle and the old one is destroyed.
+// The notification area through Shell_NotifyIconW with the version-4 call-backs. Pictures may
+// be set from any thread; each becomes a new icon handle and the old one is destroyed. The
+// shell forgets every icon when Explorer restarts: restore() adds them all again, and a
+// picture the shell refuses adds its icon again.
 class Win32Tray {
 public:
     Win32Tray() = default;
@@ -27,20 +30,28 @@ public:
     bool add(const TrayIconRequest& request);
     bool setPicture(HWND owner, std::uint32_t identifier, const gui::Bitmap<gui::Pixel>& picture);
     bool remove(HWND owner, std::uint32_t identifier);
+    // Adds every icon again, as a new taskbar knows none of them.
+    void restore();
 
 private:
     struct Icon {
-        NOTIFYICONDATAA data;
+        NOTIFYICONDATAW data; // everything the shell needs to add the icon afresh
         HICON handle;
     };
 
     Icon* find(HWND owner, std::uint32_t identifier);
+    static bool show(Icon& icon);
 
     std::mutex mutex_;
     std::vector<Icon> icons_;
 };
 
-// A 16 x 16 (or any size) icon handle with the picture's colours and alpha; null on failure.
+// An icon handle with the picture's colours and alpha, and a mask that is set where the alpha
+// is 0 (so a fully transparent picture shows as nothing, not a black square); null on failure.
 HICON iconOf(const gui::Bitmap<gui::Pixel>& picture);
+
+// The picture's monochrome mask as CreateBitmap takes it: rows of whole 16-bit words, most
+// significant bit first, a bit set where the pixel is fully transparent.
+std::vector<std::uint8_t> maskOf(const gui::Bitmap<gui::Pixel>& picture);
 
 } // namespace platform::win32

@@ -4,6 +4,7 @@
 #include "platform/Counters.h"
 #include "platform/NativeDesktop.h"
 #include "platform/Text.h"
+#include "platform/win32/Win32Tray.h"
 #include "support/Failure.h"
 #include "winui/basic_window.h"
 #include "winui/blank.h"
@@ -35,6 +36,29 @@ TEST(PdhCounters, ServeKnownPathsAndRefuseOthers) {
     EXPECT_EQ(test::failure([&] { query->addCounter("\\Nothing\\Here"); }), "PdhAddCounter failed");
     EXPECT_EQ(test::failure([&] { query->read(7); }), "GetFormattedCounterValue failed");
     EXPECT_LE(platform::memoryLoad(), 100u);
+}
+
+// Windows reads a 32-bit icon's transparency through its mask too: the mask must be set where
+// the picture is fully transparent, or the empty first frame shows as a black square.
+TEST(Win32Tray, TheIconMaskIsSetWhereThePictureIsFullyTransparent) {
+    gui::Bitmap<gui::Pixel> picture(20, 2, gui::Pixel{});
+    picture.scanline(1)[0].alpha = 255;
+    picture.scanline(1)[17].alpha = 1;
+    std::vector<std::uint8_t> mask = platform::win32::maskOf(picture);
+    // Rows of whole 16-bit words: 20 pixels take 32 bits.
+    EXPECT_EQ(mask, (std::vector<std::uint8_t>{0xff, 0xff, 0xf0, 0x00, 0x7f, 0xff, 0xb0, 0x00}));
+
+    HICON icon = platform::win32::iconOf(picture);
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    std::vector<std::uint8_t> read(mask.size());
+    EXPECT_EQ(GetBitmapBits(info.hbmMask, static_cast<LONG>(read.size()), read.data()),
+              static_cast<LONG>(read.size()));
+    EXPECT_EQ(read, mask);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    DestroyIcon(icon);
 }
 
 TEST(GdiText, MeasuresAndDrawsInsideItsBox) {

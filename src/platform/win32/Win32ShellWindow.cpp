@@ -1,0 +1,66 @@
+#include "platform/win32/Win32ShellWindow.h"
+
+namespace platform::win32 {
+
+namespace {
+
+constexpr const wchar_t* className = L"PakVue";
+
+void call(const std::function<void()>& handler) {
+    if (handler)
+        handler();
+}
+
+} // namespace
+
+Win32ShellWindow::Win32ShellWindow(Handlers handlers)
+    : handlers_(std::move(handlers)), taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    WNDCLASSEXW data{};
+    data.cbSize = sizeof data;
+    data.lpfnWndProc = &procedure;
+    data.hInstance = GetModuleHandleW(nullptr);
+    data.lpszClassName = className;
+    RegisterClassExW(&data); // a second desktop in the process finds the class registered
+    // Titled after the program, so that tools listing windows (taskkill among them) name it.
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, className, L"PakVue", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), this);
+}
+
+Win32ShellWindow::~Win32ShellWindow() {
+    if (window_ != nullptr)
+        DestroyWindow(window_);
+}
+
+LRESULT CALLBACK Win32ShellWindow::procedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(
+                              reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<Win32ShellWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || self->window_ != window)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT Win32ShellWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+        call(handlers_.taskbarCreated);
+        return 0;
+    }
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        return TRUE; // nothing unsaved: the session may end
+    case WM_ENDSESSION:
+        if (wParam != FALSE)
+            call(handlers_.sessionEnding);
+        return 0;
+    case WM_CLOSE:
+        call(handlers_.closeRequested);
+        return 0; // the program ends through its own shutdown, not by losing this window
+    default:
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+} // namespace platform::win32
