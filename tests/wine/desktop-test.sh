@@ -65,6 +65,9 @@ menuWindow() {
 # Wine's taskbar position is made up, so the pinned window may cover the icon: close it.
 detail=$(xdotool search --onlyvisible --name 'sdiwindow' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$detail")"
+# Wherever Wine says the taskbar is, the window stays on the screen (1920 x 1080).
+[ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1920 ] && [ $((Y + HEIGHT)) -le 1080 ] ||
+    fail "the detail window at $X,$Y (${WIDTH}x$HEIGHT) leaves the screen"
 xdotool mousemove $((X + 16)) $((Y + 16))
 sleep 0.3
 xdotool click 1
