@@ -64,7 +64,8 @@ std::size_t PdhCounterQuery::addCounter(const std::string& path) {
     counter.everyInstance = parts.total() && add(parts.everyInstance(), counter.handle);
     if (!counter.everyInstance && !add(path, counter.handle))
         throw std::invalid_argument("PdhAddCounter failed");
-    counter.percentage = parts.percentage() || displaysPercent(counter.handle);
+    counter.percentage =
+        counter.everyInstance && (parts.percentage() || displaysPercent(counter.handle));
     counters_.push_back(counter);
     return counters_.size() - 1;
 }

@@ -28,8 +28,8 @@ public:
 private:
     struct Counter {
         PDH_HCOUNTER handle = nullptr;
-        bool everyInstance = false; // added with the instance wildcard
-        bool percentage = false;
+        bool everyInstance = false;  // added with the instance wildcard
+        bool percentage = false;     // its instances are averaged, not summed
         std::optional<double> value; // from the last collect
     };
 
