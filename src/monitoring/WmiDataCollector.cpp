@@ -20,15 +20,33 @@ WmiDataCollector::WmiDataCollector(std::unique_ptr<platform::CounterQuery> query
 void WmiDataCollector::collect() {
     double value = 0.0;
     try {
-        if (query_->collect())
+        if (query_->collect()) {
             value = query_->read(counter_);
+            reportRecovery();
+        } else {
+            reportFailure("the counter gives no data.");
+        }
     } catch (const std::exception& e) {
-        util::log::logMessage(util::log::LogLevel::Error, "data collection for wmi counter '" +
-                                                              counterPath_ +
-                                                              "' failed: " + e.what());
-        value = 0.0;
+        reportFailure(e.what());
     }
     publish(value);
+}
+
+// Once when the counter stops giving values, not at every pass while it keeps failing.
+void WmiDataCollector::reportFailure(const char* reason) {
+    if (failing_)
+        return;
+    failing_ = true;
+    util::log::logMessage(util::log::LogLevel::Error, "data collection for wmi counter '" +
+                                                          counterPath_ + "' failed: " + reason);
+}
+
+void WmiDataCollector::reportRecovery() {
+    if (!failing_)
+        return;
+    failing_ = false;
+    util::log::logMessage(util::log::LogLevel::Info,
+                          "wmi counter '" + counterPath_ + "' gives data again.");
 }
 
 void MemoryDataCollector::collect() {

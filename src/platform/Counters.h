@@ -7,7 +7,9 @@
 
 // Performance counters and the memory load, as each platform serves them. Counters are named by
 // counter paths in the Windows syntax, `\Object(Instance)\Counter` or `\Object\Counter`, on
-// every platform.
+// every platform (CounterPath). The instance `_Total` or `*` asks for the object's total, which
+// is served whether or not the system keeps a `_Total` instance of that object: the sum of the
+// instances, or their average for a percentage. Counters are those of this computer only.
 namespace platform {
 
 // A set of counters sampled together. Rates and percentages are computed between the last two
@@ -17,7 +19,8 @@ public:
     virtual ~CounterQuery() = default;
 
     // Adds a counter and returns its handle. Throws std::invalid_argument("PdhAddCounter
-    // failed") for a path this system does not serve.
+    // failed") for a path this system does not serve, and ("remote counter paths are not
+    // supported.") for a path that names a computer.
     virtual std::size_t addCounter(const std::string& path) = 0;
     // Takes one sample of every counter; false when the sources could not be read at all.
     virtual bool collect() = 0;

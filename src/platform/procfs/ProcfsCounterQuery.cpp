@@ -1,5 +1,7 @@
 #include "platform/procfs/ProcfsCounterQuery.h"
 
+#include "platform/CounterPath.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -61,26 +63,14 @@ struct ParsedPath {
     std::string counter;
 };
 
-// `\Object(Instance)\Counter` or `\Object\Counter`; an instance may itself hold parentheses.
+// Object and counter in lower case; `_Total` and `*` both name the total.
 ParsedPath parsePath(std::string_view path) {
-    if (path.size() < 3 || path.front() != '\\')
+    const CounterPath parts(path);
+    refuseRemote(parts);
+    if (!parts.wellFormed())
         addFailed();
-    const auto counterStart = path.rfind('\\');
-    if (counterStart == 0)
-        addFailed();
-    ParsedPath parsed;
-    std::string_view object = path.substr(1, counterStart - 1);
-    parsed.counter = lowered(path.substr(counterStart + 1));
-    if (const auto open = object.find('('); open != std::string_view::npos) {
-        if (object.back() != ')')
-            addFailed();
-        parsed.instance = object.substr(open + 1, object.size() - open - 2);
-        if (lowered(parsed.instance) == "_total")
-            parsed.instance = "_Total";
-        object = object.substr(0, open);
-    }
-    parsed.object = lowered(object);
-    return parsed;
+    return {lowered(parts.object()), parts.total() ? "_Total" : parts.instance(),
+            lowered(parts.counter())};
 }
 
 template <typename Map>

@@ -45,6 +45,7 @@ TEST(ProcfsCounterQuery, ComputesEachCounterBetweenTwoCollects) {
         {"\\Network Interface(eth0)\\Bytes Received/sec", 100000.0},
         {"\\Network Interface(eth0)\\Bytes Sent/sec", 20000.0},
         {"\\Network Interface(_Total)\\Bytes Total/sec", 120000.0}, // without the loopback
+        {"\\Network Interface(*)\\Bytes Total/sec", 120000.0},      // the wildcard is the total
         {"\\PhysicalDisk(sda)\\Disk Read Bytes/sec", 1024000.0},
         {"\\PhysicalDisk(sda)\\Disk Write Bytes/sec", 512000.0},
         {"\\PhysicalDisk(_Total)\\Disk Bytes/sec", 1536000.0}, // partitions and loops left out
