@@ -4,11 +4,15 @@
 //                                       restarted taskbar has, without telling anyone;
 //   shell-probe announce                broadcasts "TaskbarCreated", as a new taskbar does.
 // Prints how many icons it made the notification area forget.
+// windows.h comes before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <shellapi.h>
-#include <windows.h>
 
 namespace {
 
