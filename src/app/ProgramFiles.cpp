@@ -7,6 +7,17 @@
 
 namespace {
 
+// `folder` as a full path without "." or ".." steps or a trailing separator; empty when it is
+// empty or cannot be made full.
+std::filesystem::path fullFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::path full =
+        folder.empty() ? folder : std::filesystem::absolute(folder, error).lexically_normal();
+    if (error)
+        return {};
+    return full.has_filename() || !full.has_relative_path() ? full : full.parent_path();
+}
+
 bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
     return a == b || std::filesystem::equivalent(a, b, error);
@@ -22,10 +33,10 @@ std::string text(const std::filesystem::path& path) {
 
 ProgramFiles::ProgramFiles(const std::filesystem::path& workingDirectory,
                            const std::filesystem::path& programDirectory) {
-    for (const std::filesystem::path& folder : {workingDirectory, programDirectory}) {
-        if (folder.empty() || (!folders_.empty() && sameFolder(folders_.front(), folder)))
-            continue;
-        folders_.push_back(std::filesystem::absolute(folder).lexically_normal());
+    for (const std::filesystem::path& given : {workingDirectory, programDirectory}) {
+        const std::filesystem::path folder = fullFolder(given);
+        if (!folder.empty() && (folders_.empty() || !sameFolder(folders_.front(), folder)))
+            folders_.push_back(folder);
     }
     for (const std::filesystem::path& folder : folders_) {
         std::error_code error;

@@ -43,7 +43,7 @@ TEST_F(ProgramFilesTest, TheWorkingDirectoryComesFirstThenTheProgramsFolder) {
 
 TEST_F(ProgramFilesTest, AFolderReachedBothWaysIsLookedInOnce) {
     std::filesystem::create_directory(working.path() / "sub");
-    ProgramFiles files(working.path(), working.path() / "sub" / "..");
+    ProgramFiles files(working.path() / "sub" / "..", working.path());
     EXPECT_EQ(files.notFound(),
               "the configuration file \"pakvue.config.json\" was not found in \"" +
                   working.path().string() + "\".");
