@@ -50,15 +50,6 @@ TEST_F(ProgramFilesTest, AFolderReachedBothWaysIsLookedInOnce) {
     EXPECT_EQ(files.logFiles(), Paths{working.path() / "pakVue.log"});
 }
 
-TEST_F(ProgramFilesTest, ARelativeWorkingDirectoryGivesFullPaths) {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(working.path());
-    configure(working);
-    ProgramFiles files(".", program.path());
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(files.configuration(), working.path() / "pakvue.config.json");
-}
-
 TEST_F(ProgramFilesTest, TheLogGoesToTheFirstOfItsPlacesThatCanBeWritten) {
     ProgramFiles files(working.path(), program.path() / "gone");
     test::LogCapture log(working);

@@ -59,9 +59,4 @@ TEST_F(InstanceLockTest, ALockThatCannotBeMadeSaysWhichFile) {
                   ".lock\": No such file or directory");
 }
 
-TEST(ExecutablePath, IsThisTestProgram) {
-    EXPECT_EQ(platform::executablePath().filename(), "pakvue_tests");
-    EXPECT_TRUE(platform::executablePath().is_absolute());
-}
-
 } // namespace

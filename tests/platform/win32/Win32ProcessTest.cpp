@@ -44,9 +44,4 @@ TEST(Win32Process, EverySpellingOfTheConfigurationMeetsTheSameLock) {
     EXPECT_TRUE(platform::lockInstance(configuration)) << "released with its holder";
 }
 
-TEST(Win32Process, TheExecutableIsThisTestProgram) {
-    EXPECT_EQ(platform::executablePath().filename(), "pakvue_tests.exe");
-    EXPECT_TRUE(platform::executablePath().is_absolute());
-}
-
 } // namespace
