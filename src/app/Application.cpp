@@ -3,30 +3,48 @@
 #include "platform/Resources.h"
 #include "util/log/AppLog.h"
 
-#include <filesystem>
-#include <iostream>
-
 using util::log::LogLevel;
 using util::log::logMessage;
 using util::system::monitoring::AnimatedMonitoringTrayIcon;
 
-Application::Application(ConfigurationLoader::CollectorFactory factory)
-    : factory_(std::move(factory)) {
-    try {
-        util::log::AppLog::create(logFile);
-    } catch (const std::exception& e) {
-        std::cerr << e.what(); // the program runs on without a log
+Application::Application(ConfigurationLoader::CollectorFactory factory, const ProgramFiles& files)
+    : files_(files), factory_(std::move(factory)) {
+    // The log is only ever appended to, so opening it leaves a running instance's lines alone;
+    // nothing is written before the lock has said whose log it is.
+    files_.openLog();
+    std::string lockFailure;
+    if (anotherInstanceRuns(lockFailure)) {
+        logMessage(LogLevel::Info, "already running; exiting.");
+        platform::desktop().postQuitMessage(0);
+        return;
     }
+    startedUp_ = true;
     try {
-        startUp();
+        startUp(lockFailure);
     } catch (const std::exception& e) {
         logMessage(LogLevel::Critical, e.what());
         platform::desktop().postQuitMessage(0);
     }
 }
 
-void Application::startUp() {
+// Takes the configuration's instance lock. A lock that cannot be made does not stop the program:
+// it runs without one and says why in `lockFailure`.
+bool Application::anotherInstanceRuns(std::string& lockFailure) {
+    if (!files_.found())
+        return false;
+    try {
+        instanceLock_ = platform::lockInstance(files_.configuration());
+        return !instanceLock_;
+    } catch (const std::exception& e) {
+        lockFailure = e.what();
+        return false;
+    }
+}
+
+void Application::startUp(const std::string& lockFailure) {
     logMessage(LogLevel::Info, "starting up.");
+    if (!lockFailure.empty())
+        logMessage(LogLevel::Warning, lockFailure);
     create();
     try {
         loadConfiguration();
@@ -48,7 +66,8 @@ void Application::shutDown() {
     if (shutDown_)
         return;
     shutDown_ = true;
-    logMessage(LogLevel::Info, "shutting down.");
+    if (startedUp_)
+        logMessage(LogLevel::Info, "shutting down.");
     platform::desktop().destroyMenu(menu_);
     menu_ = nullptr;
     destroy();
@@ -67,14 +86,12 @@ void Application::onSessionEnd() {
 
 void Application::loadConfiguration() {
     try {
-        reader_->load(configurationFile);
+        reader_->load(files_.configuration());
     } catch (const std::exception& e) {
-        if (std::filesystem::exists(configurationFile))
+        if (files_.found())
             throw;
         // The reader only saw an empty text: say which file was looked for, and where.
-        throw std::runtime_error(std::string(e.what()) + "the configuration file \"" +
-                                 configurationFile + "\" was not found in \"" +
-                                 std::filesystem::current_path().string() + "\".");
+        throw std::runtime_error(std::string(e.what()) + files_.notFound());
     }
     loadIcons();
 }

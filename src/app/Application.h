@@ -2,8 +2,10 @@
 
 #include "app/ConfigurationLoader.h"
 #include "app/PerformanceMonitorVisualiser.h"
+#include "app/ProgramFiles.h"
 #include "gui/detail/WindowManager.h"
 #include "javascript/JsonReader.h"
+#include "platform/Process.h"
 #include "winui/basic_window.h"
 #include "winui/blank.h"
 #include "winui/dynevent.h"
@@ -14,15 +16,14 @@
 
 // The program: its construction starts everything (the log, the hidden window that receives
 // the tray icons' call-backs and the menu's command, the icons and their detail windows) and its
-// destruction ends everything. Every way it ends goes through a quit message with code 0.
+// destruction ends everything. Every way it ends goes through a quit message with code 0. One
+// instance runs per configuration: a second one started on it says so and ends.
 class Application : public winui::basic_window<winui::msgwindow, winui::dynevent, winui::blank> {
 public:
-    static constexpr const char* configurationFile = "pakvue.config.json";
-    static constexpr const char* logFile = "pakVue.log";
-
-    // Reads "pakvue.config.json" and builds every icon, with collectors from `factory`. Never
-    // throws: failures are logged and end the program through a quit message.
-    explicit Application(ConfigurationLoader::CollectorFactory factory);
+    // Reads the configuration that `files` found and builds every icon, with collectors from
+    // `factory`. Never throws: failures are logged and end the program through a quit message.
+    explicit Application(ConfigurationLoader::CollectorFactory factory,
+                         const ProgramFiles& files = ProgramFiles::ofThisProcess());
     ~Application() override;
 
     void onCommand(const winui::evtarg& message);
@@ -39,7 +40,8 @@ public:
     findVisualiser(std::uint32_t identifier) const;
 
 private:
-    void startUp();
+    bool anotherInstanceRuns(std::string& lockFailure);
+    void startUp(const std::string& lockFailure);
     void loadConfiguration();
     void loadIcons();
     std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>
@@ -47,6 +49,10 @@ private:
     void openContextMenu();
     void shutDown();
 
+    ProgramFiles files_;
+    // Released last, so that no second instance starts beside icons that are still shown.
+    std::unique_ptr<platform::InstanceLock> instanceLock_;
+    bool startedUp_ = false; // false for a second instance, which leaves the log to the first
     std::shared_ptr<javascript::JsonReader> reader_ = std::make_shared<javascript::JsonReader>();
     std::vector<std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>> icons_;
     std::vector<std::shared_ptr<gui::PerformanceMonitorVisualiser>> visualisers_;

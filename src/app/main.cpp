@@ -4,17 +4,11 @@
 #include "platform/NativeDesktop.h"
 #include "util/log/AppLog.h"
 
-#include <iostream>
-
 int main() {
     std::string reason;
     std::unique_ptr<platform::Desktop> desktop = platform::openNativeDesktop(reason);
     if (!desktop) {
-        try {
-            util::log::AppLog::create(Application::logFile);
-        } catch (const std::exception& e) {
-            std::cerr << e.what();
-        }
+        ProgramFiles::ofThisProcess().openLog();
         util::log::logMessage(util::log::LogLevel::Critical, reason);
         return 0;
     }

@@ -54,13 +54,13 @@ bool attempt(Lookup lookup) {
 
 } // namespace
 
-void JsonReader::load(const std::string& fileName) {
-    parse(readFile(fileName), fileName);
+void JsonReader::load(const std::filesystem::path& fileName) {
+    parse(readFile(fileName), fileName.string());
 }
 
 // Binary, so that positions in messages are the file's own bytes on every system; the lexer
 // takes a carriage return for white space.
-std::string JsonReader::readFile(const std::string& fileName) {
+std::string JsonReader::readFile(const std::filesystem::path& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

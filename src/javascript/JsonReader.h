@@ -2,6 +2,7 @@
 
 #include "javascript/Value.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,8 +16,8 @@ namespace javascript {
 class JsonReader {
 public:
     // readFile, then parse. A file that cannot be read parses as an empty text, which fails.
-    void load(const std::string& fileName);
-    static std::string readFile(const std::string& fileName);
+    void load(const std::filesystem::path& fileName);
+    static std::string readFile(const std::filesystem::path& fileName);
     // Throws std::runtime_error("error parsing json:\r\n" + the rendered messages) when the text
     // has errors; the root is then left as it was.
     void parse(std::string_view text, const std::string& sourceName);

@@ -1,6 +1,6 @@
-// The whole program on the headless desktop, in a temporary working directory. ctest runs each
-// test in a process of its own, as a real start of the program is, so tray identifiers count
-// from 2361 in every test.
+// The whole program on the headless desktop, in a temporary working directory, with another
+// temporary directory as the folder of its executable. ctest runs each test in a process of its
+// own, as a real start of the program is, so tray identifiers count from 2361 in every test.
 #include "app/Application.h"
 
 #include "monitoring/WmiDataCollector.h"
@@ -40,11 +40,12 @@ protected:
     ~ApplicationTest() override { std::filesystem::current_path(previous_); }
 
     void configure(const std::string& text) {
-        std::ofstream(Application::configurationFile, std::ios::binary) << text;
+        std::ofstream(ProgramFiles::configurationName, std::ios::binary) << text;
     }
 
     void start() {
-        application = std::make_unique<Application>(util::system::monitoring::createDataCollector);
+        application = std::make_unique<Application>(util::system::monitoring::createDataCollector,
+                                                    ProgramFiles(dir.path(), programDir.path()));
     }
 
     // Runs the message loop to its end, as the program does, then ends the program.
@@ -79,6 +80,7 @@ protected:
     }
 
     test::TemporaryDirectory dir;
+    test::TemporaryDirectory programDir;
     test::LogCapture log{dir};
     test::HeadlessDesktopScope scope;
     platform::headless::HeadlessDesktop& desktop = scope.desktop;
@@ -89,7 +91,7 @@ private:
 };
 
 TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
-    std::filesystem::copy_file(example, Application::configurationFile);
+    std::filesystem::copy_file(example, ProgramFiles::configurationName);
     start();
     ASSERT_EQ(application->icons().size(), 1u);
     const std::uint32_t id = application->icons()[0]->identifier();
@@ -148,7 +150,7 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
 // The anchor travels as signed words (monitors left of the primary one are negative), and a
 // keyboard user's selection is their click.
 TEST_F(ApplicationTest, AKeyboardSelectionPinsTheWindowOnAMonitorLeftOfThePrimary) {
-    std::filesystem::copy_file(example, Application::configurationFile);
+    std::filesystem::copy_file(example, ProgramFiles::configurationName);
     desktop.setMonitors({{0, 0, 1920, 1080}, {-1280, 0, 0, 1024}});
     start();
     const std::uint32_t id = application->icons()[0]->identifier();
@@ -171,20 +173,20 @@ TEST_F(ApplicationTest, AKeyboardSelectionPinsTheWindowOnAMonitorLeftOfThePrimar
 // At log-off the system may end the process as soon as it has told it: the whole shutdown, the
 // log written out included, runs inside that call, and only once.
 TEST_F(ApplicationTest, TheSessionsEndRunsTheWholeShutdownBeforeItReturns) {
-    std::filesystem::copy_file(example, Application::configurationFile);
+    std::filesystem::copy_file(example, ProgramFiles::configurationName);
     start();
     const std::uint32_t id = application->icons()[0]->identifier();
     ASSERT_TRUE(waitForPictures(id, 2));
     desktop.endSession();
     EXPECT_TRUE(desktop.trayIcons().empty());
-    std::string written = test::readBinary(dir.file(Application::logFile));
+    std::string written = test::readBinary(dir.file(ProgramFiles::logName));
     EXPECT_TRUE(written.ends_with(" - Info - shutting down.\r\n")) << written;
     EXPECT_EQ(finish(), 0);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
 }
 
 TEST_F(ApplicationTest, TheShippedExampleLoadsEveryIconOnThisSystem) {
-    std::filesystem::copy_file(shipped, Application::configurationFile);
+    std::filesystem::copy_file(shipped, ProgramFiles::configurationName);
     start();
     EXPECT_EQ(application->icons().size(), 3u);
     chooseExit(application->icons()[0]->identifier());
@@ -219,10 +221,11 @@ TEST_F(ApplicationTest, AnEmptyIconListEndsTheProgram) {
                                                     "Info: shutting down."}));
 }
 
-TEST_F(ApplicationTest, AMissingFileSaysWhichFileWasLookedForAndWhere) {
+TEST_F(ApplicationTest, AMissingFileSaysWhereItWasLookedForAndLogsBesideTheProgram) {
     start();
     EXPECT_EQ(finish(), 0);
-    std::vector<test::LogLine> lines = log.lines();
+    EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
+    std::vector<test::LogLine> lines = test::LogCapture(programDir).lines();
     int critical = 0;
     std::string text;
     for (const test::LogLine& line : lines) {
@@ -231,12 +234,44 @@ TEST_F(ApplicationTest, AMissingFileSaysWhichFileWasLookedForAndWhere) {
     }
     EXPECT_EQ(critical, 1);
     EXPECT_NE(text.find("error parsing json:"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"pakvue.config.json\" was not found in \"" +
-                        std::filesystem::current_path().string() + "\""),
+    EXPECT_NE(text.find("\"pakvue.config.json\" was not found in \"" + dir.path().string() +
+                        "\" or in \"" + programDir.path().string() + "\"."),
               std::string::npos)
         << text;
     EXPECT_EQ(lines.front().message, "starting up.");
     EXPECT_EQ(lines.back().message, "shutting down.");
+}
+
+TEST_F(ApplicationTest, StartedElsewhereItRunsOnTheConfigurationBesideTheProgramAndLogsThere) {
+    std::filesystem::copy_file(example, programDir.path() / ProgramFiles::configurationName);
+    start();
+    ASSERT_EQ(application->icons().size(), 1u);
+    chooseExit(application->icons()[0]->identifier());
+    EXPECT_EQ(finish(), 0);
+    EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
+    std::vector<std::string> lines;
+    for (const test::LogLine& line : test::LogCapture(programDir).lines())
+        lines.push_back(line.level + ": " + line.message);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+}
+
+TEST_F(ApplicationTest, ASecondInstanceOnTheConfigurationSaysSoAndLeavesTheFirstAlone) {
+    configure(R"({ "icons": [ )" + iconOf(graphOf("win32")) + " ] }");
+    start();
+    ASSERT_EQ(application->icons().size(), 1u);
+
+    // Found the other way, beside the program: the same file all the same.
+    test::TemporaryDirectory elsewhere;
+    auto second = std::make_unique<Application>(util::system::monitoring::createDataCollector,
+                                                ProgramFiles(elsewhere.path(), dir.path()));
+    EXPECT_TRUE(second->icons().empty());
+    second.reset();
+    EXPECT_EQ(desktop.trayIcons().size(), 1u) << "the first instance's icon stays";
+    EXPECT_EQ(finish(), 0) << "the second instance's quit message ends this loop";
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"Info: starting up.", "Info: already running; exiting.",
+                                        "Info: shutting down."}));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / ProgramFiles::logName));
 }
 
 } // namespace

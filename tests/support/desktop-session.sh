@@ -1,8 +1,10 @@
 # A throw-away X11 desktop for the desktop tests, sourced by them: Xvfb on a free display with
 # trayer as the notification area at the bottom right, a working directory, and the helpers
-# the tests share. The caller sets `display_base` (where to look for a free display) first.
+# the tests share. The caller sets `display_base` (where to look for a free display) first, and
+# may point `log_file` at another log than the one in the working directory.
 
 work=$(mktemp -d)
+log_file=$work/pakVue.log
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -15,8 +17,8 @@ fail() {
     echo "FAIL: $*"
     xwininfo -root -tree | sed -n '/"panel"/,$p' || true
     import -window root "${TMPDIR:-/tmp}/pakvue-desktop-failure.png" 2>/dev/null || true
-    echo "--- pakVue.log"
-    cat "$work/pakVue.log" 2>/dev/null || true
+    echo "--- $log_file"
+    cat "$log_file" 2>/dev/null || true
     exit 1
 }
 
@@ -44,6 +46,6 @@ expect_clean_exit() {
     for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$app" 2>/dev/null && fail "choosing Exit did not end the program"
     wait "$app" || fail "exit code $?"
-    tail -n 1 "$work/pakVue.log" | grep -q $' - Info - shutting down.\r$' ||
+    tail -n 1 "$log_file" | grep -q $' - Info - shutting down.\r$' ||
         fail "the log does not end with shutting down."
 }

@@ -27,7 +27,7 @@ Singleton& singleton() {
 
 } // namespace
 
-std::shared_ptr<AppLog> AppLog::create(const std::string& fileName) {
+std::shared_ptr<AppLog> AppLog::create(const std::filesystem::path& fileName) {
     Singleton& s = singleton();
     std::lock_guard lock(s.mutex);
     if (!s.log)

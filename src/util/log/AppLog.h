@@ -2,6 +2,7 @@
 
 #include "util/log/Storage.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -11,11 +12,11 @@ namespace util::log {
 // instance(). It is released at process exit, which writes out everything still queued.
 class AppLog : public Storage {
 public:
-    explicit AppLog(const std::string& fileName) : Storage(fileName) {}
+    explicit AppLog(const std::filesystem::path& fileName) : Storage(fileName) {}
 
     // Creates the log on `fileName` unless one exists (then the name is ignored) and returns it.
     // A failure to open the file propagates and leaves no log behind.
-    static std::shared_ptr<AppLog> create(const std::string& fileName);
+    static std::shared_ptr<AppLog> create(const std::filesystem::path& fileName);
     // The log, or an empty pointer before create() succeeded.
     static std::shared_ptr<AppLog> instance();
     // Writes out and closes the log, so that the next create() opens a new one: for hosts that

@@ -27,7 +27,7 @@ void appendTimestamp(std::string& line) {
 // The entries waiting to be written, the file they go to, and the writer's side of the hand-over.
 class Storage::Queue {
 public:
-    explicit Queue(const std::string& fileName);
+    explicit Queue(const std::filesystem::path& fileName);
 
     void push(const LogEntry& entry);
     // Wakes the writer to drain the queue.
@@ -53,7 +53,7 @@ private:
     std::ofstream output_;
 };
 
-Storage::Queue::Queue(const std::string& fileName) {
+Storage::Queue::Queue(const std::filesystem::path& fileName) {
     output_.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
     if (!output_.is_open())
         throw std::runtime_error("Unable to open log output stream.");
@@ -131,7 +131,8 @@ bool Storage::Queue::writeEntry(const LogEntry& entry) {
     }
 }
 
-Storage::Storage(const std::string& fileName) : queue_(std::make_unique<Queue>(fileName)) {}
+Storage::Storage(const std::filesystem::path& fileName)
+    : queue_(std::make_unique<Queue>(fileName)) {}
 
 Storage::~Storage() {
     close();

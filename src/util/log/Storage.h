@@ -3,6 +3,7 @@
 #include "util/log/LogEntry.h"
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,7 +18,7 @@ class Storage {
 public:
     // Opens `fileName` for appending in binary mode; throws std::runtime_error("Unable to open
     // log output stream.") when it cannot.
-    explicit Storage(const std::string& fileName);
+    explicit Storage(const std::filesystem::path& fileName);
     // close()
     ~Storage();
 

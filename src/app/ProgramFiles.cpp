@@ -1,0 +1,86 @@
+#include "app/ProgramFiles.h"
+
+#include "platform/Process.h"
+#include "util/log/AppLog.h"
+
+#include <iostream>
+
+namespace {
+
+// `folder` as a full path without "." or ".." steps or a trailing separator; empty when it is
+// empty or cannot be made full.
+std::filesystem::path fullFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::path full =
+        folder.empty() ? folder : std::filesystem::absolute(folder, error).lexically_normal();
+    if (error)
+        return {};
+    return full.has_filename() || !full.has_relative_path() ? full : full.parent_path();
+}
+
+bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+// UTF-8, whatever the system's narrow encoding, so that every name reads the same in the log.
+std::string text(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
+} // namespace
+
+ProgramFiles::ProgramFiles(const std::filesystem::path& workingDirectory,
+                           const std::filesystem::path& programDirectory) {
+    for (const std::filesystem::path& given : {workingDirectory, programDirectory}) {
+        const std::filesystem::path folder = fullFolder(given);
+        if (!folder.empty() && (folders_.empty() || !sameFolder(folders_.front(), folder)))
+            folders_.push_back(folder);
+    }
+    for (const std::filesystem::path& folder : folders_) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(folder / configurationName, error)) {
+            found_ = true;
+            configuration_ = folder / configurationName;
+            logFiles_ = {folder / logName};
+            return;
+        }
+    }
+    configuration_ = folders_.empty() ? configurationName : folders_.front() / configurationName;
+    // Without a configuration the log goes beside the program first, where the user put it and
+    // would put its configuration: a working directory such as System32 is neither writable
+    // nor where anyone would look.
+    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
+        logFiles_.push_back(*folder / logName);
+}
+
+ProgramFiles ProgramFiles::ofThisProcess() {
+    std::error_code error;
+    return ProgramFiles(std::filesystem::current_path(error),
+                        platform::executablePath().parent_path());
+}
+
+std::string ProgramFiles::notFound() const {
+    std::string message =
+        std::string("the configuration file \"") + configurationName + "\" was not found";
+    const char* separator = " in \"";
+    for (const std::filesystem::path& folder : folders_) {
+        message.append(separator).append(text(folder)).append("\"");
+        separator = " or in \"";
+    }
+    return message + ".";
+}
+
+void ProgramFiles::openLog() const {
+    std::string failure = "Unable to open log output stream.";
+    for (const std::filesystem::path& file : logFiles_) {
+        try {
+            util::log::AppLog::create(file);
+            return;
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    }
+    std::cerr << failure;
+}

@@ -1,0 +1,67 @@
+// The process seam on Linux: the executable from procfs, the instance lock as flock(2) on a file
+// beside the configuration.
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// An exclusive flock on an open lock file. flock belongs to the open file, not to the process,
+// so a second open of the same file conflicts even within one process; closing the file, or the
+// process ending, releases it.
+class FileLock final : public InstanceLock {
+public:
+    explicit FileLock(int descriptor) : descriptor_(descriptor) {}
+    ~FileLock() override { ::close(descriptor_); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int descriptor_;
+};
+
+// Opens the lock file, creating it when it is missing. A lock file that exists in a folder this
+// user may not write is still locked through a read-only descriptor.
+int openLockFile(const std::filesystem::path& file) {
+    int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (descriptor < 0 && (errno == EACCES || errno == EROFS))
+        descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    return descriptor;
+}
+
+[[noreturn]] void fail(int error, const std::string& what, const std::filesystem::path& file) {
+    throw std::system_error(error, std::generic_category(),
+                            "unable to " + what + " the instance lock \"" + file.string() + "\"");
+}
+
+} // namespace
+
+std::filesystem::path executablePath() {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error);
+}
+
+std::unique_ptr<InstanceLock> lockInstance(const std::filesystem::path& configuration) {
+    // Beside the configuration, so that two paths to one folder (a symbolic link) share it.
+    std::filesystem::path file = configuration;
+    file += ".lock";
+    const int descriptor = openLockFile(file);
+    if (descriptor < 0)
+        fail(errno, "open", file);
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        return std::make_unique<FileLock>(descriptor);
+    const int error = errno;
+    ::close(descriptor);
+    if (error == EWOULDBLOCK)
+        return nullptr;
+    fail(error, "take", file);
+}
+
+} // namespace platform
