@@ -145,6 +145,14 @@ bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {
     return true;
 }
 
+int X11Tray::pictureSize(WindowHandle owner, std::uint32_t identifier) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& icon : icons_)
+        if (icon->owner == owner && icon->identifier == identifier)
+            return std::max(1, std::min(icon->width, icon->height));
+    return trayIconSize;
+}
+
 X11Tray::Icon* X11Tray::iconOf(::Window window) {
     for (const auto& icon : icons_)
         if (icon->window == window)
