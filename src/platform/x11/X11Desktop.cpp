@@ -187,7 +187,8 @@ void X11Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pix
 // Notification area and menus
 
 bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
-    return tray_->add(request);
+    // Hosts that size icons by what they ask for give them the small-icon size of the scale.
+    return tray_->add(request, Scale(monitorDpi({})).scaled(trayIconSize));
 }
 
 bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,

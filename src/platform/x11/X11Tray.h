@@ -31,7 +31,8 @@ public:
     X11Tray(const X11Tray&) = delete;
     X11Tray& operator=(const X11Tray&) = delete;
 
-    bool add(const TrayIconRequest& request);
+    // Asks the host for a `side` pixels square; the host may give the icon another size.
+    bool add(const TrayIconRequest& request, int side);
     bool setPicture(WindowHandle owner, std::uint32_t identifier,
                     const gui::Bitmap<gui::Pixel>& picture);
     bool remove(WindowHandle owner, std::uint32_t identifier);
