@@ -53,7 +53,6 @@ public:
     // Where the window goes for an anchor point: beside the taskbar, clear of it by 8 pixels
     // at 100 %.
     platform::Rect targetRect(std::int32_t x, std::int32_t y) const;
-    const DetailLayout& layout() const { return layout_; }
 
 private:
     std::shared_ptr<Bitmap<Pixel>> frame();

@@ -9,6 +9,8 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <cstddef>
+
 namespace platform::win32 {
 
 namespace {
@@ -25,6 +27,13 @@ HMENU native(MenuHandle menu) {
 
 // The portable procedure lives in the window's own extra bytes, stored as the window is made.
 constexpr int procedureSlot = 0;
+
+// Messages reach the portable procedure as the system sent them: WM_DPICHANGED's RECT is read
+// there as a Rect.
+static_assert(sizeof(RECT) == sizeof(Rect) && offsetof(RECT, left) == offsetof(Rect, left) &&
+              offsetof(RECT, top) == offsetof(Rect, top) &&
+              offsetof(RECT, right) == offsetof(Rect, right) &&
+              offsetof(RECT, bottom) == offsetof(Rect, bottom));
 
 // The scaling functions of newer systems, looked up once; null where the system lacks them
 // (before Windows 10 1607 for the first two, before 8.1 for the last).
