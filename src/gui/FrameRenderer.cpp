@@ -143,7 +143,7 @@ void drawFrame(Bitmap<Pixel>& bitmap, DisplayConfiguration& display, const IData
     const Pixel pixel = toPixel(fill);
     for (int y = 0; y < bitmap.height(); ++y)
         std::fill_n(bitmap.scanline(y), bitmap.width(), pixel);
-    if (bitmap.height() <= platform::trayIconSize)
+    if (bitmap.height() <= platform::largestTrayIconSize)
         roundCorners(bitmap);
     else
         drawGrid(bitmap, display, dataSet.version());

@@ -7,7 +7,7 @@
 namespace gui {
 
 // Draws one whole frame of a display: the background with its alert tint, the scale, the grid
-// (pictures taller than 16 rows) or rounded corners (tray icons), the gauge lines and every
+// (pictures taller than any tray icon) or rounded corners (tray icons), the gauge lines and every
 // graph. Leaves the scale maximum it used in display.computedMaximum. The caller holds the data
 // set's shared lock; the data set's version sets the grid's phase.
 void drawFrame(Bitmap<Pixel>& bitmap, DisplayConfiguration& display, const IDataSet& dataSet);

@@ -43,8 +43,13 @@ struct WindowCreation {
     int identifier = 0;       // a child control's identifier
 };
 
-// The side of a notification-area icon's picture, in pixels: icons draw square pictures of it.
+// The side of a notification-area icon's picture at 96 dots per inch, in pixels: icons draw
+// square pictures of it, or of the size the notification area asks for.
 inline constexpr int trayIconSize = 16;
+// The sides a notification-area picture may have; a tray that asks for more gets the largest,
+// centred. Anything taller is a graph, not an icon.
+inline constexpr int smallestTrayIconSize = 8;
+inline constexpr int largestTrayIconSize = 64;
 
 // The longest tip, in bytes of UTF-8, that every notification area shows whole.
 inline constexpr std::size_t trayTipLength = 127;
@@ -54,7 +59,7 @@ struct TrayIconRequest {
     std::uint32_t identifier = 0;
     std::uint32_t callbackMessage = 0;
     std::string tip;                                  // UTF-8, at most trayTipLength bytes
-    const gui::Bitmap<gui::Pixel>* picture = nullptr; // trayIconSize square
+    const gui::Bitmap<gui::Pixel>* picture = nullptr; // a square picture
 };
 
 struct Taskbar {
@@ -118,6 +123,10 @@ public:
     virtual bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                                     const gui::Bitmap<gui::Pixel>& picture) = 0;
     virtual bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) = 0;
+    // The side in pixels of the picture the notification area shows for an icon: the small-icon
+    // size at the tray's dots per inch, or the size the tray host gave the icon. Safe from any
+    // thread.
+    virtual int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const = 0;
 
     // Menus: a menu resource's first pop-up shown at a point; the chosen item reaches the owner
     // as WM_COMMAND.
@@ -133,6 +142,9 @@ public:
     virtual Point cursorPosition() const = 0;
     virtual std::vector<Rect> monitors() const = 0;
     virtual std::optional<Taskbar> taskbar() const = 0; // none when the shell cannot tell
+    // The dots per inch of the monitor at a screen point, or of the nearest monitor; 96 at
+    // 100 %. A window that is on a monitor when its value changes hears WM_DPICHANGED.
+    virtual int monitorDpi(Point at) const = 0;
 
     // The user's session ends (log-off, shut-down, restart). The handler runs on the loop's
     // thread and finishes everything that may not be lost: the system may end the process as

@@ -101,6 +101,13 @@ inline constexpr std::uint32_t IDC_ARROW = 32512;
 inline constexpr std::uint32_t COLOR_WINDOW = 5;
 #endif
 
+// A window's monitor changed its dots per inch, or the window moved to one with other dots per
+// inch: the new value in both words of wParam, lParam a `const Rect*` to the window rectangle
+// the desktop suggests at the new scale.
+#ifndef WM_DPICHANGED
+inline constexpr std::uint32_t WM_DPICHANGED = 0x02E0;
+#endif
+
 #ifndef NIN_POPUPOPEN
 inline constexpr std::uint32_t NIN_SELECT = 0x0400;
 inline constexpr std::uint32_t NIN_KEYSELECT = 0x0401;

@@ -1,18 +1,28 @@
 #pragma once
 
 #include "pixels/Bitmap.h"
+#include "platform/Scale.h"
 #include "values/Colour.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 // One line of text measured and drawn into a bitmap, as each platform renders it.
 namespace platform {
 
 struct TextStyle {
-    std::string family;  // the nearest installed face is used
-    float points = 8.0f; // at 96 dots per inch
+    std::string family; // the nearest installed face is used
+    float points = 8.0f;
     Colour colour{255, 255, 255, 255};
+    int dpi = standardDpi; // of the display the text is for: 8 points are 11 pixels at 96
 };
+
+// The style's size in pixels at its dots per inch, the size every backend asks its fonts for.
+inline int pixelSize(const TextStyle& style) {
+    return std::max(
+        1, static_cast<int>(std::lround(style.points * static_cast<float>(style.dpi) / 72.0f)));
+}
 
 enum class TextAlignment { Near, Far, Centre };
 

@@ -84,21 +84,24 @@ TEST(FrameRenderer, TrayFramesGetRoundedCornersAndLargeFramesAGrid) {
     EXPECT_EQ(tray->scanline(0)[0], (Pixel{0, 0, 0, 63}));
     EXPECT_EQ(tray->scanline(15)[15], (Pixel{0, 0, 0, 63}));
     EXPECT_EQ(tray->scanline(7)[7], (Pixel{0, 0, 0, 127}));
+    const auto largestTray = frame.draw(64, 64); // a large tray's picture is an icon still
+    EXPECT_EQ(largestTray->scanline(63)[0], (Pixel{0, 0, 0, 63}));
+    EXPECT_TRUE(rowsOfColour(*largestTray, 3, grid).empty());
 
-    const auto large = frame.draw(40, 17);
-    EXPECT_EQ(large->scanline(16)[0].alpha, 255); // the grid's bottom row, not a corner
-    // Scale 0.1: rows every eighth of 16, columns every 4 starting at column 3 at version 0.
-    EXPECT_EQ(rowsOfColour(*large, 1, grid), (std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16}));
-    EXPECT_EQ(rowsOfColour(*large, 3, grid).size(), 17u);
+    const auto large = frame.draw(40, 65);
+    EXPECT_EQ(large->scanline(64)[0].alpha, 255); // the grid's bottom row, not a corner
+    // Scale 0.1: rows every eighth of 64, columns every 4 starting at column 3 at version 0.
+    EXPECT_EQ(rowsOfColour(*large, 1, grid), (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56, 64}));
+    EXPECT_EQ(rowsOfColour(*large, 3, grid).size(), 65u);
     frame.dataSet->update(); // the grid moves with the data
-    const auto moved = frame.draw(40, 17);
-    EXPECT_EQ(rowsOfColour(*moved, 2, grid).size(), 17u);
+    const auto moved = frame.draw(40, 65);
+    EXPECT_EQ(rowsOfColour(*moved, 2, grid).size(), 65u);
 
     frame.display.fixedScale = true;
     frame.display.fixedMaximum = 100;
-    const auto percent = frame.draw(40, 21);
+    const auto percent = frame.draw(40, 81);
     EXPECT_EQ(rowsOfColour(*percent, 1, grid),
-              (std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20}));
+              (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80}));
 }
 
 TEST(FrameRenderer, GaugeLinesFadeOutsideTheScale) {

@@ -74,6 +74,10 @@ TEST(GoldenFrame, TrayFramesMatchTheirPictures) {
     checkAllCases("tray", 16, 16, 2, 10);
 }
 
+TEST(GoldenFrame, LargerTrayFramesStayIconsAndFillTheirWidth) {
+    checkAllCases("tray24", 24, 24, 2, 14);
+}
+
 TEST(GoldenFrame, DetailFramesMatchTheirPictures) {
     checkAllCases("detail", 480, 81, 4, 122);
 }

@@ -45,17 +45,27 @@ void drawPicture(Bitmap<Pixel>& bitmap, const Bitmap<Pixel>& picture, int left, 
     }
 }
 
-std::optional<Bitmap<Pixel>> load(const IconResource& icon) {
-    return platform::desktop().loadIcon(icon.identifier, icon.size);
+std::optional<Bitmap<Pixel>> load(const IconResource& icon, platform::Scale scale) {
+    return platform::desktop().loadIcon(icon.identifier, scale.scaled(icon.size));
 }
 
 } // namespace
 
 Button::Button(IconResource icon, IconResource pressedIcon, std::string text)
-    : text(std::move(text)), icon_(load(icon)), pressedIcon_(load(pressedIcon)) {
+    : text(std::move(text)), iconResource_(icon), pressedIconResource_(pressedIcon) {
+    loadPictures();
     setBackground(Colour(0, 0, 0, 0));
     setPadding(0);
     invalidateContent(true, true);
+}
+
+void Button::loadPictures() {
+    icon_ = load(iconResource_, scale());
+    pressedIcon_ = load(pressedIconResource_, scale());
+}
+
+void Button::scaleChanged() {
+    loadPictures();
 }
 
 void Button::setColours(const Colour& base, float pressedFactor, float hoverFactor,
@@ -112,7 +122,8 @@ void Button::paint(Bitmap<Pixel>& content, const Rect& rect) {
         drawBorder(content, rect, borderColour_);
     }
     if (picture)
-        drawPicture(content, *picture, getPadding().left + rect.x + 1, rect.height / 2 - 8);
+        drawPicture(content, *picture, getPadding().left + rect.x + 1,
+                    (rect.height - picture->height()) / 2);
 }
 
 } // namespace gui

@@ -7,15 +7,16 @@
 
 namespace gui {
 
-// A picture resource asked for at a size.
+// A picture resource asked for at a size, in pixels at 96 dots per inch.
 struct IconResource {
     int identifier = 0;
     int size = 16;
 };
 
-// A 16 x 16 picture on a rectangle whose colour follows the mouse: nothing behind the picture
-// when idle, the hover colour with a border when hovered or held elsewhere, and the pressed
-// colour with the pressed picture while held under the mouse.
+// A picture on a rectangle whose colour follows the mouse: nothing behind the picture when
+// idle, the hover colour with a border when hovered or held elsewhere, and the pressed colour
+// with the pressed picture while held under the mouse. The pictures are loaded at the button's
+// scale.
 class Button : public Control {
 public:
     Button(IconResource icon, IconResource pressedIcon, std::string text);
@@ -28,10 +29,16 @@ public:
     std::string text; // sizes the button; never drawn
     bool autoSize = true;
 
+protected:
+    void scaleChanged() override;
+
 private:
     void installHandlers();
     void redrawOwner();
+    void loadPictures();
 
+    IconResource iconResource_;
+    IconResource pressedIconResource_;
     std::optional<Bitmap<Pixel>> icon_;
     std::optional<Bitmap<Pixel>> pressedIcon_;
     Colour baseColour_;

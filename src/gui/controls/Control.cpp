@@ -179,6 +179,7 @@ void Control::layout(bool recurse, bool onlyIfAuto) {
 
 void Control::addChild(std::shared_ptr<Control> child) {
     child->setOwnerWindow(owner_);
+    child->setScale(scale_);
     child->attached();
     children_.push_back(child);
     zOrder_.push_back(child);
@@ -186,6 +187,16 @@ void Control::addChild(std::shared_ptr<Control> child) {
     child->invalidateContent(true, true);
     sortZOrder();
     layout(true, false);
+}
+
+void Control::setScale(platform::Scale scale) {
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    scaleChanged();
+    invalidateContent(true, false);
+    for (const auto& child : children_)
+        child->setScale(scale);
 }
 
 void Control::setChildShown(bool shown, const std::shared_ptr<Control>& child) {

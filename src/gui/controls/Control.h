@@ -2,6 +2,7 @@
 
 #include "gui/controls/MouseArgs.h"
 #include "gui/controls/Surface.h"
+#include "platform/Scale.h"
 
 #include <functional>
 #include <memory>
@@ -96,6 +97,11 @@ public:
     void setShown(bool shown);
     bool isHovered() const { return hover_; }
 
+    // The scale of the display the tree is shown on, which a child takes from its parent.
+    // Setting it tells every control of the subtree whose scale changes.
+    platform::Scale scale() const { return scale_; }
+    void setScale(platform::Scale scale);
+
     MouseHandlers events;
     bool inAlignment = true;
     bool previewMove = false;
@@ -105,6 +111,9 @@ public:
     bool autoLayout = true;
 
 protected:
+    // The scale changed: whatever the control made for the old one (pictures, metrics) is
+    // made again. Its content is drawn again anyway.
+    virtual void scaleChanged() {}
     // The window of this control and its whole subtree.
     void setOwnerWindow(OwnerWindow* owner) {
         owner_ = owner;
@@ -130,6 +139,7 @@ private:
     std::vector<std::shared_ptr<Control>> children_;
     std::vector<std::shared_ptr<Control>> zOrder_; // shown children, highest depth first
     std::int32_t alignment_ = AlignNone;
+    platform::Scale scale_;
     bool hover_ = false;
     bool contentInvalid_ = true;
     bool invalid_ = true;

@@ -26,13 +26,16 @@ Label::Label(std::string text) : text(std::move(text)) {
 void Label::paint(Bitmap<Pixel>& content, const Rect& rect) {
     if (text.empty())
         return;
-    platform::TextBox box{rect.x + 2, rect.y, rect.width - 4, rect.height};
+    platform::TextStyle shown = style;
+    shown.dpi = scale().dpi();
+    int inset = scale().scaled(2);
+    platform::TextBox box{rect.x + inset, rect.y, rect.width - 2 * inset, rect.height};
     auto half = static_cast<unsigned>(box.height) / 2;
-    auto textHalf = static_cast<unsigned>(platform::measureText(text, style).height) / 2;
+    auto textHalf = static_cast<unsigned>(platform::measureText(text, shown).height) / 2;
     int top = half > textHalf ? static_cast<int>(half - textHalf) : 0;
     box.y = top;
     box.height -= top;
-    platform::drawText(content, text, style, box, alignmentOf(textAlign));
+    platform::drawText(content, text, shown, box, alignmentOf(textAlign));
 }
 
 } // namespace gui

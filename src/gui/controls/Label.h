@@ -8,7 +8,8 @@
 namespace gui {
 
 // One line of text, centred vertically, cut with an ellipsis when too wide. Transparent: it
-// shows what lies behind it. Whoever writes `text` or `textAlign` invalidates the content.
+// shows what lies behind it. Whoever writes `text` or `textAlign` invalidates the content. The
+// style's size is in points, drawn at the control's scale.
 class Label : public Control {
 public:
     explicit Label(std::string text);

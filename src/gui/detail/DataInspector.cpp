@@ -10,7 +10,7 @@ namespace gui {
 namespace {
 
 constexpr std::int32_t slotHalf = 12;
-constexpr std::int32_t boxHeight = 20;
+constexpr std::int32_t markerHalf = 4;
 const Colour markerColour(255, 255, 255, 170);
 
 // The value's colour blended with dark grey.
@@ -53,9 +53,14 @@ void relaxSlots(std::vector<BoxSlot>& slots, std::int32_t height) {
 }
 
 DataInspector::DataInspector(std::shared_ptr<Bitmap<Pixel>> bitmap,
-                             std::shared_ptr<MonitorConfiguration> configuration, Rect bounds)
+                             std::shared_ptr<MonitorConfiguration> configuration)
     : bitmap_(std::move(bitmap)), configuration_(std::move(configuration)),
-      entries_(configuration_->detail.graphs.size()), bounds_(bounds) {}
+      entries_(configuration_->detail.graphs.size()) {}
+
+void DataInspector::setScale(platform::Scale scale) {
+    scale_ = scale;
+    textStyle_.dpi = scale.dpi();
+}
 
 void DataInspector::drawEntry(Bitmap<Pixel>& target, InspectorBox& entry, int left, int top,
                               int right, int bottom) {
@@ -83,8 +88,8 @@ void DataInspector::update(int mouseX) {
     drawMarker(points);
     slots_.clear();
     for (const Sample& point : points)
-        slots_.push_back({point.y - slotHalf, point.y + slotHalf});
-    relaxSlots(slots_, bounds_.height);
+        slots_.push_back({point.y - px(slotHalf), point.y + px(slotHalf)});
+    relaxSlots(slots_, bitmap_->height());
     clampSlots(slots_);
     for (std::size_t i = 0; i < points.size(); ++i) {
         InspectorBox& entry = entries_[points[i].graph];
@@ -120,19 +125,22 @@ std::vector<DataInspector::Sample>& DataInspector::pointsAt(float x0) {
 void DataInspector::drawMarker(const std::vector<Sample>& points) {
     Bitmap<Pixel>& bitmap = *bitmap_;
     int height = bitmap.height();
+    int half = px(markerHalf);
     int previous = -10;
     for (const Sample& point : points) {
-        if (previous < point.y - 4 && point.y - 4 > 0)
-            bitmap.drawLine(markerX_, previous, markerColour, markerX_, point.y - 4, markerColour);
-        previous = point.y + 4;
-        bitmap.drawRectangle(markerX_ - 4, point.y - 4, markerX_ + 4, point.y + 4, markerColour);
+        if (previous < point.y - half && point.y - half > 0)
+            bitmap.drawLine(markerX_, previous, markerColour, markerX_, point.y - half,
+                            markerColour);
+        previous = point.y + half;
+        bitmap.drawRectangle(markerX_ - half, point.y - half, markerX_ + half, point.y + half,
+                             markerColour);
     }
     if (previous < height)
         bitmap.drawLine(markerX_, previous, markerColour, markerX_, height, markerColour);
 }
 
 void DataInspector::placeBox(InspectorBox& entry, const Sample&, std::int32_t centre) {
-    entry.box = {markerX_, centre - boxHeight / 2, 100, boxHeight};
+    entry.box = {markerX_, centre - px(boxHeight) / 2, px(100), px(boxHeight)};
 }
 
 void DataInspector::beforePaint(Bitmap<Pixel>& target) {
@@ -150,7 +158,7 @@ void DataInspector::afterPaint(Bitmap<Pixel>& target) {
         if (!entry.text.empty())
             platform::drawText(
                 target, entry.text, textStyle_,
-                {entry.box.x + 4, entry.box.y + 2, entry.box.width, entry.box.height},
+                {entry.box.x + px(4), entry.box.y + px(2), entry.box.width, entry.box.height},
                 platform::TextAlignment::Near);
 }
 

@@ -40,13 +40,16 @@ void relaxSlots(std::vector<BoxSlot>& slots, std::int32_t height);
 // differ in where the boxes go.
 class DataInspector : public IDataInspector, public SharedPtrProvider<IDataInspector> {
 public:
+    // Inspects the graphs of `configuration`'s detail display drawn into `bitmap`, which the
+    // graph control resizes with itself.
     DataInspector(std::shared_ptr<Bitmap<Pixel>> bitmap,
-                  std::shared_ptr<MonitorConfiguration> configuration, Rect bounds);
+                  std::shared_ptr<MonitorConfiguration> configuration);
 
     void update(int mouseX) override;
     // Draws the box of every graph that has a value under the marker.
     void beforePaint(Bitmap<Pixel>& target) override;
     void afterPaint(Bitmap<Pixel>& target) override;
+    void setScale(platform::Scale scale) override;
 
     const std::vector<InspectorBox>& boxes() const { return entries_; }
     std::int32_t marker() const { return markerX_; }
@@ -67,13 +70,18 @@ protected:
     virtual void paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t row,
                           int textWidth) = 0;
     bool showing() const { return markerX_ <= bitmap_->width(); }
+    // A length of the 96-DPI layout at the graph's scale.
+    std::int32_t px(std::int32_t length) const { return scale_.scaled(length); }
     std::int32_t textWidth(const std::string& text) const;
     // Draws an entry's box and remembers where it went.
     static void drawEntry(Bitmap<Pixel>& target, InspectorBox& entry, int left, int top, int right,
                           int bottom);
 
-    // How close to an edge the marker may come before boxes change sides.
+    // How close to an edge the marker may come before boxes change sides, at 96 DPI.
     static constexpr int nearEdge = 90;
+    // A box's height and the distance between two boxes' tops in a column, at 96 DPI.
+    static constexpr int boxHeight = 20;
+    static constexpr int boxPitch = 24;
     static const Colour outline;
 
     std::shared_ptr<Bitmap<Pixel>> bitmap_;
@@ -81,7 +89,7 @@ protected:
     std::vector<InspectorBox> entries_;
     platform::TextStyle textStyle_{"Tahoma", 10.0f, Colour(221, 221, 221, 255)};
     std::int32_t markerX_ = 0;
-    Rect bounds_;
+    platform::Scale scale_;
 
 private:
     std::vector<Sample>& pointsAt(float x0);

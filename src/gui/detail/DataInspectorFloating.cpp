@@ -4,9 +4,10 @@ namespace gui {
 
 void DataInspectorFloating::paintBox(Bitmap<Pixel>& target, InspectorBox& entry, std::size_t,
                                      int textWidth) {
-    entry.side = markerX_ < bitmap_->width() - nearEdge ? 0 : 1;
-    int left = entry.side == 0 ? markerX_ + 8 : markerX_ - textWidth - 12;
-    drawEntry(target, entry, left, entry.box.y, left + textWidth + 4, entry.box.y + 20);
+    entry.side = markerX_ < bitmap_->width() - px(nearEdge) ? 0 : 1;
+    int left = entry.side == 0 ? markerX_ + px(8) : markerX_ - textWidth - px(12);
+    drawEntry(target, entry, left, entry.box.y, left + textWidth + px(4),
+              entry.box.y + px(boxHeight));
 }
 
 } // namespace gui

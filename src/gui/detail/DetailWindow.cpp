@@ -10,7 +10,9 @@ namespace gui {
 
 namespace {
 
-constexpr std::int32_t gap = 8; // between the window and the taskbar or the screen edge
+std::int32_t rowsOf(const MonitorConfiguration& configuration) {
+    return static_cast<std::int32_t>(configuration.detail.graphs.size());
+}
 
 } // namespace
 
@@ -19,7 +21,8 @@ DetailWindow::DetailWindow(std::shared_ptr<IWindowManager> windowManager,
                            std::int32_t graphWidth, std::int32_t graphHeight)
     : WaitingAnimatedWindow([this] { return frame(); }, [this] { waitForSample(); }),
       windowManager_(std::move(windowManager)), configuration_(std::move(configuration)),
-      graphWidth_(graphWidth), graphHeight_(graphHeight) {}
+      graphWidth_(graphWidth), graphHeight_(graphHeight),
+      layout_(platform::Scale(), {graphWidth, graphHeight}, rowsOf(*configuration_)) {}
 
 DetailWindow::~DetailWindow() {
     stopAndWait();
@@ -34,6 +37,7 @@ void DetailWindow::build() {
     events.mouseMove = [this](unsigned, unsigned) { return dragMove(); };
     create();
     initialise();
+    setHandler(WM_DPICHANGED, [this](winui::evtarg& message) { dpiChanged(message); });
     std::lock_guard lock(treeMutex());
     setBackground(background_);
     Colour header(background_.red * 1.1f, background_.green * 1.1f, background_.blue * 1.1f, 255);
@@ -46,14 +50,13 @@ void DetailWindow::build() {
     }
     std::vector<GraphConfiguration>& graphs = configuration_->detail.graphs;
     for (std::size_t i = 0; i < graphs.size(); ++i) {
-        auto row = std::make_shared<VisualDescriptor>(
-            *this, graphs[i], Point{8, 28 + 20 * static_cast<std::int32_t>(i)});
+        auto row =
+            std::make_shared<VisualDescriptor>(*this, graphs[i], static_cast<std::int32_t>(i));
         graphs[i].view->setOffsetChangedHandler([this](std::uint32_t) { updateLegend(); });
         row->setBaseColour(background_);
         rows_.push_back(row);
     }
     graph_ = std::make_shared<GraphControl>(Rect{0, 0, graphWidth_, graphHeight_}, configuration_);
-    graph_->setMargins(8, 8, 20 * static_cast<std::int32_t>(graphs.size()) + 36, 8);
     graph_->setAlignment(AlignFill);
     graph_->setBackground(background_);
     addChild(graph_);
@@ -61,11 +64,11 @@ void DetailWindow::build() {
         std::make_shared<Button>(IconResource{platform::closeIconResource, 16},
                                  IconResource{platform::closePressedIconResource, 16}, "");
     closeButton_->autoSize = false;
-    closeButton_->setBounds({8, 8, 16, 16});
     closeButton_->setColours(background_, 1.2f, 1.4f, 1.6f);
     closeButton_->events.click = [this](MouseClickArgs& args) { return closeClicked(args); };
     addChild(closeButton_);
     closeButton_->setShown(false);
+    arrange();
 }
 
 void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin) {
@@ -152,9 +155,9 @@ void DetailWindow::waitForSample() {
 // Placement
 
 platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
-    auto n = static_cast<std::int32_t>(rows_.size());
-    std::int32_t w = graphWidth_ + 16;
-    std::int32_t h = graphHeight_ + 20 * n + 44;
+    std::int32_t w = layout_.client().width;
+    std::int32_t h = layout_.client().height;
+    std::int32_t gap = layout_.margin(); // between the window and the taskbar or screen edge
     platform::Taskbar taskbar = WindowManager::getTaskbarPosition();
     const platform::Rect& tb = taskbar.bounds;
     platform::Rect r;
@@ -186,21 +189,62 @@ platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
 }
 
 void DetailWindow::place(std::int32_t x, std::int32_t y) {
-    platform::Rect target = targetRect(x, y);
     platform::Desktop& desktop = platform::desktop();
+    applyScale(platform::Scale(desktop.monitorDpi({x, y}))); // the icon's monitor's
+    platform::Rect target = targetRect(x, y);
     platform::Rect current = desktop.windowRect(hwnd);
     desktop.moveWindow(
         hwnd,
         {current.left, current.top, current.left + target.width(), current.top + target.height()},
         true);
     move(target.left, target.top);
-    std::int32_t clientWidth = desktop.clientRect(hwnd).width();
-    for (const auto& row : rows_)
-        row->layout(clientWidth);
-    for (std::size_t k = 0; k < headers_.size(); ++k)
-        headers_[k]->setBounds(
-            {clientWidth - 308 + 100 * static_cast<std::int32_t>(k), 8, 100, 20});
+    arrange();
     positioned_ = true;
+}
+
+// Scaling
+
+bool DetailWindow::applyScale(platform::Scale scale) {
+    if (scale == layout_.scale())
+        return false;
+    layout_ = DetailLayout(scale, {graphWidth_, graphHeight_}, rowsOf(*configuration_));
+    setScale(scale);
+    return true;
+}
+
+void DetailWindow::arrange() {
+    std::int32_t clientWidth = platform::desktop().clientRect(hwnd).width();
+    for (const auto& row : rows_)
+        row->layout(layout_, clientWidth);
+    std::int32_t values = layout_.valuesLeft(clientWidth);
+    std::int32_t column = layout_.columnWidth();
+    for (std::size_t k = 0; k < headers_.size(); ++k)
+        headers_[k]->setBounds({values + column * static_cast<std::int32_t>(k), layout_.rowTop(-1),
+                                column, layout_.rowHeight()});
+    Edges margins = layout_.graphMargins();
+    graph_->setMargins(margins.left, margins.right, margins.top, margins.bottom);
+    graph_->layout(true, false);
+    std::int32_t close = layout_.closeSize();
+    closeButton_->setBounds({layout_.margin(), layout_.margin(), close, close});
+}
+
+// The desktop moved the window to a monitor of another scale, or the monitor's scale changed:
+// the layout follows, in the rectangle the desktop suggests, so that the window does not jump
+// back and forth between two monitors.
+void DetailWindow::dpiChanged(winui::evtarg& message) {
+    std::lock_guard lock(treeMutex());
+    message.result = 0;
+    message.handled = true;
+    if (!applyScale(platform::Scale(platform::lowWord(message.wParam))))
+        return; // placed for this scale already
+    if (const auto* suggested = reinterpret_cast<const platform::Rect*>(message.lParam))
+        platform::desktop().moveWindow(hwnd, *suggested, true);
+    arrange();
+    if (showing_) {
+        updateLegend();
+        graph_->renderGraph(false);
+    }
+    platform::desktop().redraw(hwnd);
 }
 
 // Dragging a pinned window

@@ -4,6 +4,7 @@
 #include "gui/WaitingAnimatedWindow.h"
 #include "gui/controls/Button.h"
 #include "gui/controls/Label.h"
+#include "gui/detail/DetailLayout.h"
 #include "gui/detail/GraphControl.h"
 #include "gui/detail/IWindowManager.h"
 #include "gui/detail/VisualDescriptor.h"
@@ -20,7 +21,9 @@ inline constexpr std::int32_t detailGraphHeight = 81;
 
 // The pop-up of one tray icon: its graphs large, a header row, a legend row per graph and, while
 // pinned, a close button. It pops up beside the taskbar at the icon; a pinned one can be
-// dragged and snaps to screen edges and other detail windows.
+// dragged and snaps to screen edges and other detail windows. Its layout and text follow the
+// scale of the monitor it is on: placed at an icon, it takes that monitor's, and it lays itself
+// out again when the desktop says its scale changed.
 class DetailWindow : public WaitingAnimatedWindow, public SharedPtrProvider<DetailWindow> {
 public:
     DetailWindow(std::shared_ptr<IWindowManager> windowManager,
@@ -47,13 +50,19 @@ public:
     const std::shared_ptr<GraphControl>& graph() const { return graph_; }
     const std::vector<std::shared_ptr<VisualDescriptor>>& rows() const { return rows_; }
 
-    // Where the window goes for an anchor point: beside the taskbar, clear of it by 8 pixels.
+    // Where the window goes for an anchor point: beside the taskbar, clear of it by 8 pixels
+    // at 100 %.
     platform::Rect targetRect(std::int32_t x, std::int32_t y) const;
 
 private:
     std::shared_ptr<Bitmap<Pixel>> frame();
     void waitForSample();
     void place(std::int32_t x, std::int32_t y);
+    // Takes a new scale for the layout and the controls; false when it is the one in use.
+    bool applyScale(platform::Scale scale);
+    // Lays the controls out at the current scale for the window's client area.
+    void arrange();
+    void dpiChanged(winui::evtarg& message);
     // Stops the frames and hides the window; `join` waits for the frame thread to end.
     void withdraw(bool join);
     bool beginDrag(MouseClickArgs& args);
@@ -68,6 +77,7 @@ private:
     std::shared_ptr<Button> closeButton_;
     std::int32_t graphWidth_;
     std::int32_t graphHeight_;
+    DetailLayout layout_;
     bool positioned_ = false;
     bool pinned_ = false;
     bool showing_ = false; // frames are drawn only while true

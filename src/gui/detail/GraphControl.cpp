@@ -15,14 +15,14 @@ namespace {
 
 std::shared_ptr<IDataInspector>
 makeInspector(InspectorType type, const std::shared_ptr<Bitmap<Pixel>>& bitmap,
-              const std::shared_ptr<MonitorConfiguration>& configuration, Rect bounds) {
+              const std::shared_ptr<MonitorConfiguration>& configuration) {
     switch (type) {
     case InspectorType::Fixed:
-        return std::make_shared<DataInspectorFixed>(bitmap, configuration, bounds);
+        return std::make_shared<DataInspectorFixed>(bitmap, configuration);
     case InspectorType::Floating:
-        return std::make_shared<DataInspectorFloating>(bitmap, configuration, bounds);
+        return std::make_shared<DataInspectorFloating>(bitmap, configuration);
     case InspectorType::Free:
-        return std::make_shared<DataInspectorFree>(bitmap, configuration, bounds);
+        return std::make_shared<DataInspectorFree>(bitmap, configuration);
     }
     return nullptr;
 }
@@ -31,10 +31,9 @@ makeInspector(InspectorType type, const std::shared_ptr<Bitmap<Pixel>>& bitmap,
 
 GraphControl::GraphControl(Rect bounds, std::shared_ptr<MonitorConfiguration> configuration)
     : bitmap_(std::make_shared<Bitmap<Pixel>>(bounds.width, bounds.height)),
-      configuration_(std::move(configuration)) {
+      configuration_(std::move(configuration)), configuredStep_(configuration_->detail.step) {
     setBounds(bounds);
-    inspector_ =
-        makeInspector(configuration_->detail.inspectorType, bitmap_, configuration_, bounds);
+    inspector_ = makeInspector(configuration_->detail.inspectorType, bitmap_, configuration_);
     dataSet_ = configuration_->dataSet;
 }
 
@@ -43,8 +42,21 @@ void GraphControl::onResized(const ResizeRecord& record) {
         return;
     std::lock_guard lock(mutex_);
     *bitmap_ = Bitmap<Pixel>(record.width, record.height, Pixel{255, 255, 255, 255});
+    fitViews(record.width);
+}
+
+void GraphControl::scaleChanged() {
+    std::lock_guard lock(mutex_);
+    configuration_->detail.step =
+        static_cast<std::uint32_t>(std::max(1, scale().scaled(static_cast<int>(configuredStep_))));
+    fitViews(bitmap_->width());
+    if (inspector_)
+        inspector_->setScale(scale());
+}
+
+void GraphControl::fitViews(std::int32_t width) {
     DisplayConfiguration& display = configuration_->detail;
-    auto wanted = static_cast<int>(std::ceil(static_cast<double>(record.width) /
+    auto wanted = static_cast<int>(std::ceil(static_cast<double>(width) /
                                              std::max<std::uint32_t>(display.step, 1))) +
                   2;
     for (GraphConfiguration& graph : display.graphs) {

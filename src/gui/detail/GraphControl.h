@@ -23,8 +23,14 @@ public:
     // that it keeps showing the same samples.
     void renderGraph(bool newSample);
 
+protected:
+    // The samples keep their spacing on the screen: the configured step is scaled too.
+    void scaleChanged() override;
+
 private:
     void installHandlers();
+    // The views show as many samples as the width holds at the step, within the history.
+    void fitViews(std::int32_t width);
     void redrawOwner();
     void drawScrollIndicator();
     bool mouseMoved(std::int32_t x);
@@ -34,6 +40,7 @@ private:
     std::shared_ptr<MonitorConfiguration> configuration_;
     std::shared_ptr<IDataSet> dataSet_;
     std::shared_ptr<IDataInspector> inspector_;
+    std::uint32_t configuredStep_; // at 96 dots per inch
     bool inside_ = false;
     std::int32_t mouseX_ = 0;
     std::int32_t hoveredIndex_ = 0;

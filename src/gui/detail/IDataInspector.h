@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pixels/Bitmap.h"
+#include "platform/Scale.h"
 
 namespace gui {
 
@@ -15,6 +16,8 @@ public:
     virtual void beforePaint(Bitmap<Pixel>& target) = 0;
     // Draws the boxes' texts into the painted picture.
     virtual void afterPaint(Bitmap<Pixel>& target) = 0;
+    // The graph is shown at this scale: boxes, marker and text grow with it.
+    virtual void setScale(platform::Scale scale) = 0;
 };
 
 } // namespace gui

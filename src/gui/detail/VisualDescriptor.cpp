@@ -2,11 +2,11 @@
 
 #include "monitoring/ValueFormat.h"
 
+#include <algorithm>
+
 namespace gui {
 
 namespace {
-
-constexpr std::int32_t valueColumns = 316;
 
 void setText(Label& label, std::string text) {
     if (label.text == text)
@@ -25,8 +25,8 @@ void setColour(Label& label, const Colour& colour) {
 } // namespace
 
 VisualDescriptor::VisualDescriptor(Control& parent, const GraphConfiguration& graph,
-                                   Point namePosition)
-    : graph_(graph), name_(std::make_shared<Label>("")), namePosition_(namePosition) {
+                                   std::int32_t row)
+    : graph_(graph), name_(std::make_shared<Label>("")), row_(row) {
     parent.addChild(name_);
     for (auto& value : values_) {
         value = std::make_shared<Label>("");
@@ -35,12 +35,14 @@ VisualDescriptor::VisualDescriptor(Control& parent, const GraphConfiguration& gr
     }
 }
 
-void VisualDescriptor::layout(std::int32_t clientWidth) {
-    std::int32_t names = clientWidth - valueColumns;
-    name_->setBounds({namePosition_.x, namePosition_.y, names, 20});
+void VisualDescriptor::layout(const DetailLayout& layout, std::int32_t clientWidth) {
+    std::int32_t top = layout.rowTop(row_);
+    std::int32_t values = layout.valuesLeft(clientWidth);
+    std::int32_t names = std::max(0, values - layout.margin()); // none before the window is sized
+    name_->setBounds({layout.margin(), top, names, layout.rowHeight()});
     for (std::size_t k = 0; k < values_.size(); ++k)
-        values_[k]->setBounds(
-            {8 + names + 100 * static_cast<std::int32_t>(k), namePosition_.y, 100, 20});
+        values_[k]->setBounds({values + layout.columnWidth() * static_cast<std::int32_t>(k), top,
+                               layout.columnWidth(), layout.rowHeight()});
 }
 
 void VisualDescriptor::update() {

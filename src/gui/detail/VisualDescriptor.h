@@ -2,6 +2,7 @@
 
 #include "gui/DisplayConfiguration.h"
 #include "gui/controls/Label.h"
+#include "gui/detail/DetailLayout.h"
 
 #include <array>
 #include <memory>
@@ -12,11 +13,11 @@ namespace gui {
 // colour its graph gives that value.
 class VisualDescriptor {
 public:
-    // Adds the row's four labels to `parent`, the name label at `namePosition`.
-    VisualDescriptor(Control& parent, const GraphConfiguration& graph, Point namePosition);
+    // Adds the row's four labels to `parent`; the row is the legend's `row`-th, from 0.
+    VisualDescriptor(Control& parent, const GraphConfiguration& graph, std::int32_t row);
 
     // Places the row for a client area `clientWidth` wide, under the value headers.
-    void layout(std::int32_t clientWidth);
+    void layout(const DetailLayout& layout, std::int32_t clientWidth);
     // Rewrites the texts and colours from the graph's view; the caller holds the data set.
     void update();
 
@@ -29,7 +30,7 @@ private:
     std::shared_ptr<Label> name_;
     std::array<std::shared_ptr<Label>, 3> values_; // last, average, peak
     Colour base_;
-    Point namePosition_;
+    std::int32_t row_;
 };
 
 } // namespace gui

@@ -3,6 +3,8 @@
 #include "gui/FrameRenderer.h"
 #include "platform/Desktop.h"
 
+#include <algorithm>
+
 namespace gui {
 
 std::string trayTip(const DisplayConfiguration& descriptor) {
@@ -29,8 +31,22 @@ AnimatedGraphTrayIcon::AnimatedGraphTrayIcon(platform::WindowHandle window,
 Frame AnimatedGraphTrayIcon::renderFrame() {
     std::shared_ptr<IDataSet> dataSet = dataSet_;
     SharedDataSetLock hold(dataSet);
+    fit(pictureSize());
     drawFrame(*frame_, descriptor_, *dataSet);
     return frame_;
+}
+
+void AnimatedGraphTrayIcon::fit(int side) {
+    if (frame_->width() == side && frame_->height() == side)
+        return;
+    *frame_ = Bitmap<Pixel>(side, side, toPixel(descriptor_.background));
+    std::uint32_t step = std::max<std::uint32_t>(descriptor_.step, 1);
+    auto visible = static_cast<std::int32_t>(static_cast<std::uint32_t>(side) / step + 2);
+    descriptor_.visibleCount = visible;
+    for (GraphConfiguration& graph : descriptor_.graphs)
+        if (graph.view && graph.buffer)
+            graph.view->setSize(
+                std::min(visible, static_cast<std::int32_t>(graph.buffer->getCapacity())));
 }
 
 } // namespace gui

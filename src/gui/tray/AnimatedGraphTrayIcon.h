@@ -6,7 +6,9 @@
 
 namespace gui {
 
-// A tray icon that draws the graphs of a data set into its 16 x 16 frame.
+// A tray icon that draws the graphs of a data set into its frame, a square of the size the
+// notification area shows: 16 pixels at 96 DPI, more at larger scales or in larger trays. The
+// graphs cover the whole frame, at the configured step, with as many samples as it holds.
 class AnimatedGraphTrayIcon : public AnimatedTrayIcon {
 public:
     AnimatedGraphTrayIcon(platform::WindowHandle window, DisplayConfiguration descriptor,
@@ -18,6 +20,9 @@ public:
     Frame renderFrame();
 
 private:
+    // Makes the frame `side` pixels square and the views as wide; nothing when it is already.
+    void fit(int side);
+
     Frame frame_;
     DisplayConfiguration descriptor_;
     std::shared_ptr<IDataSet> dataSet_;

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace gui {
@@ -30,6 +31,11 @@ TrayIcon::TrayIcon(platform::WindowHandle window, const Bitmap<Pixel>& initial,
 
 TrayIcon::~TrayIcon() {
     platform::desktop().removeTrayIcon(window_, identifier_);
+}
+
+int TrayIcon::pictureSize() const {
+    return std::clamp(platform::desktop().trayPictureSize(window_, identifier_),
+                      platform::smallestTrayIconSize, platform::largestTrayIconSize);
 }
 
 void TrayIcon::setPicture(const Bitmap<Pixel>& picture) {

@@ -23,6 +23,8 @@ public:
     TrayIcon& operator=(const TrayIcon&) = delete;
 
     std::uint32_t identifier() const { return identifier_; }
+    // The side of the picture the notification area shows for this icon now, in pixels.
+    int pictureSize() const;
 
 protected:
     // Failures (a restarting taskbar, say) are ignored: the next picture tries again.

@@ -57,8 +57,7 @@ public:
 
     // The face for `style`, sized; null when no font can be found at all.
     FT_Face face(const TextStyle& style) {
-        const unsigned pixels =
-            std::max(1u, static_cast<unsigned>(std::lround(style.points * 96.0f / 72.0f)));
+        const auto pixels = static_cast<unsigned>(pixelSize(style));
         const auto key = std::make_pair(style.family, pixels);
         if (const auto found = faces_.find(key); found != faces_.end())
             return found->second;

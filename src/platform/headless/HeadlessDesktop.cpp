@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessDesktop.h"
 
+#include "platform/Scale.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -113,6 +115,10 @@ bool HeadlessDesktop::setTrayIconPicture(WindowHandle owner, std::uint32_t ident
 bool HeadlessDesktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
     Lock held = lock();
     return tray_.remove(owner, identifier);
+}
+
+int HeadlessDesktop::trayPictureSize(WindowHandle, std::uint32_t) const {
+    return Scale(monitorDpi({})).scaled(trayIconSize);
 }
 
 void HeadlessDesktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {

@@ -34,6 +34,7 @@ public:
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
+    int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
@@ -61,6 +62,9 @@ public:
     // its bottom. No taskbar makes the shell's taskbar query fail.
     void setMonitors(std::vector<Rect> monitors);
     void setTaskbar(std::optional<Taskbar> taskbar);
+    // The dots per inch of every monitor, 96 by default. A change sends WM_DPICHANGED to the
+    // windows at once, on the calling thread; tray pictures follow at the small-icon size.
+    void setDpi(int dpi) { changeDpi(dpi); }
     // Makes the next class registration or window creation fail with an error code.
     void failNextRegistration(std::uint32_t error);
     void failNextCreation(std::uint32_t error);

@@ -459,4 +459,36 @@ std::optional<gui::Bitmap<gui::Pixel>> SoftwareDesktop::loadIcon(int resource, i
     return icon;
 }
 
+// Scaling
+
+int SoftwareDesktop::monitorDpi(Point) const {
+    Lock held = lock();
+    return dpi_;
+}
+
+void SoftwareDesktop::changeDpi(int dpi) {
+    if (dpi <= 0)
+        return;
+    std::vector<std::pair<WindowHandle, Rect>> suggested;
+    {
+        Lock held = lock();
+        int old = std::exchange(dpi_, dpi);
+        if (old == dpi)
+            return;
+        auto rescaled = [&](std::int32_t length) {
+            return static_cast<std::int32_t>((static_cast<std::int64_t>(length) * dpi + old / 2) /
+                                             old);
+        };
+        for (WindowHandle handle : table_.handles())
+            if (const SoftwareWindow* record = table_.find(handle); !record->messageOnly) {
+                const Rect& r = record->bounds;
+                suggested.emplace_back(handle, Rect{r.left, r.top, r.left + rescaled(r.width()),
+                                                    r.top + rescaled(r.height())});
+            }
+    }
+    WParam both = makeWParam(dpi, dpi);
+    for (const auto& [window, rect] : suggested)
+        sendMessage(window, WM_DPICHANGED, both, reinterpret_cast<LParam>(&rect));
+}
+
 } // namespace platform::software

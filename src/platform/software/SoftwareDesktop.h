@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Resources.h"
+#include "platform/Scale.h"
 #include "platform/software/WindowTable.h"
 
 #include <deque>
@@ -66,6 +67,9 @@ public:
     void setForegroundWindow(WindowHandle window) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
+    // One value for every monitor: these desktops scale as a whole.
+    int monitorDpi(Point at) const override;
+
 protected:
     using Lock = std::unique_lock<std::mutex>;
 
@@ -110,6 +114,11 @@ protected:
                           std::uint32_t keys, Point at);
     void postMouseLeaveLocked(WindowHandle window);
 
+    // The desktop's dots per inch changed: every window that is not message-only hears
+    // WM_DPICHANGED with its rectangle grown or shrunk from its top-left corner. Call without
+    // the lock, on the thread that created the windows.
+    void changeDpi(int dpi);
+
     // Records a failure as the calling thread's last error and returns `result`.
     template <typename T>
     static T fail(std::uint32_t error, T result) {
@@ -131,6 +140,7 @@ private:
     WindowHandle foreground_ = nullptr;
     std::map<std::uintptr_t, int> menus_; // menu handle to resource
     std::uintptr_t nextMenu_ = 0x20010;
+    int dpi_ = standardDpi;
 };
 
 // The mouse-key flag of a button: MK_LBUTTON, MK_MBUTTON or MK_RBUTTON.

@@ -40,7 +40,7 @@ public:
     HDC dc = CreateCompatibleDC(nullptr);
 
     HFONT font(const TextStyle& style) {
-        int pixels = std::max(1, static_cast<int>(std::lround(style.points * 96.0f / 72.0f)));
+        int pixels = pixelSize(style);
         auto key = std::make_pair(style.family, pixels);
         if (auto found = fonts_.find(key); found != fonts_.end())
             return found->second;

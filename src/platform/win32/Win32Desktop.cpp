@@ -10,6 +10,8 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <cstddef>
+
 namespace platform::win32 {
 
 namespace {
@@ -26,6 +28,49 @@ HMENU native(MenuHandle menu) {
 
 // The portable procedure lives in the window's own extra bytes, stored as the window is made.
 constexpr int procedureSlot = 0;
+
+// Messages reach the portable procedure as the system sent them: WM_DPICHANGED's RECT is read
+// there as a Rect.
+static_assert(sizeof(RECT) == sizeof(Rect) && offsetof(RECT, left) == offsetof(Rect, left) &&
+              offsetof(RECT, top) == offsetof(Rect, top) &&
+              offsetof(RECT, right) == offsetof(Rect, right) &&
+              offsetof(RECT, bottom) == offsetof(Rect, bottom));
+
+// The scaling functions of newer systems, looked up once; null where the system lacks them
+// (before Windows 10 1607 for the first two, before 8.1 for the last).
+struct DpiFunctions {
+    UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
+    int(WINAPI* metricsForDpi)(int, UINT) = nullptr;
+    HRESULT(WINAPI* dpiForMonitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
+};
+
+template <typename Function>
+void lookUp(Function& function, HMODULE module, const char* name) {
+    if (module != nullptr) // through void (*)(), which any function pointer may be cast to
+        function =
+            reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const DpiFunctions& dpiFunctions() {
+    static const DpiFunctions functions = [] {
+        DpiFunctions found;
+        HMODULE user = GetModuleHandleA("user32.dll");
+        lookUp(found.dpiForWindow, user, "GetDpiForWindow");
+        lookUp(found.metricsForDpi, user, "GetSystemMetricsForDpi");
+        HMODULE shell = LoadLibraryExA("shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        lookUp(found.dpiForMonitor, shell, "GetDpiForMonitor");
+        return found;
+    }();
+    return functions;
+}
+
+// The dots per inch the system started with, which every monitor has on older systems.
+int systemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
 
 BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {
     reinterpret_cast<std::vector<Rect>*>(list)->push_back(
@@ -286,6 +331,16 @@ bool Win32Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) 
     return tray_->remove(native(owner), identifier);
 }
 
+// The notification area shows small icons at the taskbar's dots per inch.
+int Win32Desktop::trayPictureSize(WindowHandle, std::uint32_t) const {
+    const DpiFunctions& functions = dpiFunctions();
+    if (functions.metricsForDpi == nullptr || functions.dpiForWindow == nullptr)
+        return GetSystemMetrics(SM_CXSMICON);
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    UINT dpi = taskbar != nullptr ? functions.dpiForWindow(taskbar) : 0;
+    return functions.metricsForDpi(SM_CXSMICON, dpi != 0 ? dpi : static_cast<UINT>(systemDpi()));
+}
+
 // Menus and resources: built from the same data as the other desktops' own.
 
 MenuHandle Win32Desktop::loadMenu(int resource) {
@@ -343,6 +398,16 @@ std::optional<Taskbar> Win32Desktop::taskbar() const {
     if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1)
         return std::nullopt;
     return Taskbar{{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom}, data.uEdge};
+}
+
+int Win32Desktop::monitorDpi(Point at) const {
+    constexpr int effectiveDpi = 0; // MDT_EFFECTIVE_DPI: the scale the user chose
+    HMONITOR monitor = MonitorFromPoint({at.x, at.y}, MONITOR_DEFAULTTONEAREST);
+    UINT x = 0, y = 0;
+    if (const auto dpiForMonitor = dpiFunctions().dpiForMonitor;
+        dpiForMonitor != nullptr && dpiForMonitor(monitor, effectiveDpi, &x, &y) == S_OK)
+        return static_cast<int>(x);
+    return systemDpi();
 }
 
 } // namespace platform::win32

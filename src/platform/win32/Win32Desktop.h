@@ -66,6 +66,7 @@ public:
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
+    int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
 
     MenuHandle loadMenu(int resource) override;
     void destroyMenu(MenuHandle menu) override;
@@ -76,6 +77,7 @@ public:
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
+    int monitorDpi(Point at) const override;
 
 private:
     static LRESULT CALLBACK trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -55,10 +55,18 @@ X11Desktop::X11Desktop(Display* display, int wakeRead, int wakeWrite)
     : display_(display), screen_(DefaultScreen(display)),
       format_(PixelFormat::of(DefaultVisual(display, screen_), DefaultDepth(display, screen_))),
       wakeRead_(wakeRead), wakeWrite_(wakeWrite),
-      workArea_(XInternAtom(display, "_NET_WORKAREA", False)) {
+      workArea_(XInternAtom(display, "_NET_WORKAREA", False)),
+      resourceManager_(XInternAtom(display, "RESOURCE_MANAGER", False)) {
     XSetErrorHandler(ignoreError);
     tray_ = std::make_unique<X11Tray>(display_, screen_);
     menu_ = std::make_unique<X11Menu>(display_, screen_, format_);
+    // The resource database lives on the root window; hear when the desktop rewrites it (a new
+    // scale chosen in its settings), besides what the tray listens for there.
+    ::Window root = RootWindow(display_, screen_);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, root, &attributes);
+    XSelectInput(display_, root, attributes.your_event_mask | PropertyChangeMask);
+    changeDpi(resourceDpi());
 }
 
 X11Desktop::~X11Desktop() {
@@ -179,7 +187,8 @@ void X11Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pix
 // Notification area and menus
 
 bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
-    return tray_->add(request);
+    // Hosts that size icons by what they ask for give them the small-icon size of the scale.
+    return tray_->add(request, Scale(monitorDpi({})).scaled(trayIconSize));
 }
 
 bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
@@ -191,6 +200,10 @@ bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier
 
 bool X11Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
     return tray_->remove(owner, identifier);
+}
+
+int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) const {
+    return tray_->pictureSize(owner, identifier);
 }
 
 void X11Desktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {

@@ -27,6 +27,7 @@ public:
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
+    int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
@@ -66,6 +67,8 @@ private:
     Rect screen() const;
     std::optional<Taskbar> panelFromWorkArea(const Rect& screen) const;
     std::optional<Taskbar> panelOfTrayHost(const Rect& screen) const;
+    // The desktop's Xft.dpi resource from the root window, 96 when it is not set.
+    int resourceDpi() const;
 
     Display* display_;
     int screen_;
@@ -73,6 +76,7 @@ private:
     int wakeRead_;
     int wakeWrite_;
     Atom workArea_;
+    Atom resourceManager_;
     ImageBuffer image_;
     LastPress lastPress_;
     std::unique_ptr<X11Tray> tray_;

@@ -49,6 +49,10 @@ void X11Desktop::translate(const XEvent& event) {
         translateButton(event.xbutton, event.type == ButtonPress);
         return;
     }
+    if (event.type == PropertyNotify && event.xproperty.atom == resourceManager_) {
+        changeDpi(resourceDpi());
+        return;
+    }
     Lock held = lock();
     WindowHandle window = windowsLocked().findNative(event.xany.window);
     software::SoftwareWindow* record = windowsLocked().find(window);

@@ -1,9 +1,11 @@
 // The X11 desktop's shell queries: the pointer, the monitors and the panel that holds the tray.
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Tray.h"
+#include "platform/x11/XftDpi.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
+#include <climits>
 
 namespace platform::x11 {
 
@@ -123,6 +125,24 @@ std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
     Rect bounds{attributes.x, attributes.y, attributes.x + attributes.width,
                 attributes.y + attributes.height};
     return Taskbar{bounds, edgeOf(bounds, screen)};
+}
+
+// Scaling: desktops write their scale into the resource database as Xft.dpi, for the font
+// renderers; the rest of the screen scales by the same factor.
+int X11Desktop::resourceDpi() const {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::optional<int> dpi;
+    if (XGetWindowProperty(display_, RootWindow(display_, screen_), resourceManager_, 0,
+                           LONG_MAX / 4, False, XA_STRING, &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr && format == 8)
+        dpi = xftDpiOf({reinterpret_cast<const char*>(data), count});
+    if (data != nullptr)
+        XFree(data);
+    return dpi.value_or(standardDpi);
 }
 
 } // namespace platform::x11

@@ -63,7 +63,7 @@ Visual* X11Tray::trayVisual(::Window host, int& depth) const {
     return visual;
 }
 
-bool X11Tray::add(const TrayIconRequest& request) {
+bool X11Tray::add(const TrayIconRequest& request, int side) {
     std::lock_guard lock(mutex_);
     for (const auto& icon : icons_)
         if (icon->owner == request.owner && icon->identifier == request.identifier)
@@ -92,8 +92,10 @@ bool X11Tray::add(const TrayIconRequest& request) {
         attributes.background_pixmap = ParentRelative;
         mask |= CWBackPixmap;
     }
-    icon->window = XCreateWindow(display_, RootWindow(display_, screen_), 0, 0, trayIconSize,
-                                 trayIconSize, 0, depth, InputOutput, visual, mask, &attributes);
+    icon->width = icon->height = side;
+    icon->window = XCreateWindow(display_, RootWindow(display_, screen_), 0, 0,
+                                 static_cast<unsigned>(side), static_cast<unsigned>(side), 0, depth,
+                                 InputOutput, visual, mask, &attributes);
     unsigned long info[2] = {0, 1}; // XEmbed version 0, mapped
     XChangeProperty(display_, icon->window, xembedInfo_, xembedInfo_, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(info), 2);
@@ -101,8 +103,8 @@ bool X11Tray::add(const TrayIconRequest& request) {
     // The host sizes its socket from the icon's size hints.
     XSizeHints hints{};
     hints.flags = PMinSize | PBaseSize;
-    hints.min_width = hints.base_width = trayIconSize;
-    hints.min_height = hints.base_height = trayIconSize;
+    hints.min_width = hints.base_width = side;
+    hints.min_height = hints.base_height = side;
     XSetWMNormalHints(display_, icon->window, &hints);
     icons_.push_back(std::move(icon));
     return true;
@@ -143,6 +145,14 @@ bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {
     XDestroyWindow(display_, (*found)->window);
     icons_.erase(found);
     return true;
+}
+
+int X11Tray::pictureSize(WindowHandle owner, std::uint32_t identifier) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& icon : icons_)
+        if (icon->owner == owner && icon->identifier == identifier)
+            return std::max(1, std::min(icon->width, icon->height));
+    return trayIconSize;
 }
 
 X11Tray::Icon* X11Tray::iconOf(::Window window) {

@@ -31,10 +31,14 @@ public:
     X11Tray(const X11Tray&) = delete;
     X11Tray& operator=(const X11Tray&) = delete;
 
-    bool add(const TrayIconRequest& request);
+    // Asks the host for a `side` pixels square; the host may give the icon another size.
+    bool add(const TrayIconRequest& request, int side);
     bool setPicture(WindowHandle owner, std::uint32_t identifier,
                     const gui::Bitmap<gui::Pixel>& picture);
     bool remove(WindowHandle owner, std::uint32_t identifier);
+    // The side of the square that fits the icon's window as the host sized it; 16 for an icon
+    // it does not know.
+    int pictureSize(WindowHandle owner, std::uint32_t identifier) const;
 
     // True when the event belongs to an icon window.
     bool handles(const XEvent& event);

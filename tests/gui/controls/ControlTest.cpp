@@ -137,6 +137,31 @@ TEST(ControlTree, WalkingUpTheTreeTakesNoReferenceToTheParentAndOutlivesIt) {
     graph->invalidateContent(true, true);
 }
 
+class ScaleCountingControl : public Control {
+public:
+    int changes = 0;
+
+protected:
+    void scaleChanged() override { ++changes; }
+};
+
+TEST(ControlTree, TheScaleReachesEveryControlOnceWhereverItJoins) {
+    auto area = root(100, 100);
+    auto early = std::make_shared<ScaleCountingControl>();
+    auto grandchild = std::make_shared<ScaleCountingControl>();
+    early->addChild(grandchild);
+    area->addChild(early);
+    area->setScale(platform::Scale(144));
+    area->setScale(platform::Scale(144));
+    EXPECT_EQ(early->changes, 1) << "the same scale again changes nothing";
+    EXPECT_EQ(grandchild->scale(), platform::Scale(144));
+    EXPECT_EQ(grandchild->changes, 1);
+    auto late = std::make_shared<ScaleCountingControl>();
+    area->addChild(late);
+    EXPECT_EQ(late->scale(), platform::Scale(144)) << "a child added later takes its parent's";
+    EXPECT_EQ(late->changes, 1);
+}
+
 TEST(ControlMouse, EventsGoToTheLowestDepthChildAndFallBackToTheParent) {
     auto area = root(100, 100);
     auto under = child(AlignNone, {0, 0, 50, 50}, 5);

@@ -80,4 +80,19 @@ TEST(Button, DrawsItsPictureOneInAndFollowsTheMouse) {
     EXPECT_EQ(tree.target.scanline(0)[0].red, 255) << "the border, 200 x 1.6 clamped";
 }
 
+TEST(Button, LoadsItsPicturesAgainAtANewScale) {
+    Tree tree;
+    auto button =
+        std::make_shared<Button>(IconResource{platform::closeIconResource, 16},
+                                 IconResource{platform::closePressedIconResource, 16}, "");
+    button->autoSize = false;
+    tree.area->addChild(button);
+    button->setBounds({0, 0, 24, 24});
+    tree.area->setScale(platform::Scale(144));
+    Rect picture = changed(tree.render(), {0, 0, 24, 24}, toPixel(grey));
+    auto icon = platform::desktop().loadIcon(platform::closeIconResource, 24);
+    Rect expected = changed(*icon, {0, 0, 24, 24}, Pixel{});
+    EXPECT_EQ(picture, (Rect{expected.x + 1, expected.y, expected.width, expected.height}));
+}
+
 } // namespace

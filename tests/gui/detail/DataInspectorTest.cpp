@@ -30,7 +30,7 @@ struct Inspected {
 
     template <typename Kind>
     Kind inspect(int mouseX) {
-        Kind inspector(bitmap, monitor, Rect{8, 56, width, height});
+        Kind inspector(bitmap, monitor);
         inspector.update(mouseX);
         inspector.beforePaint(target);
         return inspector;

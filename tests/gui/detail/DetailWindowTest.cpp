@@ -117,6 +117,38 @@ TEST_F(DetailWindowTest, PreviewAndPinnedWindowsLookAsTheyShould) {
     expectPicture("detail-pinned", *window);
 }
 
+// At 150 % every measure is half as large again: 744 x 278 instead of 496 x 185, a 720 x 122
+// graph, 30-pixel rows, 12-pixel margins, fonts and the close button at their scaled sizes.
+TEST_F(DetailWindowTest, AtOneAndAHalfTimesTheScaleItIsHalfAsLargeAgainEachWay) {
+    desktop.setDpi(144);
+    auto window = detail(test::threeGraphs(), 480, 81);
+    window->show(1000, icon.y, false);
+    EXPECT_EQ(rect(*window), (platform::Rect{1000 - 372, 1040 - 12 - 278, 1000 + 372, 1028}));
+    EXPECT_EQ(window->graph()->getBounds(), (Rect{12, 144, 720, 122}));
+    EXPECT_EQ(window->rows()[2]->name().getBounds(), (Rect{12, 102, 744 - 462 - 12, 30}));
+    EXPECT_EQ(window->rows()[2]->value(2).getBounds(), (Rect{744 - 462 + 300, 102, 150, 30}));
+    EXPECT_EQ(monitor->detail.step, 6u) << "the samples keep their spacing on the screen";
+    expectPicture("detail-preview-150", *window);
+    window->show(1000, icon.y, true);
+    expectPicture("detail-pinned-150", *window);
+    desktop.moveMouse(at(*window, 12 + 450, 144 + 60));
+    expectPicture("detail-inspector-fixed-150", *window);
+}
+
+TEST_F(DetailWindowTest, ANewScaleLaysTheShownWindowOutAgainWhereTheDesktopSuggests) {
+    auto window = detail(test::threeGraphs(), 480, 81);
+    window->show(icon.x, icon.y, false);
+    platform::Rect before = rect(*window);
+    desktop.setDpi(144);
+    EXPECT_EQ(rect(*window),
+              (platform::Rect{before.left, before.top, before.left + 744, before.top + 278}));
+    expectPicture("detail-preview-150", *window);
+    desktop.setDpi(96);
+    EXPECT_EQ(rect(*window), before);
+    expectPicture("detail-preview", *window);
+    EXPECT_EQ(monitor->detail.step, 4u);
+}
+
 TEST_F(DetailWindowTest, EachInspectorReadsTheGraphUnderTheMouse) {
     const std::pair<InspectorType, const char*> kinds[] = {
         {InspectorType::Fixed, "detail-inspector-fixed"},

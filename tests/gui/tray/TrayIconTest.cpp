@@ -2,6 +2,7 @@
 #include "gui/tray/AnimatedGraphTrayIcon.h"
 #include "monitoring/WmiDataCollector.h"
 #include "support/HeadlessDesktopScope.h"
+#include "support/MonitorFixture.h"
 
 #include "gtest/gtest.h"
 
@@ -88,6 +89,33 @@ TEST_F(TrayIconTest, TheTipNamesTheGraphsAndIsCutBetweenCharacters) {
                                [] { return Frame(); });
     std::string tip = scope.desktop.trayIcon(icon.identifier())->tip;
     EXPECT_EQ(tip, "PakVue: " + accents.substr(0, 118)) << "119 bytes would split a character";
+}
+
+// At 150 % the notification area shows 24-pixel pictures: the graph fills all 24 columns with
+// one sample per column, as configured, and the frame is made anew only when the size changes.
+TEST_F(TrayIconTest, AGraphIconDrawsAtTheSizeTheTrayShowsAndCoversIt) {
+    auto monitor = test::makeMonitor({test::threeGraphs()[0]}, 100, 1, InspectorType::Fixed, 100);
+    DisplayConfiguration display = monitor->detail;
+    AnimatedGraphTrayIcon icon(owner, display, monitor->dataSet, [] { return Frame(); });
+    scope.desktop.setDpi(144);
+    Frame frame = icon.renderFrame();
+    ASSERT_EQ(frame->width(), 24);
+    ASSERT_EQ(frame->height(), 24);
+    EXPECT_EQ(display.graphs[0].view->getSize(), 26) << "24 columns at a step of 1, and 2";
+    for (int x = 0; x < 24; ++x) {
+        bool drawn = false;
+        for (int y = 0; y < 24; ++y)
+            drawn = drawn || frame->scanline(y)[x].red > 0 || frame->scanline(y)[x].green > 0;
+        EXPECT_TRUE(drawn) << "column " << x << " shows no graph";
+    }
+    EXPECT_EQ(frame->scanline(23)[23].alpha, 127) << "still an icon: rounded, no grid";
+    const Pixel* storage = frame->scanline(0);
+    EXPECT_EQ(icon.renderFrame()->scanline(0), storage) << "the same size keeps the same pixels";
+    icon.onFrame(frame);
+    EXPECT_EQ(scope.desktop.trayIcon(icon.identifier())->picture.width(), 24);
+    scope.desktop.setDpi(96);
+    EXPECT_EQ(icon.renderFrame()->width(), 16);
+    EXPECT_EQ(display.graphs[0].view->getSize(), 18);
 }
 
 } // namespace

@@ -14,10 +14,13 @@ using platform::headless::HeadlessDesktop;
 using platform::headless::MouseButton;
 
 std::vector<Message> received;
+Rect suggested; // the rectangle of the last WM_DPICHANGED, which lives only while it is handled
 
 platform::LResult recordingProcedure(WindowHandle window, std::uint32_t message,
                                      platform::WParam wParam, platform::LParam lParam) {
     received.push_back({window, message, wParam, lParam});
+    if (message == WM_DPICHANGED)
+        suggested = *reinterpret_cast<const Rect*>(lParam);
     return platform::desktop().defaultProcedure(window, message, wParam, lParam);
 }
 
@@ -250,6 +253,32 @@ TEST_F(HeadlessDesktopTest, ShellLayoutHasDefaultsAndCanBeChanged) {
     EXPECT_EQ(desktop.trayIcon(1)->anchor.x, 30);
     desktop.setTaskbar(std::nullopt);
     EXPECT_FALSE(desktop.taskbar());
+}
+
+TEST_F(HeadlessDesktopTest, ANewScaleReachesEveryWindowAndTheTray) {
+    WindowHandle window = popup({100, 100, 300, 200});
+    platform::WindowCreation hidden;
+    hidden.className = "popup1";
+    hidden.messageOnly = true;
+    desktop.createWindow(hidden);
+    platform::WParam dpi = 0;
+    int count = 0;
+    received.clear();
+    desktop.setDpi(144);
+    for (const Message& message : received)
+        if (message.message == WM_DPICHANGED) {
+            ++count;
+            EXPECT_EQ(message.window, window);
+            dpi = message.wParam;
+        }
+    EXPECT_EQ(count, 1) << "the message-only window hears nothing";
+    EXPECT_EQ(dpi, platform::makeWParam(144, 144));
+    EXPECT_EQ(suggested, (Rect{100, 100, 400, 250})) << "grown from its top-left corner";
+    EXPECT_EQ(desktop.monitorDpi({5000, 5000}), 144);
+    EXPECT_EQ(desktop.trayPictureSize(window, 1), 24) << "the small-icon size at 144 DPI";
+    received.clear();
+    desktop.setDpi(144);
+    EXPECT_TRUE(received.empty()) << "no change, no message";
 }
 
 } // namespace

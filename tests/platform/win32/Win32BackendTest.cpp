@@ -119,4 +119,12 @@ TEST_F(Win32Backend, TheContextMenuIsBuiltFromItsResource) {
     EXPECT_TRUE(desktop->loadIcon(111, 16));
 }
 
+// Wine runs at 96 DPI unless told otherwise: whichever functions the system has, the answers
+// are those of 100 %.
+TEST_F(Win32Backend, AtOneHundredPercentMonitorsHave96DpiAndTrayPictures16Pixels) {
+    EXPECT_EQ(desktop->monitorDpi({0, 0}), 96);
+    EXPECT_EQ(desktop->monitorDpi({-100000, 100000}), 96) << "the nearest monitor's";
+    EXPECT_EQ(desktop->trayPictureSize(nullptr, 2361), 16);
+}
+
 } // namespace
