@@ -32,15 +32,18 @@ detailShown() {
 }
 
 await docked || fail "no icon docked in the tray"
-read -r panelX panelY panelW < <(xwininfo -root -tree |
-    awk '/"panel"/ { split($0, a, "+"); split(a[1], s, " "); split(s[length(s)], d, "x");
-                     print a[2], a[3], d[1]; exit }')
-iconX=$((panelX + panelW / 2))
-iconY=$((panelY + 16))
+# The centre of Wine's icon window, from its own absolute geometry: the panel grows around the
+# icon a moment after it docks, so the panel's geometry read early would miss the icon.
+iconCentre() {
+    xwininfo -root -tree | sed -n '/"panel"/,$p' | awk '/"explorer.exe"/ {
+        split($0, a, "+"); split(a[1], s, " "); split(s[length(s)], d, "x");
+        print a[4] + int(d[1] / 2), a[5] + int(d[2] / 2); exit }'
+}
 
 # Wine's tray icon may take a moment after docking before it answers the mouse.
 shown=no
 for _ in $(seq 10); do
+    read -r iconX iconY < <(iconCentre)
     xdotool mousemove "$iconX" "$iconY"
     sleep 0.5
     xdotool click 1
