@@ -40,6 +40,17 @@ start_desktop() {
     sleep 1
 }
 
+# Wine in the tests' private prefix, quiet and without the Mono and Gecko installers. A session
+# left by a run without a display would make this one's windows fail, so it waits for that to
+# end; whatever way the test ends, no program of the prefix is left running.
+use_wine() {
+    export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    wineserver -w
+    trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
+}
+
 # Waits for the program to end by itself and checks its exit code and last log line.
 expect_clean_exit() {
     local app=$1

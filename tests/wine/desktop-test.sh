@@ -12,11 +12,7 @@ display_base=500
 source "$(dirname "$0")/../support/desktop-session.sh"
 start_desktop
 
-export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# A Wine session left by a run without a display would make this one's windows fail.
-wineserver -w
+use_wine
 cp "$config" "$work/pakvue.config.json"
 (cd "$work" && exec wine "$program") &
 app=$!

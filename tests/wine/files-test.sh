@@ -9,15 +9,9 @@ config=$(realpath "$2")
 display_base=1000
 source "$(dirname "$0")/../support/desktop-session.sh"
 
-export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 # The folder's name is UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
-# A Wine session left by a run without a display would make this one's windows fail.
-wineserver -w
-# Whatever way the script ends, no program of this prefix is left running.
-trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
+use_wine
 start_desktop
 
 runner=(wine)

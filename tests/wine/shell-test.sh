@@ -15,10 +15,7 @@ display_base=540
 source "$(dirname "$0")/../support/desktop-session.sh"
 start_desktop
 
-export WINEPREFIX="${PAKVUE_WINEPREFIX:-${TMPDIR:-/tmp}/pakvue-wine-$(id -u)}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wineserver -w
+use_wine
 
 # Two icons: one that draws every half second, one that would not draw again for a minute.
 icon() {
