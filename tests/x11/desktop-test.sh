@@ -11,7 +11,8 @@ display_base=90
 source "$(dirname "$0")/../support/desktop-session.sh"
 start_desktop
 
-cp "$config" "$work/pakvue.config.json"
+# A graph name outside ASCII, to see the icon named in UTF-8.
+sed 's/"toolTip": "CPU"/"toolTip": "CPU \xc2\xb5s"/' "$config" >"$work/pakvue.config.json"
 (cd "$work" && exec "$program") &
 app=$!
 pids+=($app)
@@ -19,8 +20,10 @@ pids+=($app)
 mapped() { xwininfo -id "$1" | grep -q "IsViewable"; }
 unmapped() { xwininfo -id "$1" | grep -q "IsUnMapped"; }
 
-await xdotool search --name '^PakVue: CPU$' || fail "no tray icon"
-icon=$(xdotool search --name '^PakVue: CPU$' | head -n 1)
+await xdotool search --name '^PakVue: CPU' || fail "no tray icon"
+icon=$(xdotool search --name '^PakVue: CPU' | head -n 1)
+LC_ALL=C.UTF-8 xprop -id "$icon" _NET_WM_NAME | grep -q '= "PakVue: CPU µs"$' ||
+    fail "the icon is not named in UTF-8: $(xprop -id "$icon" _NET_WM_NAME)"
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 iconX=$((X + WIDTH / 2))
 iconY=$((Y + HEIGHT / 2))

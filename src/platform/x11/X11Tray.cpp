@@ -23,7 +23,9 @@ X11Tray::X11Tray(Display* display, int screen)
           XInternAtom(display, ("_NET_SYSTEM_TRAY_S" + std::to_string(screen)).c_str(), False)),
       opcode_(XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False)),
       xembedInfo_(XInternAtom(display, "_XEMBED_INFO", False)),
-      visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)) {
+      visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)),
+      netWmName_(XInternAtom(display, "_NET_WM_NAME", False)),
+      utf8String_(XInternAtom(display, "UTF8_STRING", False)) {
     // A tray host that starts announces itself to the root window: wake up and dock.
     XSelectInput(display, RootWindow(display, screen), StructureNotifyMask);
 }
@@ -99,7 +101,11 @@ bool X11Tray::add(const TrayIconRequest& request, int side) {
     unsigned long info[2] = {0, 1}; // XEmbed version 0, mapped
     XChangeProperty(display_, icon->window, xembedInfo_, xembedInfo_, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(info), 2);
+    // The tip names the icon; WM_NAME is Latin-1, so the graphs' names go in UTF-8 as well.
     XStoreName(display_, icon->window, request.tip.c_str());
+    XChangeProperty(display_, icon->window, netWmName_, utf8String_, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(request.tip.data()),
+                    static_cast<int>(request.tip.size()));
     // The host sizes its socket from the icon's size hints.
     XSizeHints hints{};
     hints.flags = PMinSize | PBaseSize;

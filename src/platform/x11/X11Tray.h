@@ -83,6 +83,8 @@ private:
     Atom opcode_;
     Atom xembedInfo_;
     Atom visualAtom_;
+    Atom netWmName_;
+    Atom utf8String_;
     mutable std::mutex mutex_; // the icons' pictures, set from animation threads
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;
