@@ -28,6 +28,12 @@ Integer truncated(double value) {
     return static_cast<Integer>(limited);
 }
 
+// A JSON object, not an array: a key of the wrong type counts as absent.
+bool isObject(const std::shared_ptr<Value>& value) {
+    return dynamic_cast<const javascript::Object*>(value.get()) != nullptr &&
+           dynamic_cast<const javascript::Array*>(value.get()) == nullptr;
+}
+
 double optionalNumber(const std::shared_ptr<Value>& start, std::string_view path, double fallback) {
     double value = fallback;
     JsonReader::tryGetNumber(value, start, path);
@@ -90,7 +96,9 @@ std::vector<gui::GaugeLine> readGaugeLines(const std::shared_ptr<Value>& icon) {
 std::int32_t readHistorySize(const std::shared_ptr<Value>& icon, std::uint32_t trayStep) {
     auto fallback = static_cast<double>(gui::detailGraphWidth / (4 * trayStep) + 2);
     double size = optionalNumber(icon, "historySize", fallback);
-    if (size < 0.0 || std::isnan(size))
+    // Every graph's buffer is filled up front: a history of millions of samples would take
+    // gigabytes before the icon showed anything.
+    if (size < 0.0 || std::isnan(size) || size > ConfigurationLoader::largestHistory)
         throw std::invalid_argument("invalid history size specified.");
     return truncated<std::int32_t>(size);
 }
@@ -158,7 +166,8 @@ ConfigurationLoader::loadIcon(const std::shared_ptr<Value>& entry) const {
     icon.gaugeLines = readGaugeLines(entry);
     icon.historySize = readHistorySize(entry, icon.trayStep);
     icon.detailStep = 4 * icon.trayStep;
-    if (std::shared_ptr<Value> preview; JsonReader::tryGetValue(preview, entry, "preview")) {
+    if (std::shared_ptr<Value> preview;
+        JsonReader::tryGetValue(preview, entry, "preview") && isObject(preview)) {
         icon.detailStep = readDetailStep(preview, icon.trayStep);
         std::string fill;
         if (JsonReader::tryGetString(fill, preview, "fillMode"))

@@ -21,6 +21,8 @@ public:
     // The shortest update interval an icon runs at: anything faster would only load the
     // desktop.
     static constexpr std::uint32_t shortestInterval = 100;
+    // The most samples a graph keeps: every buffer is allocated in full when the icon loads.
+    static constexpr double largestHistory = 1'000'000;
 
     // `root` is the whole document, where the icons' shared keys live.
     ConfigurationLoader(std::shared_ptr<javascript::Value> root, CollectorFactory factory);

@@ -132,6 +132,19 @@ TEST_F(ConfigurationLoaderTest, OptionalKeysKeepTheirDefaultsWhenAbsentOrUnusabl
         nullptr);
 }
 
+// A "preview" that is not an object is as good as absent; a history that would fill gigabytes up
+// front drops the icon before anything is allocated.
+TEST_F(ConfigurationLoaderTest, AnUnusablePreviewIsIgnoredAndAHugeHistoryRefused) {
+    for (const char* preview : {R"("preview": 5,)", R"("preview": [ 1 ],)", R"("preview": "x",)"}) {
+        auto monitor = load(icon(preview));
+        EXPECT_EQ(monitor->detail.step, 8u) << preview;
+        EXPECT_EQ(monitor->detail.graphs[0].fillMode, FillMode::Gradient) << preview;
+    }
+    EXPECT_EQ(load(icon(R"("historySize": 1000000,)"))->detail.totalCount, 1000000);
+    EXPECT_EQ(failure(icon(R"("historySize": 1000001,)")), "invalid history size specified.");
+    EXPECT_EQ(failure(icon(R"("historySize": 134217728,)")), "invalid history size specified.");
+}
+
 TEST_F(ConfigurationLoaderTest, IconsFailWithTheTextsOfTheFailureTable) {
     EXPECT_EQ(failure(icon(R"("backgroundColour": "#12345",)")), "invalid string position");
     EXPECT_EQ(failure(icon(R"("historySize": 4,)")),
