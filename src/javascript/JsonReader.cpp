@@ -5,9 +5,9 @@
 #include "javascript/ast/JsonObjectGenerator.h"
 #include "javascript/ast/Parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -62,7 +62,16 @@ void JsonReader::load(const std::filesystem::path& fileName) {
 // takes a carriage return for white space.
 std::string JsonReader::readFile(const std::filesystem::path& fileName) {
     std::ifstream in(fileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text(largestFile + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    if (text.size() > largestFile) {
+        const std::u8string name = fileName.u8string();
+        throw std::runtime_error("the configuration file \"" +
+                                 std::string(name.begin(), name.end()) +
+                                 "\" is larger than 1 MiB; it was not read.");
+    }
+    return text;
 }
 
 void JsonReader::parse(std::string_view text, const std::string& sourceName) {

@@ -2,6 +2,7 @@
 
 #include "javascript/Value.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,8 +16,13 @@ namespace javascript {
 // the try-forms return false instead and leave their output alone.
 class JsonReader {
 public:
+    // The largest file read: a configuration is a few kilobytes, and a larger file read whole
+    // (with a message for every bad byte in it) could take the memory of the machine.
+    static constexpr std::size_t largestFile = 1 << 20;
+
     // readFile, then parse. A file that cannot be read parses as an empty text, which fails.
     void load(const std::filesystem::path& fileName);
+    // Throws std::runtime_error, naming the file, when it holds more than largestFile bytes.
     static std::string readFile(const std::filesystem::path& fileName);
     // Throws std::runtime_error("error parsing json:\r\n" + the rendered messages) when the text
     // has errors; the root is then left as it was.

@@ -1,11 +1,15 @@
 #include "javascript/ParseContext.h"
 
 #include <algorithm>
+#include <span>
 
 namespace javascript {
 
 void ParseContext::addMessage(std::string text, MessageSeverity severity, SourcePosition position) {
-    messages_.push_back({position, std::move(text), severity});
+    if (messages_.size() < keptMessages)
+        messages_.push_back({position, std::move(text), severity});
+    else
+        ++dropped_;
     if (severity == MessageSeverity::Error)
         hasError_ = true;
 }
@@ -17,7 +21,8 @@ const std::string& ParseContext::formatMessages() {
                          return a.position.index < b.position.index;
                      });
     formatted_.clear();
-    for (const ParseMessage& message : messages_) {
+    std::size_t shown = std::min(messages_.size(), shownMessages);
+    for (const ParseMessage& message : std::span(messages_).first(shown)) {
         if (message.severity != MessageSeverity::Info) {
             formatted_.append(sourceName_);
             if (message.position.line >= 0) {
@@ -30,6 +35,8 @@ const std::string& ParseContext::formatMessages() {
         }
         formatted_.append(message.text).append("\r\n");
     }
+    if (std::size_t more = messages_.size() - shown + dropped_; more > 0)
+        formatted_.append(std::to_string(more)).append(" more messages.\r\n");
     return formatted_;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,10 +26,16 @@ class ParseContext {
 public:
     explicit ParseContext(std::string sourceName) : sourceName_(std::move(sourceName)) {}
 
-    // Any Error marks the whole parse as failed.
+    // The messages a rendering shows, and how many are kept to sort and show: a text of bad
+    // bytes makes one message a byte, and nobody reads past the first screens of them.
+    static constexpr std::size_t shownMessages = 100;
+    static constexpr std::size_t keptMessages = 1000;
+
+    // Any Error marks the whole parse as failed. Messages past keptMessages are only counted.
     void addMessage(std::string text, MessageSeverity severity, SourcePosition position = {});
-    // Sorts the messages by position and renders them, one per line ending in CR LF: Info
-    // messages alone, others as "<source>(<line>): error: <text>".
+    // Sorts the messages by position and renders the first shownMessages, one per line ending
+    // in CR LF: Info messages alone, others as "<source>(<line>): error: <text>"; then, when
+    // there were more, one line "<count> more messages.".
     const std::string& formatMessages();
 
     bool hasError() const { return hasError_; }
@@ -38,6 +45,7 @@ private:
     std::vector<ParseMessage> messages_;
     std::string formatted_;
     std::string sourceName_;
+    std::size_t dropped_ = 0;
     bool hasError_ = false;
 };
 

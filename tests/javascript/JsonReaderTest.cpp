@@ -4,6 +4,8 @@
 #include "support/Failure.h"
 #include "support/TemporaryDirectory.h"
 
+#include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace javascript;
@@ -139,6 +141,27 @@ TEST(JsonReader, AFailedParseKeepsTheOldRootAndSaysWhereItWentWrong) {
     EXPECT_EQ(test::failure([] { read("\xef\xbb\xbf{}"); }),
               "error parsing json:\r\nlexing...\r\npakvue.config.json(1): error: syntax error\r\n"
               "pakvue.config.json(1): error: syntax error: '(end)'\r\n");
+}
+
+// A text of bad bytes makes a message a byte: the rendering shows the first hundred and counts
+// the rest, and a file over 1 MiB is not read at all.
+TEST(JsonReader, HugeOrRuinedConfigurationsAreCutShort) {
+    std::string failure = test::failure([] { read("{ \"a\": 1" + std::string(5000, 'e') + " }"); });
+    EXPECT_EQ(std::count(failure.begin(), failure.end(), '\n'), 102)
+        << "the heading, 100, the count";
+    EXPECT_TRUE(failure.ends_with("\r\n") &&
+                failure.find(" more messages.\r\n") != std::string::npos)
+        << failure.substr(failure.size() - 200);
+
+    test::TemporaryDirectory dir;
+    std::string largest = "{}" + std::string(JsonReader::largestFile - 2, ' ');
+    std::ofstream(dir.file("largest.json"), std::ios::binary) << largest;
+    std::ofstream(dir.file("larger.json"), std::ios::binary) << largest << ' ';
+    JsonReader reader;
+    EXPECT_NO_THROW(reader.load(dir.file("largest.json")));
+    EXPECT_EQ(test::failure([&] { reader.load(dir.file("larger.json")); }),
+              "the configuration file \"" + dir.file("larger.json") +
+                  "\" is larger than 1 MiB; it was not read.");
 }
 
 TEST(JsonReader, LoadsTheExampleConfigurationWithEveryLookupTheLoaderMakes) {
