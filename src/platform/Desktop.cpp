@@ -1,5 +1,7 @@
 #include "platform/Desktop.h"
 
+#include "util/log/AppLog.h"
+
 #include <atomic>
 #include <stdexcept>
 
@@ -23,8 +25,14 @@ Desktop& desktop() {
 int runMessageLoop() {
     Desktop& current = desktop();
     Message message;
-    while (current.getMessage(message))
-        current.dispatchMessage(message);
+    while (current.getMessage(message)) {
+        // A handler that fails loses its message, not the program.
+        try {
+            current.dispatchMessage(message);
+        } catch (const std::exception& e) {
+            util::log::logMessage(util::log::LogLevel::Error, e.what());
+        }
+    }
     return static_cast<int>(message.wParam);
 }
 

@@ -1,4 +1,5 @@
 #include "support/HeadlessDesktopScope.h"
+#include "support/LogCapture.h"
 #include "winui/basic_window.h"
 #include "winui/blank.h"
 #include "winui/dynevent.h"
@@ -210,6 +211,28 @@ TEST_F(WindowFrameworkTest, DestroyingTheObjectDestroysItsWindowAndAStrayBindCha
     }
     EXPECT_EQ(destroyed, 1);
     EXPECT_TRUE(desktop.windows().empty());
+}
+
+// A handler that throws loses its message, not the program: the loop logs the text and goes on
+// to the next message.
+TEST_F(WindowFrameworkTest, AHandlerThatThrowsIsLoggedAndTheLoopGoesOn) {
+    test::TemporaryDirectory dir;
+    test::LogCapture log{dir};
+    log.open();
+    MessageWindow window;
+    int handled = 0;
+    window.setHandler(
+        WM_USER, [](winui::evtarg&) -> void { throw std::runtime_error("boom"); });
+    window.setHandler(WM_USER + 1, [&](winui::evtarg&) { ++handled; });
+    window.create();
+    desktop.postMessage(window.hwnd, WM_USER, 0, 0);
+    desktop.postMessage(window.hwnd, WM_USER + 1, 0, 0);
+    desktop.postQuitMessage(7);
+    EXPECT_EQ(platform::runMessageLoop(), 7);
+    EXPECT_EQ(handled, 1);
+    std::vector<test::LogLine> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level + ": " + lines[0].message, "Error: boom");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/win32/Win32Pixels.h"
 #include "platform/win32/Win32ShellWindow.h"
 #include "platform/win32/Win32Tray.h"
+#include "util/log/AppLog.h"
 
 // windows.h comes before the other system headers.
 // clang-format off
@@ -97,7 +98,13 @@ LRESULT CALLBACK Win32Desktop::trampoline(HWND window, UINT message, WPARAM wPar
     auto procedure = reinterpret_cast<WindowProcedure>(GetWindowLongPtrA(window, procedureSlot));
     if (procedure == nullptr)
         return DefWindowProcA(window, message, wParam, lParam);
-    return procedure(portable(window), message, wParam, lParam);
+    // Nothing may be thrown through the system's frames that called this procedure.
+    try {
+        return procedure(portable(window), message, wParam, lParam);
+    } catch (const std::exception& e) {
+        util::log::logMessage(util::log::LogLevel::Error, e.what());
+        return 0;
+    }
 }
 
 // Message loop

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32ShellWindow.h"
 
+#include "util/log/AppLog.h"
+
 namespace platform::win32 {
 
 namespace {
@@ -40,7 +42,13 @@ LRESULT CALLBACK Win32ShellWindow::procedure(HWND window, UINT message, WPARAM w
     auto* self = reinterpret_cast<Win32ShellWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr || self->window_ != window)
         return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
+    // Nothing may be thrown through the system's frames that called this procedure.
+    try {
+        return self->handle(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        util::log::logMessage(util::log::LogLevel::Error, e.what());
+        return 0;
+    }
 }
 
 LRESULT Win32ShellWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "util/log/AppLog.h"
 #include "util/thread/Interruption.h"
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -80,8 +82,15 @@ protected:
         return !signal.stopRequested() && isRunning();
     }
 
-    // One frame from the producer, handed to the owner.
-    void deliverFrame() { onFrame(producer_()); }
+    // One frame from the producer, handed to the owner. A frame that fails is logged and
+    // skipped: the next one may succeed, and nothing thrown here may end the process.
+    void deliverFrame() {
+        try {
+            onFrame(producer_());
+        } catch (const std::exception& e) {
+            log::logMessage(log::LogLevel::Error, e.what());
+        }
+    }
 
     // Sleeps for `duration` unless the worker is asked to stop first; then throws
     // ThreadInterrupted.
@@ -100,6 +109,10 @@ private:
             loop(signal);
         } catch (const ThreadInterrupted&) {
             // Asked to stop while sleeping or waiting: nothing more to deliver.
+        } catch (const std::exception& e) {
+            // The pacing itself failed (a wait that throws): this worker ends, the program
+            // goes on.
+            log::logMessage(log::LogLevel::Error, e.what());
         }
     }
 

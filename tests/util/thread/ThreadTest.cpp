@@ -1,6 +1,7 @@
 #include "util/thread/Thread.h"
 
 #include "gui/DataSet.h"
+#include "support/LogCapture.h"
 #include "util/thread/WaitingThread.h"
 
 #include <atomic>
@@ -129,4 +130,22 @@ TEST(WaitingThread, DrawsOncePerDataSetUpdateAndStopsAtOnceWhileWaiting) {
     EXPECT_LT(timeToStop(thread), 2000ms); // blocked in the data set's wait
     dataSet->update();
     EXPECT_EQ(thread.frameCount(), 3u);
+}
+// A frame that throws is logged and skipped; the worker goes on to the next frame.
+TEST(Thread, AFrameThatThrowsIsLoggedAndTheNextOneComes) {
+    test::TemporaryDirectory dir;
+    test::LogCapture log{dir};
+    log.open();
+    std::atomic<int> calls{0};
+    FixedRecorder thread(1, [&] {
+        if (calls++ == 0)
+            throw std::runtime_error("no frame");
+        return 1;
+    });
+    thread.start();
+    EXPECT_TRUE(thread.waitForFrames(2));
+    thread.stopAndWait();
+    std::vector<test::LogLine> lines = log.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].level + ": " + lines[0].message, "Error: no frame");
 }
