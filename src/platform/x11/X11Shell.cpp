@@ -103,7 +103,7 @@ std::optional<Taskbar> X11Desktop::panelFromWorkArea(const Rect& screen) const {
     std::optional<Taskbar> result;
     if (XGetWindowProperty(display_, RootWindow(display_, screen_), workArea_, 0, 4, False,
                            XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-        data != nullptr && count == 4) {
+        data != nullptr && type == XA_CARDINAL && format == 32 && count == 4) {
         const auto* area = reinterpret_cast<const long*>(data);
         result =
             stripOutside({static_cast<int>(area[0]), static_cast<int>(area[1]),
@@ -138,7 +138,7 @@ int X11Desktop::resourceDpi() const {
     if (XGetWindowProperty(display_, RootWindow(display_, screen_), resourceManager_, 0,
                            LONG_MAX / 4, False, XA_STRING, &type, &format, &count, &after,
                            &data) == Success &&
-        data != nullptr && format == 8)
+        data != nullptr && type == XA_STRING && format == 8)
         dpi = xftDpiOf({reinterpret_cast<const char*>(data), count});
     if (data != nullptr)
         XFree(data);

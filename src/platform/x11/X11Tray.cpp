@@ -12,6 +12,9 @@ namespace {
 
 constexpr long requestDock = 0;
 constexpr auto hoverRest = std::chrono::milliseconds(400);
+// The largest side of an icon window that is drawn: hosts give icons a few dozen pixels.
+constexpr int largestIconWindow = 256;
+
 constexpr long iconEvents = ExposureMask | StructureNotifyMask | EnterWindowMask | LeaveWindowMask |
                             ButtonPressMask | ButtonReleaseMask;
 
@@ -48,7 +51,7 @@ Visual* X11Tray::trayVisual(::Window host, int& depth) const {
     if (host != 0 &&
         XGetWindowProperty(display_, host, visualAtom_, 0, 1, False, XA_VISUALID, &type, &format,
                            &count, &after, &data) == Success &&
-        data != nullptr && count == 1) {
+        data != nullptr && type == XA_VISUALID && format == 32 && count == 1) {
         XVisualInfo wanted{};
         wanted.visualid = static_cast<VisualID>(*reinterpret_cast<unsigned long*>(data));
         int matches = 0;
@@ -195,8 +198,12 @@ bool X11Tray::handles(const XEvent& event) {
         }
         break;
     case ConfigureNotify:
-        icon->width = event.xconfigure.width;
-        icon->height = event.xconfigure.height;
+        // Any client may send a made-up configure event; only the server's own tell the size,
+        // and no host gives an icon more than a bounded square.
+        if (event.xconfigure.send_event)
+            break;
+        icon->width = std::clamp(event.xconfigure.width, 1, largestIconWindow);
+        icon->height = std::clamp(event.xconfigure.height, 1, largestIconWindow);
         icon->dirty = true;
         break;
     case EnterNotify:
@@ -272,7 +279,10 @@ void X11Tray::draw(Icon& icon, const PixelFormat& format) {
     PixelFormat target = format;
     if (icon.argb) {
         target.depth = 32;
-        std::fill(canvas_.scanline(0), canvas_.scanline(0) + width * height, gui::Pixel{});
+        std::fill(canvas_.scanline(0),
+                  canvas_.scanline(0) +
+                      static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                  gui::Pixel{});
     } else {
         // What the host shows behind the icon, to lay the picture over.
         XClearWindow(display_, icon.window);
