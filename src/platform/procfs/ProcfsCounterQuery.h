@@ -8,8 +8,8 @@
 
 namespace platform::procfs {
 
-// Counters served from procfs under a root directory ("/" on a live system), in the Windows
-// counter-path syntax. Rates are per second of the system's up time between two collects.
+// Counters served from procfs and sysfs under a root directory ("/" on a live system), in the
+// Windows counter-path syntax. Rates are per second of the system's up time between two collects.
 class ProcfsCounterQuery final : public CounterQuery {
 public:
     explicit ProcfsCounterQuery(std::filesystem::path root) : root_(std::move(root)) {}

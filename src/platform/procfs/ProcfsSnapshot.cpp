@@ -1,9 +1,12 @@
 #include "platform/procfs/ProcfsSnapshot.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace platform::procfs {
@@ -72,18 +75,65 @@ void readNetDev(const std::filesystem::path& proc, Snapshot& snapshot) {
     snapshot.network["_Total"] = total;
 }
 
-// Whole disks only in the total: a partition (sda1, nvme0n1p1) counts within its disk, and
-// loop and RAM devices are not disks.
-bool isWholeDisk(const std::string& name, const std::map<std::string, DiskCounts>& disks) {
-    if (name.rfind("loop", 0) == 0 || name.rfind("ram", 0) == 0)
-        return false;
-    return std::none_of(disks.begin(), disks.end(), [&](const auto& other) {
-        return other.first != name && name.rfind(other.first, 0) == 0;
-    });
+// Loop, RAM and compressed-RAM devices hold no data on a disk of their own.
+bool isVirtual(std::string_view name) {
+    return name.rfind("loop", 0) == 0 || name.rfind("ram", 0) == 0 || name.rfind("zram", 0) == 0;
 }
 
-void readDiskstats(const std::filesystem::path& proc, Snapshot& snapshot) {
-    std::ifstream in(proc / "diskstats");
+// A device stacked on others (device mapper, software RAID) names them in slaves/; its bytes
+// are theirs too. Every real disk has the folder, empty.
+bool isStacked(const std::filesystem::path& device) {
+    std::error_code error;
+    return std::filesystem::directory_iterator(device / "slaves", error) !=
+           std::filesystem::directory_iterator();
+}
+
+// The whole disks that sys/block lists, spelt as diskstats spells them ('!' stands for the '/'
+// of names like cciss/c0d0). Partitions live in their disk's folder, so none is listed. Nothing
+// when sys/block cannot be read.
+std::optional<std::set<std::string>> sysfsWholeDisks(const std::filesystem::path& sys) {
+    std::error_code error;
+    std::filesystem::directory_iterator entries(sys / "block", error);
+    if (error)
+        return std::nullopt;
+    std::set<std::string> disks;
+    for (const auto& entry : entries) {
+        std::string name = entry.path().filename().string();
+        if (isVirtual(name) || isStacked(entry.path()))
+            continue;
+        std::replace(name.begin(), name.end(), '!', '/');
+        disks.insert(std::move(name));
+    }
+    return disks;
+}
+
+// A partition's name is its disk's and a number, with a 'p' between when the disk's name ends
+// in a digit: sda1, nvme0n1p1, mmcblk0p2, but neither sdaa nor nvme0n10.
+bool isPartitionOf(std::string_view name, std::string_view disk) {
+    if (disk.empty() || name.size() <= disk.size() || name.substr(0, disk.size()) != disk)
+        return false;
+    std::string_view number = name.substr(disk.size());
+    if (std::isdigit(static_cast<unsigned char>(disk.back()))) {
+        if (number.front() != 'p')
+            return false;
+        number.remove_prefix(1);
+    }
+    return !number.empty() && std::all_of(number.begin(), number.end(),
+                                          [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Without sysfs the names decide. Device-mapper and software-RAID devices cannot be told from
+// the disks beneath them by name, so they are left out rather than counted twice.
+bool isWholeDiskByName(const std::string& name, const std::map<std::string, DiskCounts>& disks) {
+    if (isVirtual(name) || name.rfind("dm-", 0) == 0 || name.rfind("md", 0) == 0)
+        return false;
+    return std::none_of(disks.begin(), disks.end(),
+                        [&](const auto& other) { return isPartitionOf(name, other.first); });
+}
+
+// Whole disks only in the total, as sysfs tells them (by name when it cannot be read).
+void readDiskstats(const std::filesystem::path& root, Snapshot& snapshot) {
+    std::ifstream in(root / "proc/diskstats");
     for (std::string text; std::getline(in, text);) {
         std::istringstream line(text);
         double major = 0.0;
@@ -96,10 +146,11 @@ void readDiskstats(const std::filesystem::path& proc, Snapshot& snapshot) {
         snapshot.disks[name] = {v[2] * 512.0, v[6] * 512.0, v[9]};
     }
     // The total's busy time is the disks' average, so that its percentage stays within 100.
+    const auto sysfs = sysfsWholeDisks(root / "sys");
     DiskCounts total;
     int wholeDisks = 0;
     for (const auto& [name, counts] : snapshot.disks) {
-        if (isWholeDisk(name, snapshot.disks)) {
+        if (sysfs ? sysfs->count(name) > 0 : isWholeDiskByName(name, snapshot.disks)) {
             total.readBytes += counts.readBytes;
             total.writtenBytes += counts.writtenBytes;
             total.busyMilliseconds += counts.busyMilliseconds;
@@ -156,7 +207,7 @@ Snapshot readSnapshot(const std::filesystem::path& root, unsigned sources) {
     if (sources & NetDev)
         readNetDev(proc, snapshot);
     if (sources & Diskstats)
-        readDiskstats(proc, snapshot);
+        readDiskstats(root, snapshot);
     if (sources & Loadavg)
         readLoadavg(proc, snapshot);
     if (sources & ProcessDirectories)

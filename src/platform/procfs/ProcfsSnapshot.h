@@ -38,7 +38,8 @@ enum Source : unsigned {
 };
 
 // One reading of the sources a query needs, at one moment of the system's up time. Instances
-// are keyed by their names; "_Total" is the sum (or the all-processor line).
+// are keyed by their names; "_Total" is the sum (of the whole disks only, for disks) or the
+// all-processor line.
 struct Snapshot {
     std::optional<double> uptimeSeconds;
     std::map<std::string, CpuTimes> cpus;
@@ -49,7 +50,8 @@ struct Snapshot {
     std::optional<double> processes;
 };
 
-// Reads the `sources` under root/proc. A source that cannot be read is left empty.
+// Reads the `sources` under root/proc, and under root/sys which disks the disk total counts. A
+// source that cannot be read is left empty.
 Snapshot readSnapshot(const std::filesystem::path& root, unsigned sources);
 
 // Used physical memory over total, in whole percent, as Windows reports its memory load; 0 when

@@ -5,6 +5,7 @@
 #include "support/TemporaryDirectory.h"
 #include "util/log/AppLog.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -87,6 +88,42 @@ TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {
     query.collect();
     EXPECT_EQ(test::failure([&] { query.read(counter); }), "GetFormattedCounterValue failed");
     EXPECT_EQ(platform::procfs::memoryLoad(procfs.root() / "missing"), 0u);
+}
+
+// Each device reads its own power of two of sectors, so that a wrong total, in sectors, shows
+// in binary which devices it took. Real disks have an empty slaves/ folder.
+TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
+    test::TemporaryDirectory root;
+    const auto block = root.path() / "sys/block";
+    for (const char* folder : {"sda/sda1", "sda/slaves", "sdaa/slaves", "nvme0n1/slaves",
+                               "nvme0n10", "dm-0/slaves", "loop0/slaves", "ram0", "zram0"})
+        std::filesystem::create_directories(block / folder);
+    std::ofstream(block / "dm-0/slaves/sda1") << "";
+    std::filesystem::create_directories(root.path() / "proc");
+    std::ofstream diskstats(root.path() / "proc/diskstats");
+    auto addDisk = [&, sectors = 1](const char* name) mutable { // flushed: read while open
+        diskstats << " 8 0 " << name << " 1 0 " << sectors << " 0 0 0 0 0 0 " << sectors
+                  << " 0 0 0 0" << std::endl;
+        sectors *= 2;
+    };
+    for (const char* name :
+         {"sda", "sda1", "sdaa", "nvme0n1", "nvme0n10", "dm-0", "loop0", "ram0", "zram0"})
+        addDisk(name);
+    const auto totalSectors = [&] {
+        const auto snapshot =
+            platform::procfs::readSnapshot(root.path(), platform::procfs::Diskstats);
+        return snapshot.disks.at("_Total").readBytes / 512.0;
+    };
+    const double wholeDisks = 1 + 4 + 8 + 16; // sda, sdaa, nvme0n1, nvme0n10
+    EXPECT_EQ(totalSectors(), wholeDisks);
+    // sysfs spells the '/' of a disk's name as '!'.
+    std::filesystem::create_directories(block / "cciss!c0d0/cciss!c0d0p1");
+    addDisk("cciss/c0d0");
+    addDisk("cciss/c0d0p1");
+    EXPECT_EQ(totalSectors(), wholeDisks + 512);
+    // Without sysfs the names decide, and the device-mapper disk is left out, not counted twice.
+    std::filesystem::remove_all(root.path() / "sys");
+    EXPECT_EQ(totalSectors(), wholeDisks + 512);
 }
 
 TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFailure) {
