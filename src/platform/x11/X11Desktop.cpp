@@ -67,9 +67,11 @@ X11Desktop::X11Desktop(Display* display, int wakeRead, int wakeWrite)
     XGetWindowAttributes(display_, root, &attributes);
     XSelectInput(display_, root, attributes.your_event_mask | PropertyChangeMask);
     changeDpi(resourceDpi());
+    signals_ = std::make_unique<TerminationSignals>(wakeWrite_);
 }
 
 X11Desktop::~X11Desktop() {
+    signals_.reset();
     menu_.reset();
     tray_.reset();
     {
@@ -87,6 +89,9 @@ X11Desktop::~X11Desktop() {
 // with nothing to do the loop sleeps in poll() on the X connection and the wake-up pipe.
 
 void X11Desktop::collectInput() {
+    // A signal that asks the program to end ends it as "Exit" does, through its shutdown.
+    if (signals_->requested())
+        postQuitMessage(0);
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/software/SoftwareDesktop.h"
+#include "platform/x11/TerminationSignals.h"
 #include "platform/x11/X11Pixels.h"
 
 #include <X11/Xlib.h>
@@ -81,6 +82,7 @@ private:
     LastPress lastPress_;
     std::unique_ptr<X11Tray> tray_;
     std::unique_ptr<X11Menu> menu_;
+    std::unique_ptr<TerminationSignals> signals_;
 };
 
 } // namespace platform::x11
