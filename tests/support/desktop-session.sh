@@ -28,12 +28,17 @@ await() {
     return 1
 }
 
+# Xvfb, and trayer unless the first argument is "without-tray".
 start_desktop() {
     local display=":$((display_base + RANDOM % 400))"
     Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     export DISPLAY=$display
     await xdpyinfo || fail "Xvfb did not start on $display"
+    [ "${1:-}" = without-tray ] || start_tray
+}
+
+start_tray() {
     trayer --edge bottom --align right --widthtype request --height 32 --transparent false \
         --SetPartialStrut true >/dev/null 2>&1 &
     pids+=($!)

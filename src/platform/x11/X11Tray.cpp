@@ -1,5 +1,7 @@
 #include "platform/x11/X11Tray.h"
 
+#include "util/log/AppLog.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -262,12 +264,26 @@ int X11Tray::millisecondsToNextEvent() const {
 void X11Tray::refresh(const PixelFormat& format) {
     std::lock_guard lock(mutex_);
     ::Window host = 0;
+    bool waiting = false;
     for (const auto& icon : icons_) {
         if (!icon->docked && (host != 0 || (host = manager()) != 0))
             dock(*icon, host);
+        waiting = waiting || !icon->docked;
         if (icon->dirty && icon->docked)
             draw(*icon, format);
     }
+    reportHost(waiting);
+}
+
+// Icons waiting for a host are invisible: say so once, and once more when a host takes them.
+void X11Tray::reportHost(bool waiting) {
+    if (waiting && !hostMissing_)
+        util::log::logMessage(util::log::LogLevel::Warning,
+                              "no notification area found; the icons appear when one starts.");
+    else if (!waiting && hostMissing_)
+        util::log::logMessage(util::log::LogLevel::Info,
+                              "a notification area started; the icons are in it.");
+    hostMissing_ = waiting;
 }
 
 void X11Tray::draw(Icon& icon, const PixelFormat& format) {

@@ -73,6 +73,7 @@ private:
     ::Window manager() const;
     void dock(Icon& icon, ::Window host);
     void draw(Icon& icon, const PixelFormat& format);
+    void reportHost(bool waiting);
     void post(const Icon& icon, std::uint32_t event);
     Icon* iconOf(::Window window);
     Visual* trayVisual(::Window host, int& depth) const;
@@ -88,6 +89,7 @@ private:
     mutable std::mutex mutex_; // the icons' pictures, set from animation threads
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;
+    bool hostMissing_ = false; // said that icons wait for a notification area
     gui::Bitmap<gui::Pixel> canvas_{0, 0, gui::Pixel{}};
 };
 
