@@ -22,6 +22,21 @@ void appendTimestamp(std::string& line) {
     line.append(buffer);
 }
 
+// Opens the log for appending, creating it if it does not exist. Anything else than a regular
+// file is refused before the open: a FIFO would block the open until some reader comes, and a
+// device or folder holds no log. A FIFO put in the file's place between the check and the open
+// would still block; that race needs someone to swap the file at start-up on purpose.
+void openLog(std::ofstream& output, const std::filesystem::path& fileName) {
+    std::error_code unknown; // a file that cannot be examined is left to the open to refuse
+    const std::filesystem::file_status status = std::filesystem::status(fileName, unknown);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw std::runtime_error(
+            "Unable to open log output stream: the log file is not a regular file.");
+    output.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
+    if (!output.is_open())
+        throw std::runtime_error("Unable to open log output stream.");
+}
+
 } // namespace
 
 // The entries waiting to be written, the file they go to, and the writer's side of the hand-over.
@@ -54,9 +69,7 @@ private:
 };
 
 Storage::Queue::Queue(const std::filesystem::path& fileName) {
-    output_.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
-    if (!output_.is_open())
-        throw std::runtime_error("Unable to open log output stream.");
+    openLog(output_, fileName);
 }
 
 void Storage::Queue::push(const LogEntry& entry) {
