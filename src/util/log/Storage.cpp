@@ -55,6 +55,8 @@ public:
 
 private:
     bool writeEntry(const LogEntry& entry);
+    // Writes and flushes line_; false when the stream failed.
+    bool writeLine();
 
     std::mutex wakeMutex_;
     bool pending_ = false; // guarded by wakeMutex_
@@ -134,14 +136,27 @@ bool Storage::Queue::writeEntry(const LogEntry& entry) {
                 first = false;
             }
             line_.append(separator).append(message).append("\r\n");
-            output_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
-            output_.flush();
+            if (!writeLine())
+                break; // further lines alone would read as part of the entry before
         }
         return true;
     } catch (const std::exception& e) {
         std::cerr << e.what();
         return false;
     }
+}
+
+// A failed write (a full disk) leaves the stream failed, and a failed stream writes nothing more;
+// clearing it lets the next entry try again, so the log goes on once space returns. The line that
+// failed is not tried again: it is lost, or the stream still holds it and writes it, in part or
+// whole, with a later line.
+bool Storage::Queue::writeLine() {
+    output_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+    output_.flush();
+    if (output_)
+        return true;
+    output_.clear();
+    return false;
 }
 
 Storage::Storage(const std::filesystem::path& fileName)
