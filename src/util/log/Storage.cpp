@@ -22,6 +22,21 @@ void appendTimestamp(std::string& line) {
     line.append(buffer);
 }
 
+// Opens the log for appending, creating it if it does not exist. Anything else than a regular
+// file is refused before the open: a FIFO would block the open until some reader comes, and a
+// device or folder holds no log. A FIFO put in the file's place between the check and the open
+// would still block; that race needs someone to swap the file at start-up on purpose.
+void openLog(std::ofstream& output, const std::filesystem::path& fileName) {
+    std::error_code unknown; // a file that cannot be examined is left to the open to refuse
+    const std::filesystem::file_status status = std::filesystem::status(fileName, unknown);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw std::runtime_error(
+            "Unable to open log output stream: the log file is not a regular file.");
+    output.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
+    if (!output.is_open())
+        throw std::runtime_error("Unable to open log output stream.");
+}
+
 } // namespace
 
 // The entries waiting to be written, the file they go to, and the writer's side of the hand-over.
@@ -40,6 +55,8 @@ public:
 
 private:
     bool writeEntry(const LogEntry& entry);
+    // Writes and flushes line_; false when the stream failed.
+    bool writeLine();
 
     std::mutex wakeMutex_;
     bool pending_ = false; // guarded by wakeMutex_
@@ -54,9 +71,7 @@ private:
 };
 
 Storage::Queue::Queue(const std::filesystem::path& fileName) {
-    output_.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
-    if (!output_.is_open())
-        throw std::runtime_error("Unable to open log output stream.");
+    openLog(output_, fileName);
 }
 
 void Storage::Queue::push(const LogEntry& entry) {
@@ -121,14 +136,27 @@ bool Storage::Queue::writeEntry(const LogEntry& entry) {
                 first = false;
             }
             line_.append(separator).append(message).append("\r\n");
-            output_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
-            output_.flush();
+            if (!writeLine())
+                break; // further lines alone would read as part of the entry before
         }
         return true;
     } catch (const std::exception& e) {
         std::cerr << e.what();
         return false;
     }
+}
+
+// A failed write (a full disk) leaves the stream failed, and a failed stream writes nothing more;
+// clearing it lets the next entry try again, so the log goes on once space returns. The line that
+// failed is not tried again: it is lost, or the stream still holds it and writes it, in part or
+// whole, with a later line.
+bool Storage::Queue::writeLine() {
+    output_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+    output_.flush();
+    if (output_)
+        return true;
+    output_.clear();
+    return false;
 }
 
 Storage::Storage(const std::filesystem::path& fileName)

@@ -17,7 +17,8 @@ namespace util::log {
 class Storage {
 public:
     // Opens `fileName` for appending in binary mode; throws std::runtime_error("Unable to open
-    // log output stream.") when it cannot.
+    // log output stream.") when it cannot, and with the reason added when the file exists but
+    // is not a regular file (a FIFO, a device, a folder), without opening it.
     explicit Storage(const std::filesystem::path& fileName);
     // close()
     ~Storage();
