@@ -56,6 +56,18 @@ use_wine() {
     trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
 }
 
+# Ends the Linux program as a user does: a right click on its icon at (x, y), then "Exit" from
+# the menu; then checks its ending as expect_clean_exit does.
+exit_through_menu() {
+    local x=$1 y=$2 app=$3 menu
+    xdotool mousemove "$x" "$y" click 3
+    await xdotool search --onlyvisible --name '^PakVue menu$' || fail "no context menu"
+    menu=$(xdotool search --onlyvisible --name '^PakVue menu$' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    xdotool mousemove $((X + 20)) $((Y + 10)) click 1
+    expect_clean_exit "$app"
+}
+
 # Waits for the program to end by itself and checks its exit code and last log line.
 expect_clean_exit() {
     local app=$1

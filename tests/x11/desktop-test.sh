@@ -47,10 +47,5 @@ eval "$(xdotool getwindowgeometry --shell "$detail")"
 xdotool mousemove $((X + 16)) $((Y + 16)) click 1
 await unmapped "$detail" || fail "the close button does not hide the window"
 
-xdotool mousemove "$iconX" "$iconY" click 3
-await xdotool search --onlyvisible --name '^PakVue menu$' || fail "no context menu"
-menu=$(xdotool search --onlyvisible --name '^PakVue menu$' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$menu")"
-xdotool mousemove $((X + 20)) $((Y + 10)) click 1
-expect_clean_exit "$app"
+exit_through_menu "$iconX" "$iconY" "$app"
 echo "desktop test passed"

@@ -35,10 +35,5 @@ detail=$(xdotool search --name 'sdiwindow' | head -n 1)
 xdotool mousemove "$iconX" "$iconY"
 await mapped "$detail" || fail "hovering the icon shows no detail window"
 
-xdotool mousemove "$iconX" "$iconY" click 3
-await xdotool search --onlyvisible --name '^PakVue menu$' || fail "no context menu"
-menu=$(xdotool search --onlyvisible --name '^PakVue menu$' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$menu")"
-xdotool mousemove $((X + 20)) $((Y + 10)) click 1
-expect_clean_exit "$app"
+exit_through_menu "$iconX" "$iconY" "$app"
 echo "hostile client test passed"
