@@ -1,6 +1,5 @@
 #include "monitoring/WmiDataCollector.h"
 
-#include "support/Failure.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -63,13 +62,4 @@ TEST(WmiDataCollector, AFailingCounterIsLoggedOnceUntilItGivesDataAgain) {
     EXPECT_EQ(lines[1].message, "wmi counter '" + path + "' gives data again.");
     EXPECT_EQ(lines[2].level, "Error");
     EXPECT_EQ(lines[2].message, failed + "GetFormattedCounterValue failed");
-}
-
-// The refusal comes from the platform's counters, whichever serves them.
-TEST(WmiDataCollector, RemoteCounterPathsAreRefused) {
-    EXPECT_EQ(test::failure([] {
-                  createDataCollector(Units::Percentage, "wmi",
-                                      "\\\\fileserver\\Processor(_Total)\\% Processor Time", "CPU");
-              }),
-              "remote counter paths are not supported.");
 }

@@ -1,7 +1,5 @@
 #include "platform/Scale.h"
 
-#include "platform/Text.h"
-
 #include "gtest/gtest.h"
 
 namespace {
@@ -23,13 +21,6 @@ TEST(Scale, SettingsOutsideOneToFiveTimesAreBounded) {
     EXPECT_EQ(Scale(72), Scale()) << "a desktop set below 100 % keeps the 96-DPI layout";
     EXPECT_EQ(Scale(100000).dpi(), platform::largestDpi);
     EXPECT_EQ(Scale(100000).scaled(480), 2400);
-}
-
-TEST(Scale, FontsAreSizedAtTheirStylesDotsPerInch) {
-    platform::TextStyle style{"Tahoma", 8.0f, Colour(255, 255, 255, 255)};
-    EXPECT_EQ(platform::pixelSize(style), 11);
-    style.dpi = 144;
-    EXPECT_EQ(platform::pixelSize(style), 16);
 }
 
 } // namespace
