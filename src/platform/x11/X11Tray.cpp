@@ -26,6 +26,7 @@ X11Tray::X11Tray(Display* display, int screen)
     : display_(display), screen_(screen),
       selection_(
           XInternAtom(display, ("_NET_SYSTEM_TRAY_S" + std::to_string(screen)).c_str(), False)),
+      managerAtom_(XInternAtom(display, "MANAGER", False)),
       opcode_(XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False)),
       xembedInfo_(XInternAtom(display, "_XEMBED_INFO", False)),
       visualAtom_(XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False)),
@@ -33,6 +34,7 @@ X11Tray::X11Tray(Display* display, int screen)
       utf8String_(XInternAtom(display, "UTF8_STRING", False)) {
     // A tray host that starts announces itself to the root window: wake up and dock.
     XSelectInput(display, RootWindow(display, screen), StructureNotifyMask);
+    followManager();
 }
 
 X11Tray::~X11Tray() {
@@ -40,8 +42,30 @@ X11Tray::~X11Tray() {
         XDestroyWindow(display_, icon->window);
 }
 
-::Window X11Tray::manager() const {
-    return XGetSelectionOwner(display_, selection_);
+// Takes the selection's owner as the host, and watches its window so its end is heard. The
+// server is held meanwhile: a host that ended between the two requests would never be heard of.
+// Icons a host was asked for but has not taken are asked for again: that host may have died
+// before it took them, and a new one knows nothing of them.
+void X11Tray::followManager() {
+    XGrabServer(display_);
+    manager_ = XGetSelectionOwner(display_, selection_);
+    if (manager_ != 0)
+        XSelectInput(display_, manager_, StructureNotifyMask);
+    XUngrabServer(display_);
+    for (const auto& icon : icons_)
+        if (!icon->embedded)
+            icon->host = 0;
+}
+
+// A host announcing itself on the root window, or the window of the one followed going away.
+bool X11Tray::handlesHost(const XEvent& event) {
+    bool announced = event.type == ClientMessage && event.xclient.message_type == managerAtom_ &&
+                     static_cast<Atom>(event.xclient.data.l[1]) == selection_;
+    bool ended =
+        event.type == DestroyNotify && manager_ != 0 && event.xdestroywindow.window == manager_;
+    if (announced || ended)
+        followManager();
+    return announced || ended;
 }
 
 Visual* X11Tray::trayVisual(::Window host, int& depth) const {
@@ -82,7 +106,7 @@ bool X11Tray::add(const TrayIconRequest& request, int side) {
     if (request.picture != nullptr)
         icon->picture = *request.picture;
     int depth = DefaultDepth(display_, screen_);
-    Visual* visual = trayVisual(manager(), depth);
+    Visual* visual = trayVisual(manager_, depth);
     XSetWindowAttributes attributes{};
     attributes.event_mask = iconEvents;
     unsigned long mask = CWEventMask;
@@ -121,17 +145,17 @@ bool X11Tray::add(const TrayIconRequest& request, int side) {
     return true;
 }
 
-void X11Tray::dock(Icon& icon, ::Window host) {
+void X11Tray::dock(Icon& icon) {
     XEvent message{};
     message.xclient.type = ClientMessage;
-    message.xclient.window = host;
+    message.xclient.window = manager_;
     message.xclient.message_type = opcode_;
     message.xclient.format = 32;
     message.xclient.data.l[0] = CurrentTime;
     message.xclient.data.l[1] = requestDock;
     message.xclient.data.l[2] = static_cast<long>(icon.window);
-    XSendEvent(display_, host, False, NoEventMask, &message);
-    icon.docked = true;
+    XSendEvent(display_, manager_, False, NoEventMask, &message);
+    icon.host = manager_;
 }
 
 bool X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
@@ -184,6 +208,8 @@ void X11Tray::post(const Icon& icon, std::uint32_t event) {
 
 bool X11Tray::handles(const XEvent& event) {
     std::lock_guard lock(mutex_);
+    if (handlesHost(event))
+        return true;
     Icon* icon = iconOf(event.xany.window);
     if (icon == nullptr)
         return false;
@@ -192,9 +218,11 @@ bool X11Tray::handles(const XEvent& event) {
         icon->dirty = true;
         break;
     case ReparentNotify:
-        // Back on the root window: the tray host went away. Hide until the next one docks it.
-        if (event.xreparent.parent == RootWindow(display_, screen_)) {
-            icon->docked = false;
+        // Back on the root window: the tray host went away or gave it up. Hide until a host
+        // takes it again.
+        icon->embedded = event.xreparent.parent != RootWindow(display_, screen_);
+        if (!icon->embedded) {
+            icon->host = 0;
             icon->hover = Hover::Outside;
             XUnmapWindow(display_, icon->window);
         }
@@ -263,13 +291,12 @@ int X11Tray::millisecondsToNextEvent() const {
 
 void X11Tray::refresh(const PixelFormat& format) {
     std::lock_guard lock(mutex_);
-    ::Window host = 0;
     bool waiting = false;
     for (const auto& icon : icons_) {
-        if (!icon->docked && (host != 0 || (host = manager()) != 0))
-            dock(*icon, host);
-        waiting = waiting || !icon->docked;
-        if (icon->dirty && icon->docked)
+        if (icon->host == 0 && manager_ != 0)
+            dock(*icon);
+        waiting = waiting || icon->host == 0;
+        if (icon->dirty && icon->host != 0)
             draw(*icon, format);
     }
     reportHost(waiting);
@@ -333,7 +360,7 @@ void X11Tray::draw(Icon& icon, const PixelFormat& format) {
 ::Window X11Tray::dockedIcon() const {
     std::lock_guard lock(mutex_);
     auto docked =
-        std::find_if(icons_.begin(), icons_.end(), [](const auto& icon) { return icon->docked; });
+        std::find_if(icons_.begin(), icons_.end(), [](const auto& icon) { return icon->embedded; });
     return docked != icons_.end() ? (*docked)->window : 0;
 }
 

@@ -59,7 +59,8 @@ private:
         std::uint32_t callback = 0;
         ::Window window = 0;
         bool argb = false;
-        bool docked = false;
+        ::Window host = 0;     // the tray host asked to take it, 0 while none was
+        bool embedded = false; // inside a host's window rather than on the root
         bool dirty = true;
         int width = trayIconSize;
         int height = trayIconSize;
@@ -70,8 +71,9 @@ private:
     };
     using Clock = std::chrono::steady_clock;
 
-    ::Window manager() const;
-    void dock(Icon& icon, ::Window host);
+    bool handlesHost(const XEvent& event);
+    void followManager();
+    void dock(Icon& icon);
     void draw(Icon& icon, const PixelFormat& format);
     void reportHost(bool waiting);
     void post(const Icon& icon, std::uint32_t event);
@@ -81,6 +83,7 @@ private:
     Display* display_;
     int screen_;
     Atom selection_;
+    Atom managerAtom_;
     Atom opcode_;
     Atom xembedInfo_;
     Atom visualAtom_;
@@ -89,6 +92,7 @@ private:
     mutable std::mutex mutex_; // the icons' pictures, set from animation threads
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;
+    ::Window manager_ = 0;     // the tray host now owning the selection, watched for its end
     bool hostMissing_ = false; // said that icons wait for a notification area
     gui::Bitmap<gui::Pixel> canvas_{0, 0, gui::Pixel{}};
 };
