@@ -13,10 +13,11 @@ int main() {
         return 0;
     }
     platform::installDesktop(desktop.get());
+    int exitCode = 0;
     {
         Application application(util::system::monitoring::createDataCollector);
-        platform::runMessageLoop();
+        exitCode = platform::runMessageLoop(); // not 0 only when the desktop itself went away
     }
     platform::installDesktop(nullptr);
-    return 0; // whatever ended the loop
+    return exitCode;
 }

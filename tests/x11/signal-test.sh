@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SIGTERM (a session's end, `kill`, a service manager), SIGINT and SIGHUP each end PakVue on
-# X11 through its normal shutdown: exit code 0 and "shutting down." as the log's last line.
+# X11 through its normal shutdown: exit code 0 and "shutting down." as the log's last line. An
+# X server that dies under it ends it the same way, with one Error line before and exit code 1.
 # Usage: signal-test.sh <pakvue program> <example configuration>
 set -euo pipefail
 
@@ -21,4 +22,19 @@ for signal in TERM INT HUP; do
     # The icon window goes with the program; wait for it before the next start.
     await bash -c "! xdotool search --name '^PakVue: '" || fail "the icon outlived the program"
 done
+
+(cd "$work" && exec "$program") &
+app=$!
+pids+=($app)
+await xdotool search --name '^PakVue: ' || fail "no tray icon"
+kill -s KILL "${pids[0]}" # Xvfb
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "PakVue outlived its X server"
+code=0
+wait "$app" || code=$?
+[ "$code" = 1 ] || fail "exit code $code after the X server died"
+tail -n 2 "$log_file" | head -n 1 | grep -q $' - Error - the connection to the X server was lost.\r$' ||
+    fail "the log does not say the connection was lost"
+tail -n 1 "$log_file" | grep -q $' - Info - shutting down.\r$' ||
+    fail "the log does not end with shutting down."
 echo "signal test passed"

@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11Menu.h"
 #include "platform/x11/X11Tray.h"
+#include "util/log/AppLog.h"
 
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -18,6 +19,17 @@ namespace {
 // program, which is what Xlib's default handler does.
 int ignoreError(Display*, XErrorEvent*) {
     return 0;
+}
+
+// Xlib's own handling of a broken connection exits from the loop's thread while the icons'
+// threads still draw; instead the first handler returns, the second marks the connection lost,
+// and the loop shuts the program down as usual.
+int returnFromIOError(Display*) {
+    return 0;
+}
+
+void markLost(Display*, void* lost) {
+    *static_cast<bool*>(lost) = true;
 }
 
 constexpr long windowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
@@ -58,6 +70,8 @@ X11Desktop::X11Desktop(Display* display, int wakeRead, int wakeWrite)
       workArea_(XInternAtom(display, "_NET_WORKAREA", False)),
       resourceManager_(XInternAtom(display, "RESOURCE_MANAGER", False)) {
     XSetErrorHandler(ignoreError);
+    XSetIOErrorHandler(returnFromIOError);
+    XSetIOErrorExitHandler(display_, markLost, &lost_);
     tray_ = std::make_unique<X11Tray>(display_, screen_);
     menu_ = std::make_unique<X11Menu>(display_, screen_, format_);
     // The resource database lives on the root window; hear when the desktop rewrites it (a new
@@ -70,16 +84,12 @@ X11Desktop::X11Desktop(Display* display, int wakeRead, int wakeWrite)
     signals_ = std::make_unique<TerminationSignals>(wakeWrite_);
 }
 
+// Closing the connection destroys every window made through it; on a broken one it only frees
+// the connection's memory.
 X11Desktop::~X11Desktop() {
     signals_.reset();
     menu_.reset();
     tray_.reset();
-    {
-        Lock held = lock();
-        for (WindowHandle window : windowsLocked().handles())
-            if (::Window xid = xidOf(*windowsLocked().find(window)))
-                XDestroyWindow(display_, xid);
-    }
     XCloseDisplay(display_);
     ::close(wakeRead_);
     ::close(wakeWrite_);
@@ -92,18 +102,37 @@ void X11Desktop::collectInput() {
     // A signal that asks the program to end ends it as "Exit" does, through its shutdown.
     if (signals_->requested())
         postQuitMessage(0);
-    while (XPending(display_) > 0) {
+    if (!lost_)
+        readEvents();
+    if (lost_)
+        reportLostConnection();
+}
+
+void X11Desktop::readEvents() {
+    while (!lost_ && XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         translate(event);
     }
+    if (lost_)
+        return;
     tray_->refresh(format_);
     for (const TrayEvent& event : tray_->takeEvents())
         postMessage(event.owner, event.message, event.wParam, event.lParam);
 }
 
+void X11Desktop::reportLostConnection() {
+    if (lossReported_)
+        return;
+    lossReported_ = true;
+    util::log::logMessage(util::log::LogLevel::Error, "the connection to the X server was lost.");
+    postQuitMessage(1);
+}
+
 void X11Desktop::waitForInputLocked(Lock& lock) {
     lock.unlock();
+    if (lost_)
+        return; // the quit is queued already
     XFlush(display_);
     pollfd sources[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
     ::poll(sources, 2, tray_->millisecondsToNextEvent());
@@ -127,7 +156,7 @@ void X11Desktop::wake() {
 
 void X11Desktop::createNativeLocked(WindowHandle, software::SoftwareWindow& record,
                                     const WindowCreation& creation) {
-    if (creation.messageOnly)
+    if (creation.messageOnly || lost_)
         return;
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -142,11 +171,13 @@ void X11Desktop::createNativeLocked(WindowHandle, software::SoftwareWindow& reco
 }
 
 void X11Desktop::destroyNativeLocked(WindowHandle, software::SoftwareWindow& record) {
-    if (::Window xid = xidOf(record))
+    if (::Window xid = xidOf(record); xid != 0 && !lost_)
         XDestroyWindow(display_, xid);
 }
 
 void X11Desktop::showNativeLocked(WindowHandle, software::SoftwareWindow& record) {
+    if (lost_ || xidOf(record) == 0)
+        return;
     if (record.visible)
         XMapRaised(display_, xidOf(record));
     else
@@ -155,23 +186,27 @@ void X11Desktop::showNativeLocked(WindowHandle, software::SoftwareWindow& record
 }
 
 void X11Desktop::raiseNativeLocked(WindowHandle, software::SoftwareWindow& record) {
-    if (::Window xid = xidOf(record))
+    if (::Window xid = xidOf(record); xid != 0 && !lost_)
         XRaiseWindow(display_, xid);
 }
 
 void X11Desktop::moveNativeLocked(WindowHandle, software::SoftwareWindow& record) {
+    if (lost_ || xidOf(record) == 0)
+        return;
     const Rect& bounds = record.bounds;
     XMoveResizeWindow(display_, xidOf(record), bounds.left, bounds.top, atLeastOne(bounds.width()),
                       atLeastOne(bounds.height()));
 }
 
 void X11Desktop::captureNativeLocked(WindowHandle, software::SoftwareWindow& record) {
-    if (::Window xid = xidOf(record))
+    if (::Window xid = xidOf(record); xid != 0 && !lost_)
         XGrabPointer(display_, xid, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                      GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
 }
 
 void X11Desktop::releaseNativeCaptureLocked() {
+    if (lost_)
+        return;
     XUngrabPointer(display_, CurrentTime);
 }
 
@@ -184,7 +219,7 @@ bool X11Desktop::pointerOverLocked(WindowHandle) const {
 void X11Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pixels, Point at) {
     Lock held = lock();
     software::SoftwareWindow* record = findLocked(window);
-    if (record == nullptr || record->native == 0)
+    if (record == nullptr || record->native == 0 || lost_)
         return;
     image_.put(display_, xidOf(*record), DefaultGC(display_, screen_), format_, pixels, at.x, at.y);
 }
@@ -193,7 +228,7 @@ void X11Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pix
 
 bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
     // Hosts that size icons by what they ask for give them the small-icon size of the scale.
-    return tray_->add(request, Scale(monitorDpi({})).scaled(trayIconSize));
+    return !lost_ && tray_->add(request, Scale(monitorDpi({})).scaled(trayIconSize));
 }
 
 bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
@@ -204,7 +239,7 @@ bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier
 }
 
 bool X11Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
-    return tray_->remove(owner, identifier);
+    return !lost_ && tray_->remove(owner, identifier);
 }
 
 int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) const {
@@ -212,6 +247,8 @@ int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) co
 }
 
 void X11Desktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {
+    if (lost_)
+        return;
     menu_->open(menu, at, owner, screen());
 }
 

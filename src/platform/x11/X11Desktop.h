@@ -15,7 +15,8 @@ class X11Menu;
 // The X11 desktop: override-redirect windows for pop-ups, the freedesktop system tray for the
 // icons, and X input turned into the shared window messages. Xlib is used on the thread that
 // runs the message loop only; other threads post, redraw and set tray pictures through the
-// shared queue, and a pipe wakes the loop out of its poll on the X connection.
+// shared queue, and a pipe wakes the loop out of its poll on the X connection. A lost connection
+// ends the message loop with exit code 1; from then on nothing is sent to the server.
 class X11Desktop final : public software::SoftwareDesktop {
 public:
     // Null, with the reason, when no display can be opened.
@@ -49,6 +50,8 @@ private:
     void waitForInputLocked(Lock& lock) override;
     void wakeLocked() override;
     void wake();
+    void readEvents();
+    void reportLostConnection();
     void createNativeLocked(WindowHandle window, software::SoftwareWindow& record,
                             const WindowCreation& creation) override;
     void destroyNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
@@ -72,6 +75,8 @@ private:
     int resourceDpi() const;
 
     Display* display_;
+    bool lost_ = false; // the connection broke: Xlib set it, the loop reports it once
+    bool lossReported_ = false;
     int screen_;
     PixelFormat format_;
     int wakeRead_;

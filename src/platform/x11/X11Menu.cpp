@@ -32,11 +32,6 @@ void fill(gui::Bitmap<gui::Pixel>& bitmap, int top, int height, gui::Pixel colou
 X11Menu::X11Menu(Display* display, int screen, const PixelFormat& format)
     : display_(display), screen_(screen), format_(format) {}
 
-X11Menu::~X11Menu() {
-    if (window_ != 0)
-        XDestroyWindow(display_, window_);
-}
-
 void X11Menu::open(const MenuResource& menu, Point at, WindowHandle owner, const Rect& screen) {
     close();
     menu_ = menu;

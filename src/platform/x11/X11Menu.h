@@ -9,11 +9,11 @@
 namespace platform::x11 {
 
 // The context menu: a small pop-up that holds the pointer while it is open. Choosing an item
-// posts WM_COMMAND to the owner; a press anywhere else closes it.
+// posts WM_COMMAND to the owner; a press anywhere else closes it. Its window lives as long as
+// the connection.
 class X11Menu {
 public:
     X11Menu(Display* display, int screen, const PixelFormat& format);
-    ~X11Menu();
     X11Menu(const X11Menu&) = delete;
     X11Menu& operator=(const X11Menu&) = delete;
 

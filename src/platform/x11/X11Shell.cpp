@@ -58,6 +58,8 @@ std::optional<Taskbar> stripOutside(const Rect& work, const Rect& screen) {
 } // namespace
 
 Point X11Desktop::cursorPosition() const {
+    if (lost_)
+        return {};
     ::Window root = 0;
     ::Window child = 0;
     int x = 0, y = 0, windowX = 0, windowY = 0;
@@ -75,7 +77,8 @@ std::vector<Rect> X11Desktop::monitors() const {
     std::vector<Rect> result;
     int count = 0;
     if (XRRMonitorInfo* list =
-            XRRGetMonitors(display_, RootWindow(display_, screen_), True, &count)) {
+            lost_ ? nullptr
+                  : XRRGetMonitors(display_, RootWindow(display_, screen_), True, &count)) {
         for (int i = 0; i < count; ++i)
             result.push_back(
                 {list[i].x, list[i].y, list[i].x + list[i].width, list[i].y + list[i].height});
@@ -89,6 +92,8 @@ std::vector<Rect> X11Desktop::monitors() const {
 // The panel that holds the tray: from the work area the window manager reserves, else the tray
 // host's own window.
 std::optional<Taskbar> X11Desktop::taskbar() const {
+    if (lost_)
+        return std::nullopt;
     Rect whole = screen();
     if (std::optional<Taskbar> panel = panelFromWorkArea(whole))
         return panel;

@@ -37,11 +37,6 @@ X11Tray::X11Tray(Display* display, int screen)
     followManager();
 }
 
-X11Tray::~X11Tray() {
-    for (const auto& icon : icons_)
-        XDestroyWindow(display_, icon->window);
-}
-
 // Takes the selection's owner as the host, and watches its window so its end is heard. The
 // server is held meanwhile: a host that ended between the two requests would never be heard of.
 // Icons a host was asked for but has not taken are asked for again: that host may have died

@@ -23,11 +23,11 @@ struct TrayEvent {
 // The notification area through the freedesktop system tray protocol: each icon is a small
 // window docked into the tray host (XEmbed). Pointer crossings and clicks on it become the
 // version-4 call-backs; the hover opens after a short rest, as on Windows. Pictures may be
-// set from any thread; the loop's thread draws them in refresh().
+// set from any thread; the loop's thread draws them in refresh(). The icons' windows live as
+// long as the connection.
 class X11Tray {
 public:
     X11Tray(Display* display, int screen);
-    ~X11Tray();
     X11Tray(const X11Tray&) = delete;
     X11Tray& operator=(const X11Tray&) = delete;
 
