@@ -26,14 +26,14 @@ run_preset linux-asan
 # this one command.
 run_preset linux-tsan setarch "$(uname -m)" -R
 
-# A short fuzzing pass over the configuration reader, from the seed configurations; libFuzzer
+# A short fuzzing pass over the configuration reader and loader, from the seed configurations; libFuzzer
 # adds what it finds to a corpus under build/, never to the seeds.
 if command -v clang++ >/dev/null; then
     echo "== linux-fuzz"
     cmake --preset linux-fuzz >/dev/null
     cmake --build --preset linux-fuzz
     mkdir -p build/linux-fuzz/corpus build/linux-fuzz/artifacts
-    build/linux-fuzz/fuzz/pakvue_fuzz_json_reader -max_total_time=60 -max_len=20000 -timeout=10 \
+    build/linux-fuzz/fuzz/pakvue_fuzz_configuration -max_total_time=60 -max_len=20000 -timeout=10 \
         -artifact_prefix=build/linux-fuzz/artifacts/ -print_final_stats=1 \
         build/linux-fuzz/corpus fuzz/corpus 2>&1 | tail -n 12
 fi
