@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # PakVue beside a hostile X client: properties of an unexpected format where PakVue reads them
 # (the tray host's visual, the desktop's work area) and made-up configure events of an enormous
-# size sent to its icon. PakVue stays up, a hover still shows the detail window, and "Exit" ends
-# it with code 0.
+# size sent to its icon. PakVue stays up within 50 MB, a hover still shows the detail window, and
+# "Exit" ends it with code 0.
 # Usage: hostile-test.sh <pakvue program> <example configuration> <hostile client>
 set -euo pipefail
 
@@ -25,6 +25,8 @@ icon=$(xdotool search --name '^PakVue: ' | head -n 1)
 for _ in 1 2 3; do "$hostile" configure "$icon" 30000 30000; done
 sleep 1
 kill -0 "$app" 2>/dev/null || fail "PakVue ended after the made-up configure events"
+rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$app/status")
+[ "$rss" -lt 51200 ] || fail "PakVue holds $rss kB after the made-up configure events"
 
 mapped() { xwininfo -id "$1" | grep -q "IsViewable"; }
 eval "$(xdotool getwindowgeometry --shell "$icon")"
