@@ -64,7 +64,7 @@ public:
             return found->second;
         FT_Face face = open(style.family);
         if (face != nullptr)
-            FT_Set_Pixel_Sizes(face, 0, pixels);
+            resize(face, pixels);
         return faces_[key] = face;
     }
 
@@ -102,6 +102,23 @@ private:
         if (match != nullptr)
             FcPatternDestroy(match);
         return face;
+    }
+
+    // A face of bitmaps only comes in its own sizes and refuses any other, which would leave it
+    // with no size at all (no ascent, so the text lands above its box): the nearest one it has
+    // stands in.
+    static void resize(FT_Face face, unsigned pixels) {
+        if (FT_Set_Pixel_Sizes(face, 0, pixels) == 0 || face->num_fixed_sizes <= 0)
+            return;
+        const auto distance = [&](int strike) {
+            return std::abs(face->available_sizes[strike].y_ppem -
+                            static_cast<FT_Pos>(pixels) * 64);
+        };
+        int nearest = 0;
+        for (int strike = 1; strike < face->num_fixed_sizes; ++strike)
+            if (distance(strike) < distance(nearest))
+                nearest = strike;
+        FT_Select_Size(face, nearest);
     }
 
     FT_Library library_ = nullptr;
