@@ -1,6 +1,7 @@
-// Text for the Linux backends: fontconfig picks the face, FreeType renders anti-aliased glyphs.
+// Text for the Linux backends: fontconfig picks the face, FreeType renders its glyphs.
 
 #include "platform/Text.h"
+#include "platform/freetype/GlyphCoverage.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -63,7 +64,7 @@ public:
             return found->second;
         FT_Face face = open(style.family);
         if (face != nullptr)
-            FT_Set_Pixel_Sizes(face, 0, pixels);
+            resize(face, pixels);
         return faces_[key] = face;
     }
 
@@ -103,6 +104,23 @@ private:
         return face;
     }
 
+    // A face of bitmaps only comes in its own sizes and refuses any other, which would leave it
+    // with no size at all (no ascent, so the text lands above its box): the nearest one it has
+    // stands in.
+    static void resize(FT_Face face, unsigned pixels) {
+        if (FT_Set_Pixel_Sizes(face, 0, pixels) == 0 || face->num_fixed_sizes <= 0)
+            return;
+        const auto distance = [&](int strike) {
+            return std::abs(face->available_sizes[strike].y_ppem -
+                            static_cast<FT_Pos>(pixels) * 64);
+        };
+        int nearest = 0;
+        for (int strike = 1; strike < face->num_fixed_sizes; ++strike)
+            if (distance(strike) < distance(nearest))
+                nearest = strike;
+        FT_Select_Size(face, nearest);
+    }
+
     FT_Library library_ = nullptr;
     std::map<std::pair<std::string, unsigned>, FT_Face> faces_;
 };
@@ -139,22 +157,21 @@ void fit(FT_Face face, std::u32string& text, float room) {
 }
 
 // Blends one rendered glyph, clipped to the box.
-void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const FT_Bitmap& glyph, int left, int top,
+void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const GlyphCoverage& glyph, int left, int top,
                 const Colour& colour, const TextBox& box) {
     const int right = std::min(box.x + box.width, bitmap.width());
     const int bottom = std::min(box.y + box.height, bitmap.height());
-    for (unsigned row = 0; row < glyph.rows; ++row) {
+    for (unsigned row = 0; row < glyph.rows(); ++row) {
         const int y = top + static_cast<int>(row);
         if (y < std::max(box.y, 0) || y >= bottom)
             continue;
-        const unsigned char* coverage =
-            glyph.buffer + static_cast<std::ptrdiff_t>(row) * glyph.pitch;
-        for (unsigned column = 0; column < glyph.width; ++column) {
+        for (unsigned column = 0; column < glyph.width(); ++column) {
             const int x = left + static_cast<int>(column);
-            if (x >= std::max(box.x, 0) && x < right && coverage[column] != 0) {
+            if (x < std::max(box.x, 0) || x >= right)
+                continue;
+            if (const unsigned char coverage = glyph.at(row, column); coverage != 0)
                 bitmap.blend(static_cast<std::size_t>(y) * bitmap.width() + x, colour,
-                             coverage[column] / 255.0f);
-            }
+                             coverage / 255.0f);
         }
     }
 }
@@ -188,10 +205,13 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
         pen += (static_cast<float>(box.width) - width) / 2.0f;
     const int baseline = box.y + static_cast<int>(face->size->metrics.ascender / 64);
     for (char32_t code : line) {
-        if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0)
+        // Colour, so that a colour glyph gives its own alpha rather than a grey made from its
+        // brightness.
+        if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_COLOR) != 0)
             continue;
         const FT_GlyphSlot glyph = face->glyph;
-        blendGlyph(bitmap, glyph->bitmap, static_cast<int>(std::lround(pen)) + glyph->bitmap_left,
+        blendGlyph(bitmap, GlyphCoverage(glyph->bitmap),
+                   static_cast<int>(std::lround(pen)) + glyph->bitmap_left,
                    baseline - glyph->bitmap_top, style.colour, box);
         pen += static_cast<float>(glyph->advance.x) / 64.0f;
     }

@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 #include "support/Golden.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 using gui::Bitmap;
@@ -32,6 +33,28 @@ std::unique_ptr<Bitmap<Pixel>> drawn(const std::string& text, int width,
     platform::drawText(*bitmap, text, legend, {0, 0, width, 16}, alignment);
     return bitmap;
 }
+
+// Fontconfig offering one font file and nothing else while it lives, whatever is installed
+// (installed configurations often refuse bitmap fonts).
+class OnlyFont {
+public:
+    explicit OnlyFont(const char* file) : previous_(FcConfigReference(nullptr)) {
+        FcConfig* config = FcConfigCreate();
+        FcConfigBuildFonts(config);
+        FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file));
+        FcConfigSetCurrent(config);
+        FcConfigDestroy(config); // being current holds it
+    }
+    ~OnlyFont() {
+        FcConfigSetCurrent(previous_);
+        FcConfigDestroy(previous_);
+    }
+    OnlyFont(const OnlyFont&) = delete;
+    OnlyFont& operator=(const OnlyFont&) = delete;
+
+private:
+    FcConfig* previous_;
+};
 
 } // namespace
 
@@ -69,4 +92,28 @@ TEST(Text, MatchesItsGoldenPictures) {
     test::checkGolden("text-rate", *drawn("1.5 KiB/s", 60, platform::TextAlignment::Far));
     test::checkGolden("text-ellipsis", *drawn("Bytes Total/sec of every network interface", 80,
                                               platform::TextAlignment::Near));
+}
+
+// A bitmap font's glyphs are 1 bit a pixel; they are drawn bit for bit, at the font's own size
+// and in place of sizes it does not have.
+TEST(Text, DrawsTheBitsOfABitmapFont) {
+    const OnlyFont font(PAKVUE_TEST_DATA "/fonts/pakvue-bitmap.bdf");
+    const char* const glyph[] = {"###########", "#.........#", "#.#.#.#.#.#", "###........"};
+    const int left = 2;
+    const int top = 1 + 10 - 4; // the box's top, the font's ascent, the glyph's height
+    const int advance = 12;
+    for (const float points : {9.0f, 8.0f, 30.0f}) { // 12 pixels (its size), 11 and 40
+        SCOPED_TRACE(points);
+        const platform::TextStyle style{"PakVue Bitmap", points, Colour(255, 255, 255, 255)};
+        Bitmap<Pixel> bitmap(30, 14, background);
+        platform::drawText(bitmap, "AA", style, {left, 1, 28, 13}, platform::TextAlignment::Near);
+        for (int y = 0; y < bitmap.height(); ++y) {
+            for (int x = 0; x < bitmap.width(); ++x) {
+                const int column = (x - left) % advance;
+                const bool ink = y >= top && y < top + 4 && x >= left && x < left + 2 * advance &&
+                                 column < 11 && glyph[y - top][column] == '#';
+                EXPECT_EQ(!(bitmap.scanline(y)[x] == background), ink) << x << "," << y;
+            }
+        }
+    }
 }
