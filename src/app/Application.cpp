@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/ConfigurationFile.h"
 #include "platform/Resources.h"
 #include "util/log/AppLog.h"
 
@@ -85,38 +86,15 @@ void Application::onSessionEnd() {
 }
 
 void Application::loadConfiguration() {
-    try {
-        reader_->load(files_.configuration());
-    } catch (const std::exception& e) {
-        if (files_.found())
-            throw;
-        // The reader only saw an empty text: say which file was looked for, and where.
-        throw std::runtime_error(std::string(e.what()) + files_.notFound());
-    }
-    loadIcons();
-}
-
-void Application::loadIcons() {
-    const javascript::Array* entries = reader_->getArray("icons");
-    if (entries == nullptr || entries->size() == 0) {
-        logMessage(LogLevel::Error, "empty configuration; exiting.");
-        platform::desktop().postQuitMessage(0);
-    }
-    if (entries != nullptr) {
-        for (const std::shared_ptr<javascript::Value>& entry : entries->elements()) {
-            try {
-                icons_.push_back(loadIcon(entry));
-            } catch (const std::exception& e) {
-                logMessage(LogLevel::Error, e.what());
-            }
-        }
-    }
+    readConfiguration(*reader_, files_);
+    const IconCount count =
+        loadIconEntries(*reader_, [this](const std::shared_ptr<javascript::Value>& entry) {
+            icons_.push_back(loadIcon(entry));
+        });
     for (const auto& icon : icons_)
         icon->start();
-    if (icons_.empty()) {
-        logMessage(LogLevel::Error, "no icons loaded successfully; exiting.");
+    if (count.loaded == 0)
         platform::desktop().postQuitMessage(0);
-    }
 }
 
 std::shared_ptr<AnimatedMonitoringTrayIcon>

@@ -43,7 +43,6 @@ private:
     bool anotherInstanceRuns(std::string& lockFailure);
     void startUp(const std::string& lockFailure);
     void loadConfiguration();
-    void loadIcons();
     std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>
     loadIcon(const std::shared_ptr<javascript::Value>& entry);
     void openContextMenu();

@@ -214,6 +214,7 @@ ConfigurationLoader::loadGraphs(const std::shared_ptr<Value>& icon, Units units)
             graphs.push_back(loadGraph(entry, units));
         } catch (const std::exception& e) {
             util::log::logMessage(LogLevel::Error, e.what());
+            ++failedGraphs_;
         }
     }
     if (graphs.empty())

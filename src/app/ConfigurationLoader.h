@@ -39,7 +39,11 @@ public:
     static std::shared_ptr<gui::ColourConfiguration>
     loadColours(const std::shared_ptr<javascript::Value>& output);
 
+    // How many graphs failed and were left out, for a check of the file.
+    std::size_t failedGraphs() const { return failedGraphs_; }
+
 private:
     std::shared_ptr<javascript::Value> root_;
     CollectorFactory factory_;
+    mutable std::size_t failedGraphs_ = 0;
 };

@@ -61,7 +61,20 @@ ProgramFiles ProgramFiles::ofThisProcess() {
                         platform::executablePath().parent_path());
 }
 
+ProgramFiles ProgramFiles::named(const std::filesystem::path& configuration) {
+    ProgramFiles files;
+    std::error_code error;
+    files.configuration_ = std::filesystem::absolute(configuration, error).lexically_normal();
+    if (error)
+        files.configuration_ = configuration;
+    files.found_ = std::filesystem::is_regular_file(files.configuration_, error);
+    files.logFiles_ = {files.configuration_.parent_path() / logName};
+    return files;
+}
+
 std::string ProgramFiles::notFound() const {
+    if (folders_.empty())
+        return "the configuration file \"" + text(configuration_) + "\" was not found.";
     std::string message =
         std::string("the configuration file \"") + configurationName + "\" was not found";
     const char* separator = " in \"";

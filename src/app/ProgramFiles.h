@@ -18,6 +18,8 @@ public:
                  const std::filesystem::path& programDirectory);
     // The places of this process: its working directory and its executable's folder.
     static ProgramFiles ofThisProcess();
+    // The configuration the user named, whatever its name; the log goes beside it.
+    static ProgramFiles named(const std::filesystem::path& configuration);
 
     bool found() const { return found_; }
     // The configuration found, as a full path; without one, where it was looked for first.
@@ -32,7 +34,9 @@ public:
     void openLog() const;
 
 private:
-    std::vector<std::filesystem::path> folders_; // looked in, in order, each once
+    ProgramFiles() = default;
+
+    std::vector<std::filesystem::path> folders_; // looked in, in order, each once; none when named
     bool found_ = false;
     std::filesystem::path configuration_;
     std::vector<std::filesystem::path> logFiles_;

@@ -48,6 +48,13 @@ std::filesystem::path executablePath() {
     return std::filesystem::read_symlink("/proc/self/exe", error);
 }
 
+std::vector<std::string> commandArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
+// A Linux program's streams are its terminal's already.
+void useStartingTerminal() {}
+
 std::unique_ptr<InstanceLock> lockInstance(const std::filesystem::path& configuration) {
     // Beside the configuration, so that two paths to one folder (a symbolic link) share it.
     std::filesystem::path file = configuration;

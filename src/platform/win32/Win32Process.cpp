@@ -3,6 +3,8 @@
 #include "platform/Process.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <shellapi.h>
 #include <stdexcept>
 #include <string>
 #include <windows.h>
@@ -84,10 +86,52 @@ std::wstring mutexName(const std::wstring& path) {
     return name;
 }
 
+std::string utf8Of(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
+    result.pop_back(); // the terminating zero
+    return result;
+}
+
+// A stream leads nowhere when its handle is missing or names no file, pipe or console.
+bool leadsNowhere(DWORD stream) {
+    const HANDLE handle = GetStdHandle(stream);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+           GetFileType(handle) == FILE_TYPE_UNKNOWN;
+}
+
 } // namespace
 
 std::filesystem::path executablePath() {
     return modulePath();
+}
+
+// The narrow arguments are in the ANSI code page, which cannot hold every file name: the
+// command line is read again in UTF-16.
+std::vector<std::string> commandArguments(int, char**) {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> result;
+    for (int i = 1; arguments != nullptr && i < count; ++i)
+        result.push_back(utf8Of(arguments[i]));
+    LocalFree(arguments);
+    return result;
+}
+
+// A GUI program started from a console gets no streams; it may borrow its parent's console.
+// The console's prompt is back before the output arrives, which is how GUI programs print.
+void useStartingTerminal() {
+    const bool output = leadsNowhere(STD_OUTPUT_HANDLE);
+    const bool error = leadsNowhere(STD_ERROR_HANDLE);
+    if ((!output && !error) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (output)
+        std::freopen("CONOUT$", "w", stdout);
+    if (error)
+        std::freopen("CONOUT$", "w", stderr);
 }
 
 std::unique_ptr<InstanceLock> lockInstance(const std::filesystem::path& configuration) {

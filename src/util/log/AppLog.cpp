@@ -1,6 +1,7 @@
 #include "util/log/AppLog.h"
 
 #include <mutex>
+#include <ostream>
 
 namespace util::log {
 
@@ -13,6 +14,7 @@ namespace {
 struct Singleton {
     std::mutex mutex;
     std::shared_ptr<AppLog> log;
+    std::ostream* copy = nullptr;
 
     ~Singleton() {
         if (log)
@@ -59,8 +61,22 @@ void AppLog::log(const LogEntry& entry) {
 }
 
 void logMessage(LogLevel level, std::string message) {
-    if (const std::shared_ptr<AppLog> log = AppLog::instance())
+    std::shared_ptr<AppLog> log;
+    {
+        Singleton& s = singleton();
+        std::lock_guard lock(s.mutex);
+        if (s.copy != nullptr)
+            *s.copy << levelName(level) << " - " << message << std::endl;
+        log = s.log;
+    }
+    if (log)
         log->log(LogEntry(std::move(message), level));
+}
+
+void copyLogTo(std::ostream* stream) {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    s.copy = stream;
 }
 
 } // namespace util::log

@@ -3,6 +3,7 @@
 #include "util/log/Storage.h"
 
 #include <filesystem>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -30,5 +31,9 @@ public:
 // Logs through the process log; without one (it could not be opened) the line is dropped and
 // the program goes on.
 void logMessage(LogLevel level, std::string message);
+
+// From now on every logged line is also written to `stream` at once, as "<Level> - <message>",
+// whether or not a log is open; nullptr stops it. For a check run from a terminal.
+void copyLogTo(std::ostream* stream);
 
 } // namespace util::log

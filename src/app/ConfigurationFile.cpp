@@ -1,0 +1,43 @@
+#include "app/ConfigurationFile.h"
+
+#include "util/log/AppLog.h"
+
+#include <stdexcept>
+#include <string>
+
+using util::log::LogLevel;
+using util::log::logMessage;
+
+void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files) {
+    try {
+        reader.load(files.configuration());
+    } catch (const std::exception& e) {
+        if (files.found())
+            throw;
+        // The reader only saw an empty text: say which file was looked for, and where.
+        throw std::runtime_error(std::string(e.what()) + files.notFound());
+    }
+}
+
+IconCount
+loadIconEntries(const javascript::JsonReader& reader,
+                const std::function<void(const std::shared_ptr<javascript::Value>&)>& load) {
+    IconCount count;
+    const javascript::Array* entries = reader.getArray("icons");
+    if (entries == nullptr || entries->size() == 0)
+        logMessage(LogLevel::Error, "empty configuration; exiting.");
+    if (entries != nullptr) {
+        for (const std::shared_ptr<javascript::Value>& entry : entries->elements()) {
+            try {
+                load(entry);
+                ++count.loaded;
+            } catch (const std::exception& e) {
+                logMessage(LogLevel::Error, e.what());
+                ++count.failed;
+            }
+        }
+    }
+    if (count.loaded == 0)
+        logMessage(LogLevel::Error, "no icons loaded successfully; exiting.");
+    return count;
+}
