@@ -7,6 +7,11 @@ namespace {
 
 constexpr int longestPreview = 3600; // seconds
 
+// An argument in quotes, then the rest of the sentence.
+std::string quoted(std::string_view argument, std::string_view rest) {
+    return std::string(1, '"').append(argument).append(1, '"').append(rest);
+}
+
 std::filesystem::path pathOf(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -35,7 +40,7 @@ private:
         const bool flag =
             name == "--help" || name == "-h" || name == "--version" || name == "--synthetic";
         if (flag && inlineValue_)
-            result_.error = "\"" + std::string(name) + "\" takes no value.";
+            result_.error = quoted(name, " takes no value.");
         else if (name == "--help" || name == "-h")
             setAction(CommandLine::Action::Help, name);
         else if (name == "--version")
@@ -52,14 +57,13 @@ private:
             result_.synthetic = true;
         else
             result_.error =
-                (argument.starts_with("-") ? "unknown option \"" : "unexpected argument \"") +
-                std::string(argument) + "\".";
+                std::string(argument.starts_with("-") ? "unknown option " : "unexpected argument ")
+                    .append(quoted(argument, "."));
     }
 
     void setAction(CommandLine::Action action, std::string_view argument) {
         if (result_.action != CommandLine::Action::Run && result_.action != action)
-            result_.error =
-                "\"" + std::string(argument) + "\" cannot be combined with another action.";
+            result_.error = quoted(argument, " cannot be combined with another action.");
         result_.action = action;
     }
 
@@ -77,7 +81,7 @@ private:
             return inlineValue_;
         if (next_ < arguments_.size())
             return arguments_[next_++];
-        result_.error = "\"" + std::string(name) + "\" needs a value.";
+        result_.error = quoted(name, " needs a value.");
         return std::nullopt;
     }
 

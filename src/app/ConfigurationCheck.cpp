@@ -28,12 +28,19 @@ CheckResult check(const ProgramFiles& files, const ConfigurationLoader::Collecto
         return CheckResult::Unreadable;
     }
     std::size_t failedGraphs = 0;
-    const IconCount icons =
-        loadIconEntries(reader, [&](const std::shared_ptr<javascript::Value>& entry) {
-            ConfigurationLoader loader(reader.root(), factory);
-            loader.loadIcon(entry); // an icon that throws is counted as failed whole
-            failedGraphs += loader.failedGraphs();
-        });
+    IconCount icons;
+    try {
+        icons = loadIconEntries(
+            reader,
+            [&](const std::shared_ptr<javascript::Value>& entry) {
+                ConfigurationLoader loader(reader.root(), factory);
+                loader.loadIcon(entry); // an icon that throws is counted as failed whole
+                failedGraphs += loader.failedGraphs();
+            });
+    } catch (const std::exception& e) { // no "icons" array: the program ends on this too
+        logMessage(LogLevel::Critical, e.what());
+        return CheckResult::SomethingFailed;
+    }
     summarise(out, icons, failedGraphs);
     const bool whole = icons.loaded > 0 && icons.failed == 0 && failedGraphs == 0;
     return whole ? CheckResult::Loaded : CheckResult::SomethingFailed;

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <shellapi.h>
 #include <stdexcept>
 #include <string>
 #include <windows.h>
+
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 namespace platform {
 
