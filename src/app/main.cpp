@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/ConfigurationCheck.h"
+#include "app/Preview.h"
 #include "monitoring/WmiDataCollector.h"
 #include "platform/NativeDesktop.h"
 #include "platform/Process.h"
@@ -56,7 +57,12 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Check:
         return static_cast<int>(checkConfiguration(
             filesOf(command), util::system::monitoring::createDataCollector, std::cout));
-    default:
-        return 2;
+    case CommandLine::Action::Render:
+        return static_cast<int>(renderPreview(
+            filesOf(command), {command.renderFolder, command.seconds, command.synthetic},
+            util::system::monitoring::createDataCollector, std::cout));
+    case CommandLine::Action::Run:
+        break;
     }
+    return 0;
 }

@@ -1,0 +1,166 @@
+#include "app/Preview.h"
+
+#include "app/ConfigurationFile.h"
+#include "app/SyntheticCollector.h"
+#include "gui/detail/DetailWindow.h"
+#include "gui/detail/WindowManager.h"
+#include "gui/tray/AnimatedGraphTrayIcon.h"
+#include "pixels/Png.h"
+#include "platform/headless/HeadlessDesktop.h"
+#include "util/log/AppLog.h"
+
+#include <chrono>
+#include <fstream>
+#include <ostream>
+#include <thread>
+
+using util::log::LogLevel;
+using util::log::logMessage;
+
+namespace {
+
+constexpr int trayEnlargement = 8;
+
+// The headless desktop as the process's desktop for as long as it lives.
+class PreviewDesktop {
+public:
+    PreviewDesktop() { platform::installDesktop(&desktop); }
+    ~PreviewDesktop() { platform::installDesktop(nullptr); }
+    PreviewDesktop(const PreviewDesktop&) = delete;
+    PreviewDesktop& operator=(const PreviewDesktop&) = delete;
+
+    platform::headless::HeadlessDesktop desktop;
+};
+
+gui::Bitmap<gui::Pixel> enlarged(const gui::Bitmap<gui::Pixel>& picture, int factor) {
+    gui::Bitmap<gui::Pixel> result(picture.width() * factor, picture.height() * factor);
+    for (int y = 0; y < result.height(); ++y)
+        for (int x = 0; x < result.width(); ++x)
+            result.scanline(y)[x] = picture.scanline(y / factor)[x / factor];
+    return result;
+}
+
+void writePicture(const std::filesystem::path& file, const gui::Bitmap<gui::Pixel>& picture) {
+    std::ofstream output(file, std::ios::binary | std::ios::trunc);
+    output << gui::encodePng(picture);
+    output.close();
+    if (!output)
+        throw std::runtime_error("unable to write \"" + file.string() + "\".");
+}
+
+// Each icon samples at its own interval, all of them for `seconds`.
+void sampleCounters(const std::vector<std::shared_ptr<gui::MonitorConfiguration>>& monitors,
+                    int seconds) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point end = start + std::chrono::seconds(seconds);
+    std::vector<Clock::time_point> due(monitors.size(), start);
+    for (;;) {
+        const auto next = std::min_element(due.begin(), due.end());
+        if (*next > end)
+            return;
+        std::this_thread::sleep_until(*next);
+        const auto index = static_cast<std::size_t>(next - due.begin());
+        monitors[index]->dataSet->update();
+        *next += std::chrono::milliseconds(monitors[index]->tray.updateInterval);
+    }
+}
+
+// The whole history at once, so that the pictures do not depend on the time taken.
+void sampleSynthetic(const std::vector<std::shared_ptr<gui::MonitorConfiguration>>& monitors) {
+    for (const auto& monitor : monitors)
+        for (std::int32_t i = 0; i < monitor->detail.totalCount; ++i)
+            monitor->dataSet->update();
+}
+
+// The two pictures of one icon, drawn as the program draws them.
+void drawIcon(platform::headless::HeadlessDesktop& desktop,
+              const std::shared_ptr<gui::MonitorConfiguration>& monitor,
+              const std::filesystem::path& stem) {
+    gui::AnimatedGraphTrayIcon icon(nullptr, monitor->tray, monitor->dataSet,
+                                    [] { return gui::Frame{}; });
+    writePicture(stem.string() + "-tray.png", enlarged(*icon.renderFrame(), trayEnlargement));
+
+    auto window =
+        std::make_shared<gui::DetailWindow>(std::make_shared<gui::WindowManager>(), monitor,
+                                            gui::detailGraphWidth, gui::detailGraphHeight);
+    window->build();
+    const platform::Point anchor = desktop.trayIcon(icon.identifier())->anchor;
+    window->show(anchor.x, anchor.y, true);
+    // The inspector reads the graph two thirds across, half-way up.
+    const gui::Rect graph = window->graph()->getBounds();
+    const platform::Rect placed = desktop.windowRect(window->hwnd);
+    desktop.moveMouse(
+        {placed.left + graph.x + graph.width * 2 / 3, placed.top + graph.y + graph.height / 2});
+    desktop.pump();
+    // A window on the screen is opaque, whatever alpha its pixels were drawn with.
+    gui::Bitmap<gui::Pixel> shown = desktop.presentedPixels(window->hwnd);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            shown.scanline(y)[x].alpha = 255;
+    writePicture(stem.string() + "-detail.png", shown);
+    window->destroy();
+}
+
+CheckResult render(const ProgramFiles& files, const PreviewRequest& request,
+                   const ConfigurationLoader::CollectorFactory& factory, std::ostream& out) {
+    javascript::JsonReader reader;
+    std::vector<std::shared_ptr<gui::MonitorConfiguration>> monitors;
+    IconCount icons;
+    std::size_t failedGraphs = 0;
+    try {
+        readConfiguration(reader, files);
+        std::filesystem::create_directories(request.folder);
+        icons = loadIconEntries(reader, [&](const std::shared_ptr<javascript::Value>& entry) {
+            ConfigurationLoader loader(reader.root(), factory);
+            monitors.push_back(loader.loadIcon(entry));
+            failedGraphs += loader.failedGraphs();
+        });
+    } catch (const std::exception& e) {
+        logMessage(LogLevel::Critical, e.what());
+        return CheckResult::Unreadable;
+    }
+    if (request.synthetic)
+        sampleSynthetic(monitors);
+    else
+        sampleCounters(monitors, request.seconds);
+    PreviewDesktop scope;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        try {
+            drawIcon(scope.desktop, monitors[i], request.folder / ("icon" + std::to_string(i + 1)));
+        } catch (const std::exception& e) {
+            logMessage(LogLevel::Critical, e.what());
+            return CheckResult::Unreadable;
+        }
+    }
+    out << monitors.size() * 2 << " pictures written to \"" << request.folder.string() << "\".\n";
+    const bool whole = icons.loaded > 0 && icons.failed == 0 && failedGraphs == 0;
+    return whole ? CheckResult::Loaded : CheckResult::SomethingFailed;
+}
+
+} // namespace
+
+CheckResult renderPreview(const ProgramFiles& files, const PreviewRequest& request,
+                          const ConfigurationLoader::CollectorFactory& counters,
+                          std::ostream& out) {
+    util::log::copyLogTo(&out);
+    const CheckResult result =
+        render(files, request, request.synthetic ? syntheticCollectors() : counters, out);
+    util::log::copyLogTo(nullptr);
+    return result;
+}
+
+ConfigurationLoader::CollectorFactory syntheticCollectors() {
+    auto made = std::make_shared<int>(0);
+    return
+        [made](
+            Units units, const std::string& type, const std::string& name,
+            const std::string& label) -> std::shared_ptr<util::system::monitoring::DataCollector> {
+            if (type != "wmi" && type != "win32")
+                throw std::runtime_error("unknown data source type.");
+            if (type == "wmi" && name.empty())
+                throw std::runtime_error("invalid data source name.");
+            const auto shape = static_cast<SyntheticCollector::Shape>((*made)++ % 3);
+            return std::make_shared<SyntheticCollector>(units, label, shape);
+        };
+}
