@@ -7,6 +7,7 @@
 #include "support/MonitorFixture.h"
 
 #include "gtest/gtest.h"
+#include <algorithm>
 #include <regex>
 
 using javascript::JsonReader;
@@ -35,6 +36,19 @@ protected:
         reader.parse(document, "test.json");
         ConfigurationLoader loader(reader.root(), fakeCollector);
         return loader.loadIcon(reader.getArray("icons")->at(0));
+    }
+
+    // What loading a whole document, as the application does, ends with: the text of the
+    // failure that stops it (no usable "icons", or an icon that fails), or "(nothing thrown)".
+    std::string rejection(const std::shared_ptr<javascript::Value>& document) {
+        return test::failure([&] {
+            const javascript::Array* icons = JsonReader::getArray(document, "icons");
+            if (icons == nullptr || icons->size() == 0)
+                throw std::runtime_error("empty configuration; exiting.");
+            ConfigurationLoader loader(document, fakeCollector);
+            for (const std::shared_ptr<javascript::Value>& icon : icons->elements())
+                loader.loadIcon(icon);
+        });
     }
 
     std::string failure(const std::string& document) {
@@ -171,6 +185,34 @@ TEST_F(ConfigurationLoaderTest, NegativeSizesAndIntervalsDropTheIcon) {
                   std::string("invalid ") + (key[0] == 'h' ? "history size" : "update interval") +
                       " specified.");
     }
+}
+
+// The schema test reads the same documents: each is one that the schema refuses too.
+TEST_F(ConfigurationLoaderTest, EveryRejectedDocumentFailsWithItsText) {
+    JsonReader table;
+    table.load(PAKVUE_TEST_DATA "/rejected-configurations.json");
+    const javascript::Array* cases = table.getArray("cases");
+    ASSERT_NE(cases, nullptr);
+    ASSERT_GE(cases->size(), 30u);
+    std::size_t logged = 0;
+    for (const std::shared_ptr<javascript::Value>& entry : cases->elements()) {
+        const std::string name = JsonReader::getString(entry, "name");
+        std::vector<std::string> texts{rejection(JsonReader::getValue(entry, "document"))};
+        EXPECT_NE(texts[0], "(nothing thrown)") << name;
+        const std::vector<test::LogLine> lines = log.lines();
+        for (std::size_t i = logged; i < lines.size(); ++i)
+            texts.push_back(lines[i].message);
+        logged = lines.size();
+        log.open();
+        const std::string expected = JsonReader::getString(entry, "loader");
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end())
+            << name << ": " << texts[0];
+    }
+}
+
+TEST_F(ConfigurationLoaderTest, UnknownKeysSuchAsTheSchemaReferenceAreIgnored) {
+    load(icon("", "", R"("$schema": "pakvue.config.schema.json",)"));
+    EXPECT_TRUE(log.lines().empty());
 }
 
 TEST_F(ConfigurationLoaderTest, FailedGraphsAreLoggedAndSkipped) {
