@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what PakVue needs, builds it and runs it on this X11 desktop. It runs in
 # ${PAKVUE_HOME:-~/.pakvue}, which gets the example configuration on the first run; the log,
-# pakVue.log, is written there too.
+# pakVue.log, is written there too. The configuration's schema is kept up to date beside it, for
+# editors that check the file as it is written.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source=$PWD
@@ -16,6 +17,7 @@ if [ ! -f "$home/pakvue.config.json" ]; then
     cp examples/pakvue.config.json "$home/"
     echo "Wrote the example configuration to $home/pakvue.config.json"
 fi
+cp examples/pakvue.config.schema.json "$home/"
 if [ -z "${DISPLAY:-}" ]; then
     echo "No DISPLAY is set: PakVue needs an X11 desktop with a notification area." >&2
 fi
