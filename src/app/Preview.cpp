@@ -6,7 +6,7 @@
 #include "gui/detail/WindowManager.h"
 #include "gui/tray/AnimatedGraphTrayIcon.h"
 #include "pixels/Png.h"
-#include "platform/headless/HeadlessDesktop.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 #include "util/log/AppLog.h"
 
 #include <chrono>
@@ -20,17 +20,6 @@ using util::log::logMessage;
 namespace {
 
 constexpr int trayEnlargement = 8;
-
-// The headless desktop as the process's desktop for as long as it lives.
-class PreviewDesktop {
-public:
-    PreviewDesktop() { platform::installDesktop(&desktop); }
-    ~PreviewDesktop() { platform::installDesktop(nullptr); }
-    PreviewDesktop(const PreviewDesktop&) = delete;
-    PreviewDesktop& operator=(const PreviewDesktop&) = delete;
-
-    platform::headless::HeadlessDesktop desktop;
-};
 
 gui::Bitmap<gui::Pixel> enlarged(const gui::Bitmap<gui::Pixel>& picture, int factor) {
     gui::Bitmap<gui::Pixel> result(picture.width() * factor, picture.height() * factor);
@@ -124,7 +113,7 @@ CheckResult render(const ProgramFiles& files, const PreviewRequest& request,
         sampleSynthetic(monitors);
     else
         sampleCounters(monitors, request.seconds);
-    PreviewDesktop scope;
+    platform::headless::HeadlessDesktopScope scope;
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         try {
             drawIcon(scope.desktop, monitors[i], request.folder / ("icon" + std::to_string(i + 1)));

@@ -4,7 +4,7 @@
 #include "app/Application.h"
 
 #include "monitoring/WmiDataCollector.h"
-#include "support/HeadlessDesktopScope.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 #include "support/LogCapture.h"
 
 #include "gtest/gtest.h"
@@ -82,7 +82,7 @@ protected:
     test::TemporaryDirectory dir;
     test::TemporaryDirectory programDir;
     test::LogCapture log{dir};
-    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktopScope scope;
     platform::headless::HeadlessDesktop& desktop = scope.desktop;
     std::unique_ptr<Application> application;
 

@@ -1,6 +1,6 @@
 #include "gui/Window.h"
 
-#include "support/HeadlessDesktopScope.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 
 #include "gtest/gtest.h"
 #include <string>
@@ -68,7 +68,7 @@ protected:
         desktop.pump();
     }
 
-    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktopScope scope;
     platform::headless::HeadlessDesktop& desktop = scope.desktop;
     std::vector<std::string> log;
     std::shared_ptr<Window> window = std::make_shared<Window>();

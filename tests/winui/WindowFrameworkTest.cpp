@@ -1,4 +1,4 @@
-#include "support/HeadlessDesktopScope.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 #include "support/LogCapture.h"
 #include "winui/basic_window.h"
 #include "winui/blank.h"
@@ -42,7 +42,7 @@ public:
 
 class WindowFrameworkTest : public ::testing::Test {
 protected:
-    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktopScope scope;
     platform::headless::HeadlessDesktop& desktop = scope.desktop;
 };
 

@@ -2,7 +2,7 @@
 #include "gui/controls/ClientArea.h"
 #include "gui/controls/Label.h"
 #include "platform/Resources.h"
-#include "support/HeadlessDesktopScope.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 
 #include "gtest/gtest.h"
 
@@ -22,7 +22,8 @@ struct Tree {
         return target;
     }
 
-    test::HeadlessDesktopScope scope; // the button loads its pictures from the desktop
+    platform::headless::HeadlessDesktopScope
+        scope; // the button loads its pictures from the desktop
     std::shared_ptr<ClientArea> area = std::make_shared<ClientArea>();
     Bitmap<Pixel> target{40, 30};
 };

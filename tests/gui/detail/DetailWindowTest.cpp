@@ -4,9 +4,9 @@
 
 #include "gui/detail/WindowManager.h"
 #include "monitoring/ValueFormat.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 #include "support/Failure.h"
 #include "support/Golden.h"
-#include "support/HeadlessDesktopScope.h"
 #include "support/MonitorFixture.h"
 
 #include "gtest/gtest.h"
@@ -59,7 +59,7 @@ protected:
         test::checkGolden(name, desktop.presentedPixels(window.hwnd));
     }
 
-    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktopScope scope;
     platform::headless::HeadlessDesktop& desktop = scope.desktop;
     std::shared_ptr<WindowManager> manager = std::make_shared<WindowManager>();
     std::shared_ptr<MonitorConfiguration> monitor;

@@ -1,8 +1,8 @@
 #include "gui/detail/WindowManager.h"
 
 #include "gui/Window.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 #include "support/Failure.h"
-#include "support/HeadlessDesktopScope.h"
 
 #include "gtest/gtest.h"
 
@@ -20,7 +20,7 @@ protected:
         return made;
     }
 
-    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktopScope scope;
     gui::WindowManager manager;
     std::vector<std::shared_ptr<Window>> windows_;
 };

@@ -1,7 +1,7 @@
 #include "gui/DataSet.h"
 #include "gui/tray/AnimatedGraphTrayIcon.h"
 #include "monitoring/WmiDataCollector.h"
-#include "support/HeadlessDesktopScope.h"
+#include "platform/headless/HeadlessDesktopScope.h"
 #include "support/MonitorFixture.h"
 
 #include "gtest/gtest.h"
@@ -26,7 +26,7 @@ protected:
         return platform::desktop().defaultProcedure(window, message, wParam, lParam);
     }
 
-    test::HeadlessDesktopScope scope;
+    platform::headless::HeadlessDesktopScope scope;
     platform::WindowHandle owner = nullptr;
 };
 
