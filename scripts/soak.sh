@@ -3,11 +3,11 @@
 # area) with every icon updating every 100 ms, and plays a user with xdotool: every few seconds
 # it hovers an icon (the preview shows), leaves it, clicks it (the window pins), leaves it and
 # closes the window with its close button, taking the icons in turn. Once a minute it prints the
-# program's resident memory, open file descriptors and threads. At the end the descriptors and
-# threads must equal the first minute's, resident memory may not have grown by more than
-# RSS_GROWTH_KB over the first minute's, and the program must still run and end through its
-# menu with code 0 and "shutting down." as the log's last line. Any failure ends the script
-# with a reason and a non-zero code.
+# program's resident memory, open file descriptors and threads: each later minute's descriptors
+# and threads must equal the first minute's, and its resident memory may exceed the first
+# minute's by RSS_GROWTH_KB at most. At the end the program must still run and end through its
+# menu with code 0 and "shutting down." as the log's last line. Any failure ends the script at
+# once with a reason and a non-zero code.
 set -euo pipefail
 
 usage() {
