@@ -44,7 +44,6 @@ if [ -z "$program" ]; then
 fi
 [ -x "$program" ] || { echo "FAIL: no program at $program" >&2; exit 1; }
 
-display_base=1800
 source tests/support/desktop-session.sh
 # A signal ends the script through the session's clean-up, like any other ending.
 trap 'exit 130' INT TERM HUP

@@ -1,7 +1,7 @@
 # A throw-away X11 desktop for the desktop tests, sourced by them: Xvfb on a free display with
 # trayer as the notification area at the bottom right, a working directory, and the helpers
-# the tests share. The caller sets `display_base` (where to look for a free display) first, and
-# may point `log_file` at another log than the one in the working directory.
+# the tests share. The caller may point `log_file` at another log than the one in the working
+# directory.
 
 work=$(mktemp -d)
 log_file=$work/pakVue.log
@@ -28,13 +28,16 @@ await() {
     return 1
 }
 
-# Xvfb, and trayer unless the first argument is "without-tray".
+# Xvfb, and trayer unless the first argument is "without-tray". Xvfb picks a display no other
+# server holds and says which once it accepts connections, so tests running side by side never
+# meet on one display.
 start_desktop() {
-    local display=":$((display_base + RANDOM % 400))"
-    Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     pids+=($!)
-    export DISPLAY=$display
-    await xdpyinfo || fail "Xvfb did not start on $display"
+    await test -s "$work/display" || fail "Xvfb did not start"
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+    await xdpyinfo || fail "Xvfb did not start on $DISPLAY"
     [ "${1:-}" = without-tray ] || start_tray
 }
 

@@ -6,7 +6,6 @@ set -euo pipefail
 
 program=$(realpath "$1")
 config=$(realpath "$2")
-display_base=1000
 source "$(dirname "$0")/../support/desktop-session.sh"
 
 # The folder's name is UTF-8, whatever the caller's locale.

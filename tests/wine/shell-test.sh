@@ -11,7 +11,6 @@ set -euo pipefail
 
 program=$(realpath "$1")
 probe=$(realpath "$2")
-display_base=540
 source "$(dirname "$0")/../support/desktop-session.sh"
 start_desktop
 

@@ -9,7 +9,6 @@ set -euo pipefail
 program=$(realpath "$1")
 config=$(realpath "$2")
 hostile=$(realpath "$3")
-display_base=130
 source "$(dirname "$0")/../support/desktop-session.sh"
 start_desktop
 

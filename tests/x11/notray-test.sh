@@ -6,7 +6,6 @@ set -euo pipefail
 
 program=$(realpath "$1")
 config=$(realpath "$2")
-display_base=210
 source "$(dirname "$0")/../support/desktop-session.sh"
 start_desktop without-tray
 
