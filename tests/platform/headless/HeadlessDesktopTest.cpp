@@ -230,31 +230,6 @@ TEST_F(HeadlessDesktopTest, TheContextMenuDeliversTheChosenCommand) {
     desktop.destroyMenu(menu);
 }
 
-TEST_F(HeadlessDesktopTest, CloseIconsAreBuiltIn) {
-    std::optional<gui::Bitmap<gui::Pixel>> normal = desktop.loadIcon(111, 16);
-    std::optional<gui::Bitmap<gui::Pixel>> pressed = desktop.loadIcon(112, 16);
-    ASSERT_TRUE(normal && pressed);
-    EXPECT_EQ(normal->width(), 16);
-    EXPECT_EQ(normal->scanline(0)[0].alpha, 0) << "the corners stay clear";
-    EXPECT_GT(normal->scanline(8)[8].alpha, 0) << "the cross passes the centre";
-    EXPECT_GT(pressed->scanline(8)[8].red, normal->scanline(8)[8].red);
-    EXPECT_FALSE(desktop.loadIcon(113, 16));
-    EXPECT_EQ(desktop.lastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
-}
-
-TEST_F(HeadlessDesktopTest, ShellLayoutHasDefaultsAndCanBeChanged) {
-    EXPECT_EQ(desktop.monitors(), (std::vector<Rect>{{0, 0, 1920, 1080}}));
-    ASSERT_TRUE(desktop.taskbar());
-    EXPECT_EQ(desktop.taskbar()->bounds, (Rect{0, 1040, 1920, 1080}));
-    EXPECT_EQ(desktop.taskbar()->edge, ABE_BOTTOM);
-    desktop.setTaskbar(platform::Taskbar{{0, 0, 60, 1080}, ABE_LEFT});
-    WindowHandle owner = popup({0, 0, 1, 1});
-    desktop.addTrayIcon({owner, 1, 1, "", nullptr});
-    EXPECT_EQ(desktop.trayIcon(1)->anchor.x, 30);
-    desktop.setTaskbar(std::nullopt);
-    EXPECT_FALSE(desktop.taskbar());
-}
-
 TEST_F(HeadlessDesktopTest, ANewScaleReachesEveryWindowAndTheTray) {
     WindowHandle window = popup({100, 100, 300, 200});
     platform::WindowCreation hidden;
