@@ -44,7 +44,7 @@ status=0
 output=$("$root/usr/bin/pakvue" --check "$example") || status=$?
 echo "$output"
 [ "$status" -eq 0 ] || fail "--check of the example exited with $status"
-[[ $output == *"3 of 3 icons loaded." ]] || fail "--check did not load the example's three icons"
+[[ $output == *"3 of 3 icons loaded"* ]] || fail "--check did not load the example's three icons"
 
 # The start script gives a new folder the example, keeps a configuration the user changed, and
 # runs the program there: without a display, the program's log there says why it ended.
