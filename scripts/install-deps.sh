@@ -8,6 +8,7 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-dejavu-core
     libx11-dev libxrandr-dev xvfb trayer tint2 xdotool x11-utils
     g++-mingw-w64-x86-64-posix wine wine64
+    dpkg-dev file lintian unzip
 )
 
 missing=()

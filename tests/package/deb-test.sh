@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Makes the Debian package of a build, unpacks it as dpkg would install it and runs what it
+# holds from there: the program, on the example it ships, and the desktop entry's start script.
+# lintian, when present, must find no error in it.
+# Usage: deb-test.sh <cpack> <build folder> <version>
+set -euo pipefail
+
+cpack=$1
+build=$2
+version=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack did not make the package"; }
+debs=("$work/out/pakvue_${version}_"*.deb)
+[ -f "${debs[0]}" ] || fail "no pakvue_${version}_*.deb in: $(ls "$work/out")"
+deb=${debs[0]}
+echo "made $(basename "$deb")"
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+for file in usr/bin/pakvue usr/libexec/pakvue/pakvue-start usr/share/applications/pakvue.desktop \
+    usr/share/man/man1/pakvue.1.gz usr/share/doc/pakvue/copyright usr/share/doc/pakvue/changelog.gz \
+    usr/share/doc/pakvue/examples/pakvue.config.json usr/share/pakvue/pakvue.config.json; do
+    [ -f "$root/$file" ] || fail "the package has no /$file"
+done
+# The dependencies come from the libraries the program links.
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 libx11-6 libfreetype6 libfontconfig1; do
+    [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
+done
+
+output=$("$root/usr/bin/pakvue" --version)
+[ "$output" = "PakVue $version" ] || fail "--version printed \"$output\""
+
+example=$root/usr/share/doc/pakvue/examples/pakvue.config.json
+status=0
+output=$("$root/usr/bin/pakvue" --check "$example") || status=$?
+echo "$output"
+[ "$status" -eq 0 ] || fail "--check of the example exited with $status"
+[[ $output == *"3 of 3 icons loaded"* ]] || fail "--check did not load the example's three icons"
+
+# The start script gives a new folder the example, keeps a configuration the user changed, and
+# runs the program there: without a display, the program's log there says why it ended.
+home=$work/home
+env -u DISPLAY PAKVUE_HOME="$home" "$root/usr/libexec/pakvue/pakvue-start" ||
+    fail "the start script exited with $?"
+cmp -s "$home/pakvue.config.json" "$example" || fail "the start script did not copy the example"
+grep -q "Critical" "$home/pakVue.log" || fail "no log in the start script's folder"
+echo '{ "icons": [] }' >"$home/pakvue.config.json"
+env -u DISPLAY PAKVUE_HOME="$home" "$root/usr/libexec/pakvue/pakvue-start" ||
+    fail "the second start exited with $?"
+[ "$(cat "$home/pakvue.config.json")" = '{ "icons": [] }' ] ||
+    fail "the start script replaced the user's configuration"
+
+if command -v lintian >/dev/null; then
+    lintian --fail-on error "$deb" || fail "lintian found errors"
+fi
+echo "deb package test passed"
