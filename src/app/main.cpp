@@ -24,7 +24,7 @@ int runInNotificationArea(const ProgramFiles& files) {
     if (!desktop) {
         files.openLog();
         util::log::logMessage(util::log::LogLevel::Critical, reason);
-        return 0;
+        return 1; // a program that could not start says so to whoever started it
     }
     platform::installDesktop(desktop.get());
     int exitCode = 0;

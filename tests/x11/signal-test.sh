@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SIGTERM (a session's end, `kill`, a service manager), SIGINT and SIGHUP each end PakVue on
 # X11 through its normal shutdown: exit code 0 and "shutting down." as the log's last line. An
-# X server that dies under it ends it the same way, with one Error line before and exit code 1.
+# X server that dies under it ends it the same way, with one Error line before and exit code 1;
+# started without one, it says why in the log and exits with code 1.
 # Usage: signal-test.sh <pakvue program> <example configuration>
 set -euo pipefail
 
@@ -36,4 +37,9 @@ tail -n 2 "$log_file" | head -n 1 | grep -q $' - Error - the connection to the X
     fail "the log does not say the connection was lost"
 tail -n 1 "$log_file" | grep -q $' - Info - shutting down.\r$' ||
     fail "the log does not end with shutting down."
+code=0
+(cd "$work" && exec "$program") || code=$?
+[ "$code" = 1 ] || fail "exit code $code without an X server"
+tail -n 1 "$log_file" | grep -q $' - Critical - unable to open the X display ".*"; PakVue needs an X11 desktop.\r$' ||
+    fail "the log does not say that there is no X display"
 echo "signal test passed"
