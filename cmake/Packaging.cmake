@@ -60,7 +60,7 @@ else()
     # that folder the example configuration first; /usr/share/doc may be left out of an
     # installation, so the script's copy lives apart from the documentation.
     install(PROGRAMS ${pakvue_packaging}/pakvue-start DESTINATION libexec/pakvue)
-    install(FILES ${PROJECT_SOURCE_DIR}/examples/pakvue.config.json DESTINATION share/pakvue)
+    install(FILES ${pakvue_examples} DESTINATION share/pakvue)
 endif()
 
 include(CPack)

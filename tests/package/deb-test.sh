@@ -53,6 +53,7 @@ status=0
 env -u DISPLAY PAKVUE_HOME="$home" "$root/usr/libexec/pakvue/pakvue-start" || status=$?
 [ "$status" -eq 1 ] || fail "the start script without a display exited with $status"
 cmp -s "$home/pakvue.config.json" "$example" || fail "the start script did not copy the example"
+[ -f "$home/pakvue.config.schema.json" ] || fail "the start script did not copy the schema"
 grep -q "Critical" "$home/pakVue.log" || fail "no log in the start script's folder"
 echo '{ "icons": [] }' >"$home/pakvue.config.json"
 status=0
