@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# What PakVue costs to run: the real program with four icons of two graphs each (processor,
+# memory, disk, network; bench/cost.config.json) at one sample a second, on a throw-away X11
+# desktop with trayer as the notification area, nobody touching it. After a warm-up it measures
+# ROUNDS rounds of SECONDS each and prints, per round and as medians: CPU time of all threads
+# per second (from /proc/PID/task/*/schedstat, in nanoseconds: /proc/PID/stat counts 10 ms ticks,
+# far too coarse here), CPU-seconds per hour, resident memory, and wake-ups (context switches of
+# all threads) per second. Compare programs by alternating their runs and taking medians: single
+# runs on a shared machine vary a lot.
+set -euo pipefail
+
+usage() {
+    echo "Usage: scripts/cost.sh [SECONDS [ROUNDS]]   (default: 40 seconds, 3 rounds)" >&2
+    echo "  PAKVUE_PROGRAM names the program (default: build/linux/src/app/pakvue)." >&2
+    exit 2
+}
+seconds=${1:-40}
+rounds=${2:-3}
+[[ $seconds =~ ^[1-9][0-9]*$ && $rounds =~ ^[1-9][0-9]*$ ]] || usage
+readonly warm_up=8
+
+program=${PAKVUE_PROGRAM:+$(realpath -m "$PAKVUE_PROGRAM")}
+cd "$(dirname "$0")/.."
+program=${program:-$PWD/build/linux/src/app/pakvue}
+[ -x "$program" ] || { echo "no program at $program; build the linux preset first" >&2; exit 1; }
+
+source tests/support/desktop-session.sh
+trap 'exit 130' INT TERM HUP
+# shellcheck disable=SC2119 # with its tray, the default
+start_desktop
+cp bench/cost.config.json "$work/pakvue.config.json"
+(cd "$work" && exec "$program") &
+app=$!
+pids+=("$app")
+await xdotool search --onlyvisible --name '^PakVue: ' || fail "no tray icon"
+sleep "$warm_up"
+
+# Nanoseconds on the CPU and context switches, summed over the program's threads.
+cpu_ns() { cat /proc/"$app"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum }'; }
+switches() {
+    cat /proc/"$app"/task/*/status 2>/dev/null |
+        awk '/^(non)?voluntary_ctxt_switches:/ { sum += $2 } END { print sum }'
+}
+rss_kb() { awk '/^VmRSS:/ { print $2 }' /proc/"$app"/status; }
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+results=()
+for round in $(seq "$rounds"); do
+    cpu0=$(cpu_ns) sw0=$(switches) t0=$(date +%s%N)
+    sleep "$seconds"
+    cpu1=$(cpu_ns) sw1=$(switches) t1=$(date +%s%N)
+    kill -0 "$app" 2>/dev/null || fail "PakVue ended during the measurement"
+    line=$(awk -v c=$((cpu1 - cpu0)) -v w=$((sw1 - sw0)) -v t=$((t1 - t0)) -v r="$(rss_kb)" \
+        'BEGIN { s = t / 1e9; printf "%.3f %.2f %d %.1f", c / 1e6 / s, c / 1e9 / s * 3600, r, w / s }')
+    results+=("$line")
+    read -r ms hour rss wakeups <<<"$line"
+    printf 'round %d: %s ms CPU per second, %s CPU-s per hour, RSS %s kB, %s wake-ups per second\n' \
+        "$round" "$ms" "$hour" "$rss" "$wakeups"
+done
+column() { printf '%s\n' "${results[@]}" | awk -v f="$1" '{ print $f }' | median; }
+printf 'median: %s ms CPU per second, %s CPU-s per hour, RSS %s kB, %s wake-ups per second\n' \
+    "$(column 1)" "$(column 2)" "$(column 3)" "$(column 4)"
