@@ -44,7 +44,7 @@ void sampleCounters(const std::vector<std::shared_ptr<gui::MonitorConfiguration>
     const Clock::time_point start = Clock::now();
     const Clock::time_point end = start + std::chrono::seconds(seconds);
     std::vector<Clock::time_point> due(monitors.size(), start);
-    for (;;) {
+    while (!due.empty()) {
         const auto next = std::min_element(due.begin(), due.end());
         if (*next > end)
             return;

@@ -35,6 +35,20 @@ TEST(Preview, TheSyntheticPreviewOfTheExampleIsTheSameOnEveryRun) {
     }
 }
 
+// Nothing to sample and nothing to draw: the load's lines, and a failure.
+TEST(Preview, AConfigurationWithoutAnIconThatLoadsDrawsNothing) {
+    test::TemporaryDirectory dir;
+    const std::string file = dir.file("pakvue.config.json");
+    std::ofstream(file) << R"({ "icons": [ { "graphs": [] } ] })";
+    std::ostringstream out;
+    EXPECT_EQ(
+        renderPreview(ProgramFiles::named(file), {dir.path() / "out", 1, false}, noCounters, out),
+        CheckResult::SomethingFailed);
+    EXPECT_NE(out.str().find("Error - no icons loaded successfully; exiting.\n"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("0 pictures written"), std::string::npos) << out.str();
+}
+
 TEST(Preview, AFolderThatCannotBeMadeEndsItAsUnreadable) {
     test::TemporaryDirectory dir;
     std::ofstream(dir.file("taken")) << "a file where the folder should go";
