@@ -94,7 +94,7 @@ private:
     Token current_;
     const Rule* currentRule_ = &unknownToken;
     std::size_t next_ = 0;
-    std::vector<Token> tokens_;
+    const std::vector<LexToken>& tokens_; // turned into the parser's tokens one at a time
     ParseContext& context_;
     int depth_ = 0;
     bool tooDeep_ = false; // once set, parsing winds down without further messages
@@ -179,16 +179,8 @@ const Parser::Rule* Parser::ruleFor(const Token& token) {
     }
 }
 
-Parser::Parser(const std::vector<LexToken>& tokens, ParseContext& context) : context_(context) {
-    tokens_.reserve(tokens.size());
-    for (const LexToken& lexToken : tokens) {
-        Token token;
-        token.value = lexToken.text;
-        token.type = kindOf(lexToken.type);
-        token.position = lexToken.position;
-        tokens_.push_back(std::move(token));
-    }
-}
+Parser::Parser(const std::vector<LexToken>& tokens, ParseContext& context)
+    : tokens_(tokens), context_(context) {}
 
 NodePtr Parser::parseProgram() {
     advance();
@@ -220,7 +212,11 @@ void Parser::advance(std::string_view expected) {
         current_.bindingPower = currentRule_->leftPower;
         return;
     }
-    Token token = std::move(tokens_[next_++]);
+    const LexToken& lexToken = tokens_[next_++];
+    Token token;
+    token.value = lexToken.text;
+    token.type = kindOf(lexToken.type);
+    token.position = lexToken.position;
     const Rule* rule = ruleFor(token);
     if (rule == nullptr) {
         error({}); // names the token before this one, which is still current
