@@ -28,10 +28,7 @@ int graphsMade = 0;
 
 std::shared_ptr<DataCollector> makeCollector(Units units, const std::string& type,
                                              const std::string& name, const std::string& label) {
-    if (type != "wmi" && type != "win32")
-        throw std::runtime_error("unknown data source type.");
-    if (type == "wmi" && name.empty())
-        throw std::runtime_error("invalid data source name.");
+    util::system::monitoring::checkDataSource(type, name);
     if (++graphsMade > graphsPerInput)
         throw std::runtime_error("enough graphs for one input.");
     return std::make_shared<QuietCollector>(units, label);

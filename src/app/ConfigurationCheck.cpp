@@ -11,48 +11,54 @@ using util::log::logMessage;
 namespace {
 
 // One closing line, not a log line: how much of the configuration loaded.
-void summarise(std::ostream& out, const IconCount& icons, std::size_t failedGraphs) {
-    out << icons.loaded << " of " << icons.loaded + icons.failed << " icons loaded";
-    if (failedGraphs > 0)
-        out << "; " << failedGraphs << (failedGraphs == 1 ? " graph" : " graphs") << " left out";
+void summarise(std::ostream& out, const LoadedConfiguration& loaded) {
+    out << loaded.monitors.size() << " of " << loaded.monitors.size() + loaded.failedIcons
+        << " icons loaded";
+    if (loaded.failedGraphs > 0)
+        out << "; " << loaded.failedGraphs << (loaded.failedGraphs == 1 ? " graph" : " graphs")
+            << " left out";
     out << ".\n";
 }
 
-CheckResult check(const ProgramFiles& files, const ConfigurationLoader::CollectorFactory& factory,
-                  std::ostream& out) {
+} // namespace
+
+LoadedConfiguration loadWithoutDesktop(const ProgramFiles& files,
+                                       const ConfigurationLoader::CollectorFactory& factory) {
+    LoadedConfiguration loaded;
     javascript::JsonReader reader;
     try {
         readConfiguration(reader, files);
     } catch (const std::exception& e) {
         logMessage(LogLevel::Critical, e.what());
-        return CheckResult::Unreadable;
+        return loaded;
     }
-    std::size_t failedGraphs = 0;
-    IconCount icons;
+    loaded.result = CheckResult::SomethingFailed;
     try {
-        icons = loadIconEntries(
-            reader,
-            [&](const std::shared_ptr<javascript::Value>& entry) {
-                ConfigurationLoader loader(reader.root(), factory);
-                loader.loadIcon(entry); // an icon that throws is counted as failed whole
-                failedGraphs += loader.failedGraphs();
-            });
+        loaded.failedIcons = loadIconEntries(
+                                 reader,
+                                 [&](const std::shared_ptr<javascript::Value>& entry) {
+                                     ConfigurationLoader loader(reader.root(), factory);
+                                     loaded.monitors.push_back(loader.loadIcon(entry));
+                                     loaded.failedGraphs += loader.failedGraphs();
+                                 })
+                                 .failed;
     } catch (const std::exception& e) { // no "icons" array: the program ends on this too
         logMessage(LogLevel::Critical, e.what());
-        return CheckResult::SomethingFailed;
+        return loaded;
     }
-    summarise(out, icons, failedGraphs);
-    const bool whole = icons.loaded > 0 && icons.failed == 0 && failedGraphs == 0;
-    return whole ? CheckResult::Loaded : CheckResult::SomethingFailed;
+    const bool whole =
+        !loaded.monitors.empty() && loaded.failedIcons == 0 && loaded.failedGraphs == 0;
+    if (whole)
+        loaded.result = CheckResult::Loaded;
+    return loaded;
 }
-
-} // namespace
 
 CheckResult checkConfiguration(const ProgramFiles& files,
                                const ConfigurationLoader::CollectorFactory& factory,
                                std::ostream& out) {
-    util::log::copyLogTo(&out);
-    const CheckResult result = check(files, factory, out);
-    util::log::copyLogTo(nullptr);
-    return result;
+    const util::log::LogCopy copy(out);
+    const LoadedConfiguration loaded = loadWithoutDesktop(files, factory);
+    if (loaded.result != CheckResult::Unreadable)
+        summarise(out, loaded);
+    return loaded.result;
 }

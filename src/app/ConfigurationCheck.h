@@ -4,9 +4,23 @@
 #include "app/ProgramFiles.h"
 
 #include <iosfwd>
+#include <memory>
+#include <vector>
 
 // What a check of the configuration ends with.
 enum class CheckResult : int { Loaded = 0, SomethingFailed = 1, Unreadable = 2 };
+
+// A configuration read and loaded icon by icon as at start-up, but without a desktop.
+struct LoadedConfiguration {
+    CheckResult result = CheckResult::Unreadable;
+    std::vector<std::shared_ptr<gui::MonitorConfiguration>> monitors; // the icons that loaded
+    std::size_t failedIcons = 0;
+    std::size_t failedGraphs = 0; // of the icons that loaded
+};
+
+// Logs what the program logs while it loads.
+LoadedConfiguration loadWithoutDesktop(const ProgramFiles& files,
+                                       const ConfigurationLoader::CollectorFactory& factory);
 
 // Reads the configuration and loads every icon as the program does at start-up, with collectors
 // from `factory` but without a desktop, and writes each line the load logs to `out`. Leaves the

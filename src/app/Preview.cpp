@@ -91,52 +91,33 @@ void drawIcon(platform::headless::HeadlessDesktop& desktop,
     window->destroy();
 }
 
-CheckResult render(const ProgramFiles& files, const PreviewRequest& request,
-                   const ConfigurationLoader::CollectorFactory& factory, std::ostream& out) {
-    javascript::JsonReader reader;
-    std::vector<std::shared_ptr<gui::MonitorConfiguration>> monitors;
-    IconCount icons;
-    std::size_t failedGraphs = 0;
-    try {
-        readConfiguration(reader, files);
-        std::filesystem::create_directories(request.folder);
-        icons = loadIconEntries(reader, [&](const std::shared_ptr<javascript::Value>& entry) {
-            ConfigurationLoader loader(reader.root(), factory);
-            monitors.push_back(loader.loadIcon(entry));
-            failedGraphs += loader.failedGraphs();
-        });
-    } catch (const std::exception& e) {
-        logMessage(LogLevel::Critical, e.what());
-        return CheckResult::Unreadable;
-    }
-    if (request.synthetic)
-        sampleSynthetic(monitors);
-    else
-        sampleCounters(monitors, request.seconds);
-    platform::headless::HeadlessDesktopScope scope;
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        try {
-            drawIcon(scope.desktop, monitors[i], request.folder / ("icon" + std::to_string(i + 1)));
-        } catch (const std::exception& e) {
-            logMessage(LogLevel::Critical, e.what());
-            return CheckResult::Unreadable;
-        }
-    }
-    out << monitors.size() * 2 << " pictures written to \"" << request.folder.string() << "\".\n";
-    const bool whole = icons.loaded > 0 && icons.failed == 0 && failedGraphs == 0;
-    return whole ? CheckResult::Loaded : CheckResult::SomethingFailed;
-}
-
 } // namespace
 
 CheckResult renderPreview(const ProgramFiles& files, const PreviewRequest& request,
                           const ConfigurationLoader::CollectorFactory& counters,
                           std::ostream& out) {
-    util::log::copyLogTo(&out);
-    const CheckResult result =
-        render(files, request, request.synthetic ? syntheticCollectors() : counters, out);
-    util::log::copyLogTo(nullptr);
-    return result;
+    const util::log::LogCopy copy(out);
+    const LoadedConfiguration loaded =
+        loadWithoutDesktop(files, request.synthetic ? syntheticCollectors() : counters);
+    if (loaded.result == CheckResult::Unreadable)
+        return loaded.result;
+    if (request.synthetic)
+        sampleSynthetic(loaded.monitors);
+    else
+        sampleCounters(loaded.monitors, request.seconds);
+    platform::headless::HeadlessDesktopScope scope;
+    try {
+        std::filesystem::create_directories(request.folder);
+        for (std::size_t i = 0; i < loaded.monitors.size(); ++i)
+            drawIcon(scope.desktop, loaded.monitors[i],
+                     request.folder / ("icon" + std::to_string(i + 1)));
+    } catch (const std::exception& e) {
+        logMessage(LogLevel::Critical, e.what());
+        return CheckResult::Unreadable;
+    }
+    out << loaded.monitors.size() * 2 << " pictures written to \"" << request.folder.string()
+        << "\".\n";
+    return loaded.result;
 }
 
 ConfigurationLoader::CollectorFactory syntheticCollectors() {
@@ -145,10 +126,7 @@ ConfigurationLoader::CollectorFactory syntheticCollectors() {
         [made](
             Units units, const std::string& type, const std::string& name,
             const std::string& label) -> std::shared_ptr<util::system::monitoring::DataCollector> {
-            if (type != "wmi" && type != "win32")
-                throw std::runtime_error("unknown data source type.");
-            if (type == "wmi" && name.empty())
-                throw std::runtime_error("invalid data source name.");
+            util::system::monitoring::checkDataSource(type, name);
             const auto shape = static_cast<SyntheticCollector::Shape>((*made)++ % 3);
             return std::make_shared<SyntheticCollector>(units, label, shape);
         };

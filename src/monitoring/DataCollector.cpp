@@ -1,5 +1,7 @@
 #include "monitoring/DataCollector.h"
 
+#include <stdexcept>
+
 namespace util::system::monitoring {
 
 DataCollector::DataCollector(Units units, std::string name)
@@ -14,6 +16,13 @@ std::shared_ptr<DataBuffer> DataCollector::createBuffer(std::uint32_t capacity) 
 void DataCollector::publish(double value) {
     for (const auto& buffer : buffers_)
         buffer->push(value);
+}
+
+void checkDataSource(const std::string& type, const std::string& name) {
+    if (type != "wmi" && type != "win32")
+        throw std::runtime_error("unknown data source type.");
+    if (type == "wmi" && name.empty())
+        throw std::runtime_error("invalid data source name.");
 }
 
 } // namespace util::system::monitoring

@@ -37,4 +37,8 @@ private:
     std::vector<std::shared_ptr<DataBuffer>> buffers_;
 };
 
+// Throws the loader's text for a data source no collector serves: a type other than "wmi" (a
+// counter path) or "win32" (the memory load), or "wmi" without a path.
+void checkDataSource(const std::string& type, const std::string& name);
+
 } // namespace util::system::monitoring

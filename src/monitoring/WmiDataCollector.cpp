@@ -56,14 +56,10 @@ void MemoryDataCollector::collect() {
 std::shared_ptr<DataCollector> createDataCollector(Units units, const std::string& type,
                                                    const std::string& name,
                                                    const std::string& label) {
-    if (type == "wmi") {
-        if (name.empty())
-            throw std::runtime_error("invalid data source name.");
+    checkDataSource(type, name);
+    if (type == "wmi")
         return std::make_shared<WmiDataCollector>(name, units, label);
-    }
-    if (type == "win32")
-        return std::make_shared<MemoryDataCollector>(units, label);
-    throw std::runtime_error("unknown data source type.");
+    return std::make_shared<MemoryDataCollector>(units, label);
 }
 
 } // namespace util::system::monitoring

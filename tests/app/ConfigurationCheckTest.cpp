@@ -9,16 +9,6 @@
 
 namespace {
 
-std::shared_ptr<util::system::monitoring::DataCollector>
-counterlessCollector(Units units, const std::string& type, const std::string& name,
-                     const std::string& label) {
-    if (type != "wmi" && type != "win32")
-        throw std::runtime_error("unknown data source type.");
-    if (type == "wmi" && name.empty())
-        throw std::runtime_error("invalid data source name.");
-    return std::make_shared<test::ScriptedCollector>(units, label, [](int) { return 1.0; });
-}
-
 // One icon: `keys` go before its graphs, `graph` is the first graph's input and a second graph
 // of memory load follows.
 std::string icon(const std::string& keys, const std::string& graph = R"({ "type": "win32" })") {
@@ -74,7 +64,7 @@ TEST(ConfigurationCheck, ExitsByWhatTheLoadOfEachIconCame) {
         const std::string file = dir.file("pakvue.config.json");
         std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
         std::ostringstream out;
-        EXPECT_EQ(checkConfiguration(ProgramFiles::named(file), counterlessCollector, out),
+        EXPECT_EQ(checkConfiguration(ProgramFiles::named(file), test::counterlessCollector, out),
                   c.result)
             << c.what;
         EXPECT_NE(out.str().find(c.output), std::string::npos) << c.what << ":\n" << out.str();
@@ -87,7 +77,7 @@ TEST(ConfigurationCheck, AMissingFileIsUnreadableAndNamed) {
     test::TemporaryDirectory dir;
     std::ostringstream out;
     const auto missing = dir.path() / "none.json";
-    EXPECT_EQ(checkConfiguration(ProgramFiles::named(missing), counterlessCollector, out),
+    EXPECT_EQ(checkConfiguration(ProgramFiles::named(missing), test::counterlessCollector, out),
               CheckResult::Unreadable);
     EXPECT_NE(out.str().find("the configuration file \"" + missing.string() + "\" was not found."),
               std::string::npos)

@@ -14,19 +14,6 @@ using javascript::JsonReader;
 
 namespace {
 
-// Collectors that need no system counters; "wmi" and "win32" behave as the real factory does
-// about their names.
-std::shared_ptr<util::system::monitoring::DataCollector> fakeCollector(Units units,
-                                                                       const std::string& type,
-                                                                       const std::string& name,
-                                                                       const std::string& label) {
-    if (type == "wmi" && name.empty())
-        throw std::runtime_error("invalid data source name.");
-    if (type != "wmi" && type != "win32")
-        throw std::runtime_error("unknown data source type.");
-    return std::make_shared<test::ScriptedCollector>(units, label, [](int i) { return i; });
-}
-
 class ConfigurationLoaderTest : public ::testing::Test {
 protected:
     ConfigurationLoaderTest() { log.open(); }
@@ -34,7 +21,7 @@ protected:
     // Loads the first icon of a document.
     std::shared_ptr<gui::MonitorConfiguration> load(const std::string& document) {
         reader.parse(document, "test.json");
-        ConfigurationLoader loader(reader.root(), fakeCollector);
+        ConfigurationLoader loader(reader.root(), test::counterlessCollector);
         return loader.loadIcon(reader.getArray("icons")->at(0));
     }
 
@@ -45,7 +32,7 @@ protected:
             const javascript::Array* icons = JsonReader::getArray(document, "icons");
             if (icons == nullptr || icons->size() == 0)
                 throw std::runtime_error("empty configuration; exiting.");
-            ConfigurationLoader loader(document, fakeCollector);
+            ConfigurationLoader loader(document, test::counterlessCollector);
             for (const std::shared_ptr<javascript::Value>& icon : icons->elements())
                 loader.loadIcon(icon);
         });
@@ -72,7 +59,7 @@ protected:
 
 TEST_F(ConfigurationLoaderTest, TheExampleBuildsOneBufferPerGraphForBothDisplays) {
     reader.load(PAKVUE_TEST_DATA "/example.config.json");
-    ConfigurationLoader loader(reader.root(), fakeCollector);
+    ConfigurationLoader loader(reader.root(), test::counterlessCollector);
     auto monitor = loader.loadIcon(reader.getArray("icons")->at(0));
     const gui::DisplayConfiguration& tray = monitor->tray;
     const gui::DisplayConfiguration& detail = monitor->detail;
@@ -180,7 +167,7 @@ TEST_F(ConfigurationLoaderTest, NegativeSizesAndIntervalsDropTheIcon) {
         reader.parse(icon(""), "test.json");
         auto entry = std::dynamic_pointer_cast<javascript::Object>(reader.getArray("icons")->at(0));
         entry->set(key, std::make_shared<javascript::Number>(-4.0));
-        ConfigurationLoader loader(reader.root(), fakeCollector);
+        ConfigurationLoader loader(reader.root(), test::counterlessCollector);
         EXPECT_EQ(test::failure([&] { loader.loadIcon(entry); }),
                   std::string("invalid ") + (key[0] == 'h' ? "history size" : "update interval") +
                       " specified.");

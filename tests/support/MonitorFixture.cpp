@@ -55,4 +55,11 @@ std::vector<GraphSpec> threeGraphs() {
     };
 }
 
+std::shared_ptr<util::system::monitoring::DataCollector>
+counterlessCollector(Units units, const std::string& type, const std::string& name,
+                     const std::string& label) {
+    util::system::monitoring::checkDataSource(type, name);
+    return std::make_shared<ScriptedCollector>(units, label, [](int i) { return i; });
+}
+
 } // namespace test

@@ -38,4 +38,10 @@ std::shared_ptr<gui::MonitorConfiguration> makeMonitor(const std::vector<GraphSp
 // Three graphs of different units and shapes: processor percent, memory percent, network rate.
 std::vector<GraphSpec> threeGraphs();
 
+// A collector factory that needs no system counters: it accepts and refuses data sources as the
+// program's does, and counts up from 0.
+std::shared_ptr<util::system::monitoring::DataCollector>
+counterlessCollector(Units units, const std::string& type, const std::string& name,
+                     const std::string& label);
+
 } // namespace test

@@ -73,10 +73,16 @@ void logMessage(LogLevel level, std::string message) {
         log->log(LogEntry(std::move(message), level));
 }
 
-void copyLogTo(std::ostream* stream) {
+LogCopy::LogCopy(std::ostream& stream) {
     Singleton& s = singleton();
     std::lock_guard lock(s.mutex);
-    s.copy = stream;
+    s.copy = &stream;
+}
+
+LogCopy::~LogCopy() {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    s.copy = nullptr;
 }
 
 } // namespace util::log

@@ -32,8 +32,14 @@ public:
 // the program goes on.
 void logMessage(LogLevel level, std::string message);
 
-// From now on every logged line is also written to `stream` at once, as "<Level> - <message>",
-// whether or not a log is open; nullptr stops it. For a check run from a terminal.
-void copyLogTo(std::ostream* stream);
+// While it lives, every logged line is also written to `stream` at once, as
+// "<Level> - <message>", whether or not a log is open. For a check run from a terminal.
+class LogCopy {
+public:
+    explicit LogCopy(std::ostream& stream);
+    ~LogCopy();
+    LogCopy(const LogCopy&) = delete;
+    LogCopy& operator=(const LogCopy&) = delete;
+};
 
 } // namespace util::log
