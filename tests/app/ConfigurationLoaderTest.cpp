@@ -146,21 +146,6 @@ TEST_F(ConfigurationLoaderTest, AnUnusablePreviewIsIgnoredAndAHugeHistoryRefused
     EXPECT_EQ(failure(icon(R"("historySize": 134217728,)")), "invalid history size specified.");
 }
 
-TEST_F(ConfigurationLoaderTest, IconsFailWithTheTextsOfTheFailureTable) {
-    EXPECT_EQ(failure(icon(R"("backgroundColour": "#12345",)")), "invalid string position");
-    EXPECT_EQ(failure(icon(R"("historySize": 4,)")),
-              "specified view size greater than buffer size.");
-    EXPECT_EQ(failure(icon(R"("gaugeLines": { "value": 1 },)")),
-              "invalid gauge line configuration.");
-    EXPECT_EQ(failure(R"({ "icons": [ { "updateInterval": 100, "scrollAmount": 1,
-                          "graphs": [] } ] })"),
-              "empty graph configuration.");
-    EXPECT_NE(failure(R"({ "icons": [ { "scrollAmount": 1, "graphs": [] } ] })"),
-              "(nothing thrown)")
-        << "a required key";
-    EXPECT_TRUE(log.lines().empty());
-}
-
 // The reader never yields a negative number, but a document built in memory may hold one.
 TEST_F(ConfigurationLoaderTest, NegativeSizesAndIntervalsDropTheIcon) {
     for (const char* key : {"historySize", "updateInterval"}) {
