@@ -186,7 +186,8 @@ std::size_t ProcfsCounterQuery::addCounter(const std::string& path) {
         addFailed();
     const Counter counter{name->kind, parsed.instance};
     // The instance must exist now, as for a live counter query.
-    const Snapshot now = readSnapshot(root_, name->source);
+    Snapshot now;
+    reader_->read(name->source, now);
     const bool known = !name->hasInstances || find(now.cpus, counter.instance) ||
                        find(now.network, counter.instance) || find(now.disks, counter.instance);
     if (!known)
@@ -197,8 +198,8 @@ std::size_t ProcfsCounterQuery::addCounter(const std::string& path) {
 }
 
 bool ProcfsCounterQuery::collect() {
-    previous_ = std::move(current_);
-    current_ = readSnapshot(root_, sources_);
+    std::swap(previous_, current_); // the maps keep their nodes for the next reading
+    reader_->read(sources_, current_);
     return current_.uptimeSeconds.has_value();
 }
 

@@ -1,18 +1,23 @@
 #pragma once
 
 #include "platform/Counters.h"
-#include "platform/procfs/ProcfsSnapshot.h"
+#include "platform/procfs/SnapshotReader.h"
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 namespace platform::procfs {
 
-// Counters served from procfs and sysfs under a root directory ("/" on a live system), in the
-// Windows counter-path syntax. Rates are per second of the system's up time between two collects.
+// Counters served from procfs and sysfs, in the Windows counter-path syntax. Rates are per
+// second of the system's up time between two collects.
 class ProcfsCounterQuery final : public CounterQuery {
 public:
-    explicit ProcfsCounterQuery(std::filesystem::path root) : root_(std::move(root)) {}
+    explicit ProcfsCounterQuery(std::shared_ptr<SnapshotReader> reader)
+        : reader_(std::move(reader)) {}
+    // Counters of a procfs copy under `root`.
+    explicit ProcfsCounterQuery(const std::filesystem::path& root)
+        : ProcfsCounterQuery(SnapshotReader::under(root)) {}
 
     std::size_t addCounter(const std::string& path) override;
     bool collect() override;
@@ -44,7 +49,7 @@ public:
     };
 
 private:
-    std::filesystem::path root_;
+    std::shared_ptr<SnapshotReader> reader_;
     std::vector<Counter> counters_;
     unsigned sources_ = 0;
     Snapshot previous_;

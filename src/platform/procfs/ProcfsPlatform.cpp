@@ -5,12 +5,23 @@
 
 namespace platform {
 
+namespace {
+
+// One reader for the whole process: the icons of one tick collect within a few milliseconds of
+// each other, and a shorter update interval than these is never used.
+const std::shared_ptr<procfs::SnapshotReader>& liveReader() {
+    static const auto reader = procfs::SnapshotReader::live(std::chrono::milliseconds(10));
+    return reader;
+}
+
+} // namespace
+
 std::unique_ptr<CounterQuery> openCounterQuery() {
-    return std::make_unique<procfs::ProcfsCounterQuery>("/");
+    return std::make_unique<procfs::ProcfsCounterQuery>(liveReader());
 }
 
 std::uint32_t memoryLoad() {
-    return procfs::memoryLoad("/");
+    return liveReader()->memoryLoad();
 }
 
 } // namespace platform

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 
 namespace platform::procfs {
 
@@ -37,25 +39,45 @@ enum Source : unsigned {
     ProcessDirectories = 32,
 };
 
-// One reading of the sources a query needs, at one moment of the system's up time. Instances
-// are keyed by their names; "_Total" is the sum (of the whole disks only, for disks) or the
-// all-processor line.
+// Instances keyed by their names, found by views of the text without copying them.
+template <typename Value>
+using Instances = std::map<std::string, Value, std::less<>>;
+
+using DiskNames = std::set<std::string, std::less<>>;
+
+// One reading of the sources a query needs, at one moment of the system's up time. "_Total" is
+// the sum (of the whole disks only, for disks) or the all-processor line.
 struct Snapshot {
     std::optional<double> uptimeSeconds;
-    std::map<std::string, CpuTimes> cpus;
-    std::map<std::string, double> meminfoBytes;
-    std::map<std::string, NetworkBytes> network;
-    std::map<std::string, DiskCounts> disks;
+    Instances<CpuTimes> cpus;
+    Instances<double> meminfoBytes;
+    Instances<NetworkBytes> network;
+    Instances<DiskCounts> disks;
     std::optional<double> threads;
     std::optional<double> processes;
 };
 
-// Reads the `sources` under root/proc, and under root/sys which disks the disk total counts. A
-// source that cannot be read is left empty.
-Snapshot readSnapshot(const std::filesystem::path& root, unsigned sources);
+// Each parser updates its part of the snapshot from a file's text in place: while the file
+// names the same instances as at the last reading, nothing is allocated. Each returns whether
+// the set of instances changed.
+bool parseStat(std::string_view text, Snapshot& snapshot);
+bool parseMeminfo(std::string_view text, Snapshot& snapshot);
+bool parseNetDev(std::string_view text, Snapshot& snapshot);
+// Reads the devices only; totalDisks() adds their total.
+bool parseDiskstats(std::string_view text, Snapshot& snapshot);
+// The total of the whole disks among the snapshot's devices: those `wholeDisks` names, or
+// without that list those whose names tell they are whole disks.
+void totalDisks(Snapshot& snapshot, const std::optional<DiskNames>& wholeDisks);
+// The whole disks that sys/block lists, spelt as diskstats spells them; nothing when sys/block
+// cannot be read.
+std::optional<DiskNames> sysfsWholeDisks(const std::filesystem::path& sys);
+// The thread count of a loadavg text.
+std::optional<double> parseThreads(std::string_view loadavg);
+std::optional<double> firstNumber(std::string_view text);
+std::optional<double> countProcesses(const std::filesystem::path& proc);
 
 // Used physical memory over total, in whole percent, as Windows reports its memory load; 0 when
-// root/proc/meminfo cannot be read.
-std::uint32_t memoryLoad(const std::filesystem::path& root);
+// the snapshot holds no meminfo.
+std::uint32_t memoryLoad(const Snapshot& snapshot);
 
 } // namespace platform::procfs

@@ -1,0 +1,51 @@
+#include "platform/procfs/ProcfsFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform::procfs {
+
+namespace {
+
+constexpr std::size_t firstBufferSize = 4096;
+
+} // namespace
+
+std::optional<std::string_view> ProcfsFile::read() {
+    if (descriptor_ < 0 && !open())
+        return std::nullopt;
+    if (buffer_.empty())
+        buffer_.resize(firstBufferSize);
+    std::size_t length = 0;
+    for (;;) {
+        if (length == buffer_.size())
+            buffer_.resize(buffer_.size() * 2); // a text that grew: kept for the next reads
+        const ssize_t count = ::pread(descriptor_, buffer_.data() + length, buffer_.size() - length,
+                                      static_cast<off_t>(length));
+        if (count > 0)
+            length += static_cast<std::size_t>(count);
+        else if (count == 0)
+            break;
+        else if (errno != EINTR) {
+            close(); // opened again at the next read, in case the file comes back
+            return std::nullopt;
+        }
+    }
+    if (!keepOpen_)
+        close();
+    return std::string_view(buffer_.data(), length);
+}
+
+bool ProcfsFile::open() {
+    descriptor_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    return descriptor_ >= 0;
+}
+
+void ProcfsFile::close() {
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+    descriptor_ = -1;
+}
+
+} // namespace platform::procfs
