@@ -2,17 +2,27 @@
 
 #include "util/thread/ThreadBase.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace util {
 
-// How long to sleep after a frame that took `elapsed` milliseconds, so that frames start one
-// interval apart. A frame that overran the interval is followed by a full interval rather than
-// a burst of catch-up frames.
-constexpr std::uint32_t remainingWait(std::uint32_t interval, std::uint64_t elapsed) {
-    return elapsed <= interval ? interval - static_cast<std::uint32_t>(elapsed) : interval;
+// When the next frame starts, for a frame that started at `started` and ended at `now` (times
+// on the steady clock). Frames start on multiples of the interval, so threads of one interval
+// tick together: their counters share one reading and the desktop draws all their pictures at
+// once. The next tick is the first multiple at least half an interval after the frame's start
+// (a thread that starts just before a multiple waits for the one after) and not before `now` (a
+// frame that overran its interval is followed by the next tick, not by catch-up frames).
+constexpr std::chrono::nanoseconds nextTick(std::chrono::nanoseconds interval,
+                                            std::chrono::nanoseconds started,
+                                            std::chrono::nanoseconds now) {
+    if (interval.count() <= 0)
+        return now;
+    const std::chrono::nanoseconds earliest = std::max(started + interval / 2, now);
+    return (earliest + interval - std::chrono::nanoseconds(1)) / interval * interval;
 }
 
-// A frame thread with a fixed period: after each frame it sleeps for what is left of the
-// interval.
+// A frame thread with a fixed period: after each frame it sleeps until the next tick.
 template <typename T>
 class Thread : public ThreadBase<T> {
 public:
@@ -23,13 +33,11 @@ private:
     void loop(const StopSignal& signal) override {
         using Clock = std::chrono::steady_clock;
         while (this->keepRunning(signal)) {
-            const std::uint32_t interval = this->interval();
-            const auto started = Clock::now();
+            const std::chrono::milliseconds interval(this->interval());
+            const auto started = Clock::now().time_since_epoch();
             this->deliverFrame();
-            const auto elapsed =
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-            const auto wait = remainingWait(interval, static_cast<std::uint64_t>(elapsed.count()));
-            this->sleepFor(std::chrono::milliseconds(wait));
+            const auto now = Clock::now().time_since_epoch();
+            this->sleepFor(nextTick(interval, started, now) - now);
         }
     }
 };

@@ -94,7 +94,7 @@ protected:
 
     // Sleeps for `duration` unless the worker is asked to stop first; then throws
     // ThreadInterrupted.
-    void sleepFor(std::chrono::milliseconds duration) {
+    void sleepFor(std::chrono::steady_clock::duration duration) {
         std::unique_lock lock(sleepMutex_);
         sleepWake_.waitFor(lock, duration, [] { return false; });
     }

@@ -56,13 +56,20 @@ std::chrono::milliseconds timeToStop(util::ThreadBase<int>& thread) {
 
 } // namespace
 
-TEST(Thread, SleepsForWhatIsLeftOfTheIntervalOrAFullIntervalAfterAnOverrun) {
-    EXPECT_EQ(util::remainingWait(1000, 30), 970u);
-    EXPECT_EQ(util::remainingWait(1000, 1000), 0u);
-    EXPECT_EQ(util::remainingWait(1000, 1500), 1000u);
-    EXPECT_EQ(util::remainingWait(0, 0), 0u);
-    EXPECT_EQ(util::remainingWait(0, 7), 0u);
-    EXPECT_EQ(util::remainingWait(3'000'000'000u, 1), 2'999'999'999u);
+// Times in milliseconds on the steady clock, for an interval of one second.
+TEST(Thread, StartsFramesOnMultiplesOfTheIntervalAndNeverCatchesUp) {
+    const auto tick = [](std::chrono::milliseconds started, std::chrono::milliseconds now) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            util::nextTick(1000ms, started, now));
+    };
+    EXPECT_EQ(tick(1000ms, 1030ms), 2000ms); // the usual short frame
+    EXPECT_EQ(tick(250ms, 260ms), 1000ms);   // the first frame of a thread
+    EXPECT_EQ(tick(700ms, 710ms), 2000ms);   // not half an interval before the next multiple
+    EXPECT_EQ(tick(1000ms, 1600ms), 2000ms); // a long frame keeps its tick
+    EXPECT_EQ(tick(1000ms, 2200ms), 3000ms); // an overrun skips to the next tick
+    EXPECT_EQ(util::nextTick(0ns, 5ns, 7ns), 7ns);
+    const auto day = std::chrono::hours(24);
+    EXPECT_EQ(util::nextTick(3'000'000'000ms, day, day + 1ms), 3'000'000'000ms); // no overflow
 }
 
 TEST(Thread, StopDuringALongSleepReturnsAtOnceWithoutAnotherFrame) {
