@@ -21,13 +21,14 @@ std::optional<std::string_view> ProcfsFile::read() {
     for (;;) {
         if (length == buffer_.size())
             buffer_.resize(buffer_.size() * 2); // a text that grew: kept for the next reads
-        const ssize_t count = ::pread(descriptor_, buffer_.data() + length, buffer_.size() - length,
-                                      static_cast<off_t>(length));
-        if (count > 0)
+        const std::size_t room = buffer_.size() - length;
+        const ssize_t count =
+            ::pread(descriptor_, buffer_.data() + length, room, static_cast<off_t>(length));
+        if (count >= 0) {
             length += static_cast<std::size_t>(count);
-        else if (count == 0)
-            break;
-        else if (errno != EINTR) {
+            if (static_cast<std::size_t>(count) < room)
+                break; // procfs, like a plain file, fills a read as far as its text goes
+        } else if (errno != EINTR) {
             close(); // opened again at the next read, in case the file comes back
             return std::nullopt;
         }

@@ -37,15 +37,27 @@ SnapshotReader::SnapshotReader(std::filesystem::path root, bool live, Clock::dur
       loadavg_(root_ / "proc/loadavg", live), uptime_(root_ / "proc/uptime", live) {}
 
 void SnapshotReader::read(unsigned sources, Snapshot& into) {
-    std::lock_guard lock(mutex_);
+    if (sources == 0) { // the up time alone
+        into.uptimeSeconds = uptime();
+        return;
+    }
+    const Locks held = lock(sources);
     refresh(sources);
     copy(sources, into);
 }
 
 std::uint32_t SnapshotReader::memoryLoad() {
-    std::lock_guard lock(mutex_);
+    const Locks held = lock(Meminfo);
     refresh(Meminfo);
     return procfs::memoryLoad(latest_);
+}
+
+// In the order of the sources, so that two queries never wait for each other in a circle.
+SnapshotReader::Locks SnapshotReader::lock(unsigned sources) {
+    Locks locks;
+    for (unsigned rest = sources; rest != 0; rest &= rest - 1)
+        locks[indexOf(rest)] = std::unique_lock(slots_[indexOf(rest)].mutex);
+    return locks;
 }
 
 void SnapshotReader::refresh(unsigned sources) {
@@ -57,21 +69,18 @@ void SnapshotReader::refresh(unsigned sources) {
 // Sources read in one pass share one moment, so rates of counters on different sources of one
 // query are measured over the same time.
 bool SnapshotReader::fresh(unsigned sources, Clock::time_point now) const {
-    if (sources == 0)
-        return false; // the up time alone: a clock reading costs less than keeping it
-    const std::size_t first = indexOf(sources);
+    const Slot& first = slots_[indexOf(sources)];
     for (unsigned rest = sources; rest != 0; rest &= rest - 1) {
-        const std::size_t index = indexOf(rest);
-        if (passOf_[index] == 0 || passOf_[index] != passOf_[first])
+        const Slot& slot = slots_[indexOf(rest)];
+        if (slot.pass == 0 || slot.pass != first.pass)
             return false;
     }
-    return now - readAt_[first] < shareWithin_;
+    return now - first.readAt < shareWithin_;
 }
 
 void SnapshotReader::readPass(unsigned sources, Clock::time_point now) {
-    ++passes_;
+    const std::uint64_t pass = ++passes_;
     const std::optional<double> seconds = uptime();
-    latest_.uptimeSeconds = seconds;
     if (sources & Stat)
         readSource(stat_, latest_.cpus, parseStat);
     if (sources & Meminfo)
@@ -89,10 +98,10 @@ void SnapshotReader::readPass(unsigned sources, Clock::time_point now) {
     if (sources & ProcessDirectories)
         latest_.processes = countProcesses(root_ / "proc");
     for (unsigned rest = sources; rest != 0; rest &= rest - 1) {
-        const std::size_t index = indexOf(rest);
-        passOf_[index] = passes_;
-        readAt_[index] = now;
-        uptimeAt_[index] = seconds;
+        Slot& slot = slots_[indexOf(rest)];
+        slot.pass = pass;
+        slot.readAt = now;
+        slot.uptime = seconds;
     }
 }
 
@@ -111,13 +120,13 @@ bool SnapshotReader::readSource(ProcfsFile& file, Instances<Value>& part,
 std::optional<double> SnapshotReader::uptime() {
     if (live_)
         return bootClockSeconds();
+    std::lock_guard lock(uptimeMutex_);
     const auto text = uptime_.read();
     return text ? firstNumber(*text) : std::nullopt;
 }
 
 void SnapshotReader::copy(unsigned sources, Snapshot& into) const {
-    const std::size_t first = sources == 0 ? 0 : indexOf(sources);
-    into.uptimeSeconds = sources == 0 ? latest_.uptimeSeconds : uptimeAt_[first];
+    into.uptimeSeconds = slots_[indexOf(sources)].uptime;
     if (sources & Stat)
         into.cpus = latest_.cpus;
     if (sources & Meminfo)

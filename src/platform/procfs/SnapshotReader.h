@@ -4,6 +4,7 @@
 #include "platform/procfs/ProcfsSnapshot.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -37,6 +38,17 @@ private:
 
     static constexpr std::size_t sourceCount = 6;
 
+    // What is known of one source's latest reading. Each source has its own lock, so that
+    // icons sampling different sources at the same moment do not wait for each other.
+    struct Slot {
+        std::mutex mutex;
+        std::uint64_t pass = 0; // the pass that read it, 0 before any
+        Clock::time_point readAt;
+        std::optional<double> uptime;
+    };
+
+    using Locks = std::array<std::unique_lock<std::mutex>, sourceCount>;
+    Locks lock(unsigned sources);
     void refresh(unsigned sources);
     bool fresh(unsigned sources, Clock::time_point now) const;
     void readPass(unsigned sources, Clock::time_point now);
@@ -49,14 +61,12 @@ private:
     std::filesystem::path root_;
     bool live_;
     Clock::duration shareWithin_;
-    std::mutex mutex_;
-    Snapshot latest_;
-    // Per source: the pass that read it last, when, and the up time then.
-    std::array<std::uint64_t, sourceCount> passOf_{};
-    std::array<Clock::time_point, sourceCount> readAt_{};
-    std::array<std::optional<double>, sourceCount> uptimeAt_{};
-    std::uint64_t passes_ = 0;
-    ProcfsFile stat_, meminfo_, netDev_, diskstats_, loadavg_, uptime_;
+    std::array<Slot, sourceCount> slots_;
+    std::atomic<std::uint64_t> passes_{0};
+    Snapshot latest_; // each part under its source's lock
+    ProcfsFile stat_, meminfo_, netDev_, diskstats_, loadavg_;
+    std::mutex uptimeMutex_;
+    ProcfsFile uptime_;
     std::optional<DiskNames> wholeDisks_;
 };
 
