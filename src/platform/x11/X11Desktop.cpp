@@ -139,6 +139,9 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     char drained[64];
     while (::read(wakeRead_, drained, sizeof drained) > 0) {
     }
+    // Cleared before the loop looks at what the wake-up was for: whatever comes later writes
+    // again.
+    wakePending_.store(false);
 }
 
 void X11Desktop::wakeLocked() {
@@ -147,6 +150,8 @@ void X11Desktop::wakeLocked() {
 
 // The pipe needs no lock: icon threads wake the loop without waiting for the desktop's lock.
 void X11Desktop::wake() {
+    if (wakePending_.exchange(true))
+        return;
     char byte = 0;
     [[maybe_unused]] auto written = ::write(wakeWrite_, &byte, 1); // a full pipe wakes anyway
 }

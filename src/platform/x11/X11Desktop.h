@@ -5,6 +5,7 @@
 #include "platform/x11/X11Pixels.h"
 
 #include <X11/Xlib.h>
+#include <atomic>
 #include <memory>
 
 namespace platform::x11 {
@@ -81,6 +82,9 @@ private:
     PixelFormat format_;
     int wakeRead_;
     int wakeWrite_;
+    // A wake-up byte is in the pipe: threads that set pictures at the same moment wake the loop
+    // once.
+    std::atomic<bool> wakePending_{false};
     Atom workArea_;
     Atom resourceManager_;
     ImageBuffer image_;

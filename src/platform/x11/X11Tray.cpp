@@ -159,7 +159,7 @@ bool X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
     for (const auto& icon : icons_)
         if (icon->owner == owner && icon->identifier == identifier) {
             icon->picture = picture;
-            icon->dirty = true;
+            icon->newPicture = true;
             return true;
         }
     return false;
@@ -211,11 +211,13 @@ bool X11Tray::handles(const XEvent& event) {
     switch (event.type) {
     case Expose:
         icon->dirty = true;
+        icon->behindKnown = false;
         break;
     case ReparentNotify:
         // Back on the root window: the tray host went away or gave it up. Hide until a host
         // takes it again.
         icon->embedded = event.xreparent.parent != RootWindow(display_, screen_);
+        icon->behindKnown = false;
         if (!icon->embedded) {
             icon->host = 0;
             icon->hover = Hover::Outside;
@@ -230,6 +232,7 @@ bool X11Tray::handles(const XEvent& event) {
         icon->width = std::clamp(event.xconfigure.width, 1, largestIconWindow);
         icon->height = std::clamp(event.xconfigure.height, 1, largestIconWindow);
         icon->dirty = true;
+        icon->behindKnown = false; // moved or resized within the host
         break;
     case EnterNotify:
         icon->hover = Hover::Resting;
@@ -284,17 +287,27 @@ int X11Tray::millisecondsToNextEvent() const {
     return wait;
 }
 
+// Only this thread changes the icons themselves; animation threads set pictures. The lock is
+// held just to take the new pictures, so that a thread setting one never waits for the drawing.
 void X11Tray::refresh(const PixelFormat& format) {
-    std::lock_guard lock(mutex_);
     bool waiting = false;
     for (const auto& icon : icons_) {
         if (icon->host == 0 && manager_ != 0)
             dock(*icon);
         waiting = waiting || icon->host == 0;
-        if (icon->dirty && icon->host != 0)
+        if (takePicture(*icon) | icon->dirty && icon->host != 0)
             draw(*icon, format);
     }
     reportHost(waiting);
+}
+
+bool X11Tray::takePicture(Icon& icon) {
+    std::lock_guard lock(mutex_);
+    if (!icon.newPicture)
+        return false;
+    std::swap(icon.picture, icon.drawn); // both keep their pixels' storage
+    icon.newPicture = false;
+    return true;
 }
 
 // Icons waiting for a host are invisible: say so once, and once more when a host takes them.
@@ -315,32 +328,23 @@ void X11Tray::draw(Icon& icon, const PixelFormat& format) {
     if (canvas_.width() != width || canvas_.height() != height)
         canvas_ = gui::Bitmap<gui::Pixel>(width, height, gui::Pixel{});
     PixelFormat target = format;
+    const auto pixelCount = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (icon.argb) {
         target.depth = 32;
-        std::fill(canvas_.scanline(0),
-                  canvas_.scanline(0) +
-                      static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                  gui::Pixel{});
+        std::fill(canvas_.scanline(0), canvas_.scanline(0) + pixelCount, gui::Pixel{});
     } else {
-        // What the host shows behind the icon, to lay the picture over.
-        XClearWindow(display_, icon.window);
-        XImage* behind = XGetImage(display_, icon.window, 0, 0, static_cast<unsigned>(width),
-                                   static_cast<unsigned>(height), AllPlanes, ZPixmap);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                canvas_.scanline(y)[x] =
-                    behind ? format.unpack(static_cast<std::uint32_t>(XGetPixel(behind, x, y)))
-                           : gui::Pixel{0, 0, 0, 255};
-        if (behind != nullptr)
-            XDestroyImage(behind);
+        if (!icon.behindKnown || icon.behind.width() != width || icon.behind.height() != height)
+            readBehind(icon, format, width, height);
+        std::copy(icon.behind.scanline(0), icon.behind.scanline(0) + pixelCount,
+                  canvas_.scanline(0));
     }
-    int left = (width - icon.picture.width()) / 2;
-    int top = (height - icon.picture.height()) / 2;
-    for (int y = 0; y < icon.picture.height(); ++y)
-        for (int x = 0; x < icon.picture.width(); ++x) {
+    int left = (width - icon.drawn.width()) / 2;
+    int top = (height - icon.drawn.height()) / 2;
+    for (int y = 0; y < icon.drawn.height(); ++y)
+        for (int x = 0; x < icon.drawn.width(); ++x) {
             if (left + x < 0 || left + x >= width || top + y < 0 || top + y >= height)
                 continue;
-            const gui::Pixel& p = icon.picture.scanline(y)[x];
+            const gui::Pixel& p = icon.drawn.scanline(y)[x];
             auto index = static_cast<std::size_t>(top + y) * width + (left + x);
             if (icon.argb)
                 canvas_.scanline(top + y)[left + x] = p;
@@ -350,6 +354,25 @@ void X11Tray::draw(Icon& icon, const PixelFormat& format) {
     GC gc = XCreateGC(display_, icon.window, 0, nullptr);
     icon.image.put(display_, icon.window, gc, target, canvas_, 0, 0);
     XFreeGC(display_, gc);
+}
+
+// What the host shows behind the icon, to lay the picture over. Reading it back costs a round
+// trip to the server, so it is kept until the icon moves or the host redraws it: a host that
+// changes its background exposes its icons.
+void X11Tray::readBehind(Icon& icon, const PixelFormat& format, int width, int height) {
+    if (icon.behind.width() != width || icon.behind.height() != height)
+        icon.behind = gui::Bitmap<gui::Pixel>(width, height, gui::Pixel{});
+    XClearWindow(display_, icon.window);
+    XImage* behind = XGetImage(display_, icon.window, 0, 0, static_cast<unsigned>(width),
+                               static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            icon.behind.scanline(y)[x] =
+                behind ? format.unpack(static_cast<std::uint32_t>(XGetPixel(behind, x, y)))
+                       : gui::Pixel{0, 0, 0, 255};
+    if (behind != nullptr)
+        XDestroyImage(behind);
+    icon.behindKnown = behind != nullptr;
 }
 
 ::Window X11Tray::dockedIcon() const {

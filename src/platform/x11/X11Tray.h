@@ -61,20 +61,27 @@ private:
         bool argb = false;
         ::Window host = 0;     // the tray host asked to take it, 0 while none was
         bool embedded = false; // inside a host's window rather than on the root
-        bool dirty = true;
+        bool dirty = true;     // to be drawn again; the loop's thread only
         int width = trayIconSize;
         int height = trayIconSize;
+        // The latest picture an animation thread set, under the lock, and the one drawn.
         gui::Bitmap<gui::Pixel> picture{trayIconSize, trayIconSize, gui::Pixel{}};
+        bool newPicture = true;
+        gui::Bitmap<gui::Pixel> drawn{trayIconSize, trayIconSize, gui::Pixel{}};
         Hover hover = Hover::Outside;
         std::chrono::steady_clock::time_point opensAt;
         ImageBuffer image;
+        gui::Bitmap<gui::Pixel> behind{0, 0, gui::Pixel{}}; // the host's background here
+        bool behindKnown = false;
     };
     using Clock = std::chrono::steady_clock;
 
     bool handlesHost(const XEvent& event);
     void followManager();
     void dock(Icon& icon);
+    bool takePicture(Icon& icon);
     void draw(Icon& icon, const PixelFormat& format);
+    void readBehind(Icon& icon, const PixelFormat& format, int width, int height);
     void reportHost(bool waiting);
     void post(const Icon& icon, std::uint32_t event);
     Icon* iconOf(::Window window);
@@ -89,7 +96,9 @@ private:
     Atom visualAtom_;
     Atom netWmName_;
     Atom utf8String_;
-    mutable std::mutex mutex_; // the icons' pictures, set from animation threads
+    // The icons' new pictures, set from animation threads. Only the loop's thread adds, removes
+    // or changes icons otherwise, and it reads them without the lock.
+    mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;
     ::Window manager_ = 0;     // the tray host now owning the selection, watched for its end
