@@ -79,100 +79,140 @@ const typename Map::mapped_type* find(const Map& map, const std::string& instanc
     return found != map.end() ? &found->second : nullptr;
 }
 
-// A value that the two snapshots' difference gives, per second or as a share of the total.
-struct Difference {
-    const Snapshot& before;
-    const Snapshot& after;
+using Sample = ProcfsCounterQuery::Sample;
 
-    // Two collects within one tick of the up-time clock (the first frame right after the
-    // query opened, say) measured no time: their rates are 0.
-    double seconds() const {
-        if (!before.uptimeSeconds || !after.uptimeSeconds ||
-            *after.uptimeSeconds < *before.uptimeSeconds)
-            readFailed();
-        return *after.uptimeSeconds - *before.uptimeSeconds;
+// Whether the source's part of the snapshot has the instance; the other parts are not looked at.
+bool hasInstance(unsigned source, const Snapshot& snapshot, const std::string& instance) {
+    switch (source) {
+    case Stat:
+        return find(snapshot.cpus, instance) != nullptr;
+    case NetDev:
+        return find(snapshot.network, instance) != nullptr;
+    case Diskstats:
+        return find(snapshot.disks, instance) != nullptr;
+    default:
+        return false;
     }
-
-    template <typename Map, typename Field>
-    double perSecond(const Map& map, const Map& previous, const std::string& instance,
-                     Field field) const {
-        const auto* now = find(map, instance);
-        const auto* then = find(previous, instance);
-        if (now == nullptr || then == nullptr)
-            readFailed();
-        const double elapsed = seconds();
-        return elapsed > 0.0 ? std::max(field(*now) - field(*then), 0.0) / elapsed : 0.0;
-    }
-
-    double cpuShare(const std::string& instance, double CpuTimes::*part) const {
-        const auto* now = find(after.cpus, instance);
-        const auto* then = find(before.cpus, instance);
-        if (now == nullptr || then == nullptr)
-            readFailed();
-        const double total = now->total - then->total;
-        return total > 0.0 ? std::clamp(100.0 * (now->*part - then->*part) / total, 0.0, 100.0)
-                           : 0.0;
-    }
-};
-
-double meminfo(const Snapshot& snapshot, const std::string& key) {
-    const auto* value = find(snapshot.meminfoBytes, key);
-    if (value == nullptr)
-        readFailed();
-    return *value;
 }
 
-double present(const std::optional<double>& value) {
-    if (!value)
-        readFailed();
-    return *value;
+template <typename Value, typename Field>
+std::optional<double> fieldOf(const Instances<Value>& map, const std::string& instance,
+                              Field field) {
+    const Value* value = find(map, instance);
+    return value != nullptr ? std::optional(field(*value)) : std::nullopt;
 }
 
-double valueOf(const ProcfsCounterQuery::Counter& counter, const Snapshot& before,
-               const Snapshot& after) {
-    const Difference d{before, after};
-    const std::string& i = counter.instance;
-    switch (counter.kind) {
+std::optional<double> meminfo(const Snapshot& snapshot, const char* key) {
+    return fieldOf(
+        snapshot.meminfoBytes, key, [](double bytes) { return bytes; });
+}
+
+std::optional<double> committedPercent(const Snapshot& snapshot) {
+    const auto committed = meminfo(snapshot, "Committed_AS");
+    const auto limit = meminfo(snapshot, "CommitLimit");
+    if (!committed || !limit)
+        return std::nullopt;
+    return 100.0 * *committed / *limit;
+}
+
+// What the counter counts in a reading of its source.
+std::optional<double> countOf(Kind kind, const std::string& i, const Snapshot& s,
+                              std::optional<double> uptime) {
+    switch (kind) {
     case Kind::ProcessorTime:
-        return d.cpuShare(i, &CpuTimes::busy);
+        return fieldOf(s.cpus, i, [](const CpuTimes& t) { return t.busy; });
     case Kind::UserTime:
-        return d.cpuShare(i, &CpuTimes::user);
+        return fieldOf(s.cpus, i, [](const CpuTimes& t) { return t.user; });
     case Kind::PrivilegedTime:
-        return d.cpuShare(i, &CpuTimes::privileged);
+        return fieldOf(s.cpus, i, [](const CpuTimes& t) { return t.privileged; });
     case Kind::AvailableBytes:
-        return meminfo(after, "MemAvailable");
+        return meminfo(s, "MemAvailable");
     case Kind::CacheBytes:
-        return meminfo(after, "Cached");
+        return meminfo(s, "Cached");
     case Kind::CommittedPercent:
-        return 100.0 * meminfo(after, "Committed_AS") / meminfo(after, "CommitLimit");
+        return committedPercent(s);
     case Kind::BytesReceived:
-        return d.perSecond(after.network, before.network, i, [](auto& n) { return n.received; });
+        return fieldOf(s.network, i, [](const NetworkBytes& n) { return n.received; });
     case Kind::BytesSent:
-        return d.perSecond(after.network, before.network, i, [](auto& n) { return n.sent; });
+        return fieldOf(s.network, i, [](const NetworkBytes& n) { return n.sent; });
     case Kind::BytesTotal:
-        return d.perSecond(after.network, before.network, i,
-                           [](auto& n) { return n.received + n.sent; });
+        return fieldOf(s.network, i, [](const NetworkBytes& n) { return n.received + n.sent; });
     case Kind::DiskReadBytes:
-        return d.perSecond(after.disks, before.disks, i, [](auto& c) { return c.readBytes; });
+        return fieldOf(s.disks, i, [](const DiskCounts& c) { return c.readBytes; });
     case Kind::DiskWriteBytes:
-        return d.perSecond(after.disks, before.disks, i, [](auto& c) { return c.writtenBytes; });
+        return fieldOf(s.disks, i, [](const DiskCounts& c) { return c.writtenBytes; });
     case Kind::DiskBytes:
-        return d.perSecond(after.disks, before.disks, i,
-                           [](auto& c) { return c.readBytes + c.writtenBytes; });
+        return fieldOf(s.disks, i,
+                       [](const DiskCounts& c) { return c.readBytes + c.writtenBytes; });
+    case Kind::DiskTime:
+        return fieldOf(s.disks, i, [](const DiskCounts& c) { return c.busyMilliseconds; });
+    case Kind::Processes:
+        return s.processes;
+    case Kind::Threads:
+        return s.threads;
+    case Kind::UpTime:
+        return uptime;
+    }
+    return std::nullopt;
+}
+
+bool isProcessorShare(Kind kind) {
+    return kind == Kind::ProcessorTime || kind == Kind::UserTime || kind == Kind::PrivilegedTime;
+}
+
+// Only the parts of the snapshot that the counter's own source fills are looked at: the others
+// belong to other queries' passes.
+Sample sampleOf(const ProcfsCounterQuery::Counter& counter, const Snapshot& snapshot,
+                std::optional<double> uptime) {
+    Sample sample{uptime, countOf(counter.kind, counter.instance, snapshot, uptime), 0.0};
+    if (isProcessorShare(counter.kind))
+        sample.ticks = fieldOf(snapshot.cpus, counter.instance, [](const CpuTimes& t) {
+                           return t.total;
+                       }).value_or(0.0);
+    return sample;
+}
+
+double level(const Sample& after) {
+    if (!after.count)
+        readFailed();
+    return *after.count;
+}
+
+double cpuShare(const Sample& before, const Sample& after) {
+    if (!before.count || !after.count)
+        readFailed();
+    const double total = after.ticks - before.ticks;
+    return total > 0.0 ? std::clamp(100.0 * (*after.count - *before.count) / total, 0.0, 100.0)
+                       : 0.0;
+}
+
+// Two collects within one tick of the up-time clock (the first frame right after the query
+// opened, say) measured no time: their rates are 0.
+double perSecond(const Sample& before, const Sample& after) {
+    if (!before.count || !after.count || !before.uptime || !after.uptime ||
+        *after.uptime < *before.uptime)
+        readFailed();
+    const double elapsed = *after.uptime - *before.uptime;
+    return elapsed > 0.0 ? std::max(*after.count - *before.count, 0.0) / elapsed : 0.0;
+}
+
+double valueOf(const ProcfsCounterQuery::Counter& counter) {
+    if (isProcessorShare(counter.kind))
+        return cpuShare(counter.before, counter.after);
+    switch (counter.kind) {
+    case Kind::BytesReceived:
+    case Kind::BytesSent:
+    case Kind::BytesTotal:
+    case Kind::DiskReadBytes:
+    case Kind::DiskWriteBytes:
+    case Kind::DiskBytes:
+        return perSecond(counter.before, counter.after);
     case Kind::DiskTime:
         // Milliseconds busy per second, as a percentage: a tenth of the rate.
-        return std::min(
-            d.perSecond(after.disks, before.disks, i, [](auto& c) { return c.busyMilliseconds; }) /
-                10.0,
-            100.0);
-    case Kind::Processes:
-        return present(after.processes);
-    case Kind::Threads:
-        return present(after.threads);
-    case Kind::UpTime:
-        return present(after.uptimeSeconds);
+        return std::min(perSecond(counter.before, counter.after) / 10.0, 100.0);
+    default: // a level: what the last collect saw
+        return level(counter.after);
     }
-    readFailed();
 }
 
 } // namespace
@@ -184,12 +224,12 @@ std::size_t ProcfsCounterQuery::addCounter(const std::string& path) {
     });
     if (name == counterNames.end() || name->hasInstances == parsed.instance.empty())
         addFailed();
-    const Counter counter{name->kind, parsed.instance};
+    const Counter counter{name->kind, parsed.instance, {}, {}};
     // The instance must exist now, as for a live counter query.
-    Snapshot now;
-    reader_->read(name->source, now);
-    const bool known = !name->hasInstances || find(now.cpus, counter.instance) ||
-                       find(now.network, counter.instance) || find(now.disks, counter.instance);
+    const bool known =
+        !name->hasInstances || reader_->look(name->source, [&](const Snapshot& now, auto) {
+            return hasInstance(name->source, now, counter.instance);
+        });
     if (!known)
         addFailed();
     counters_.push_back(counter);
@@ -198,15 +238,21 @@ std::size_t ProcfsCounterQuery::addCounter(const std::string& path) {
 }
 
 bool ProcfsCounterQuery::collect() {
-    std::swap(previous_, current_); // the maps keep their nodes for the next reading
-    reader_->read(sources_, current_);
-    return current_.uptimeSeconds.has_value();
+    return reader_->look(
+        sources_,
+        [this](const Snapshot& snapshot, std::optional<double> uptime) {
+            for (Counter& counter : counters_) {
+                counter.before = counter.after;
+                counter.after = sampleOf(counter, snapshot, uptime);
+            }
+            return uptime.has_value();
+        });
 }
 
 double ProcfsCounterQuery::read(std::size_t counter) const {
     if (counter >= counters_.size())
         readFailed();
-    return valueOf(counters_[counter], previous_, current_);
+    return valueOf(counters_[counter]);
 }
 
 } // namespace platform::procfs

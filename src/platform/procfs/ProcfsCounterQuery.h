@@ -43,17 +43,25 @@ public:
         UpTime,
     };
 
+    // What a counter's sources showed at one collect: the counted quantity (processor ticks,
+    // bytes, milliseconds busy, or a level) and, for a share of the processor, all its ticks.
+    struct Sample {
+        std::optional<double> uptime;
+        std::optional<double> count;
+        double ticks = 0.0;
+    };
+
     struct Counter {
         Kind kind;
         std::string instance;
+        Sample before;
+        Sample after;
     };
 
 private:
     std::shared_ptr<SnapshotReader> reader_;
     std::vector<Counter> counters_;
     unsigned sources_ = 0;
-    Snapshot previous_;
-    Snapshot current_;
 };
 
 } // namespace platform::procfs

@@ -7,10 +7,6 @@ namespace platform::procfs {
 
 namespace {
 
-std::size_t indexOf(unsigned source) {
-    return static_cast<std::size_t>(std::countr_zero(source));
-}
-
 // The boot clock counts what /proc/uptime shows, suspended time included, without a file.
 std::optional<double> bootClockSeconds() {
     timespec now{};
@@ -37,26 +33,41 @@ SnapshotReader::SnapshotReader(std::filesystem::path root, bool live, Clock::dur
       loadavg_(root_ / "proc/loadavg", live), uptime_(root_ / "proc/uptime", live) {}
 
 void SnapshotReader::read(unsigned sources, Snapshot& into) {
-    if (sources == 0) { // the up time alone
-        into.uptimeSeconds = uptime();
-        return;
-    }
-    const Locks held = lock(sources);
-    refresh(sources);
-    copy(sources, into);
+    look(
+        sources,
+        [&](const Snapshot& latest, std::optional<double> uptime) {
+            into.uptimeSeconds = uptime;
+            if (sources & Stat)
+                into.cpus = latest.cpus;
+            if (sources & Meminfo)
+                into.meminfoBytes = latest.meminfoBytes;
+            if (sources & NetDev)
+                into.network = latest.network;
+            if (sources & Diskstats)
+                into.disks = latest.disks;
+            if (sources & Loadavg)
+                into.threads = latest.threads;
+            if (sources & ProcessDirectories)
+                into.processes = latest.processes;
+        });
 }
 
 std::uint32_t SnapshotReader::memoryLoad() {
-    const Locks held = lock(Meminfo);
-    refresh(Meminfo);
-    return procfs::memoryLoad(latest_);
+    return look(
+        Meminfo,
+        [](const Snapshot& latest, std::optional<double>) { return procfs::memoryLoad(latest); });
+}
+
+// The index of the first of the sources.
+std::size_t SnapshotReader::firstOf(unsigned sources) {
+    return static_cast<std::size_t>(std::countr_zero(sources));
 }
 
 // In the order of the sources, so that two queries never wait for each other in a circle.
 SnapshotReader::Locks SnapshotReader::lock(unsigned sources) {
     Locks locks;
     for (unsigned rest = sources; rest != 0; rest &= rest - 1)
-        locks[indexOf(rest)] = std::unique_lock(slots_[indexOf(rest)].mutex);
+        locks[firstOf(rest)] = std::unique_lock(slots_[firstOf(rest)].mutex);
     return locks;
 }
 
@@ -69,9 +80,9 @@ void SnapshotReader::refresh(unsigned sources) {
 // Sources read in one pass share one moment, so rates of counters on different sources of one
 // query are measured over the same time.
 bool SnapshotReader::fresh(unsigned sources, Clock::time_point now) const {
-    const Slot& first = slots_[indexOf(sources)];
+    const Slot& first = slots_[firstOf(sources)];
     for (unsigned rest = sources; rest != 0; rest &= rest - 1) {
-        const Slot& slot = slots_[indexOf(rest)];
+        const Slot& slot = slots_[firstOf(rest)];
         if (slot.pass == 0 || slot.pass != first.pass)
             return false;
     }
@@ -98,7 +109,7 @@ void SnapshotReader::readPass(unsigned sources, Clock::time_point now) {
     if (sources & ProcessDirectories)
         latest_.processes = countProcesses(root_ / "proc");
     for (unsigned rest = sources; rest != 0; rest &= rest - 1) {
-        Slot& slot = slots_[indexOf(rest)];
+        Slot& slot = slots_[firstOf(rest)];
         slot.pass = pass;
         slot.readAt = now;
         slot.uptime = seconds;
@@ -123,22 +134,6 @@ std::optional<double> SnapshotReader::uptime() {
     std::lock_guard lock(uptimeMutex_);
     const auto text = uptime_.read();
     return text ? firstNumber(*text) : std::nullopt;
-}
-
-void SnapshotReader::copy(unsigned sources, Snapshot& into) const {
-    into.uptimeSeconds = slots_[indexOf(sources)].uptime;
-    if (sources & Stat)
-        into.cpus = latest_.cpus;
-    if (sources & Meminfo)
-        into.meminfoBytes = latest_.meminfoBytes;
-    if (sources & NetDev)
-        into.network = latest_.network;
-    if (sources & Diskstats)
-        into.disks = latest_.disks;
-    if (sources & Loadavg)
-        into.threads = latest_.threads;
-    if (sources & ProcessDirectories)
-        into.processes = latest_.processes;
 }
 
 Snapshot readSnapshot(const std::filesystem::path& root, unsigned sources) {

@@ -27,10 +27,22 @@ public:
     static std::shared_ptr<SnapshotReader> under(const std::filesystem::path& root,
                                                  Clock::duration shareWithin = {});
 
-    // Copies the latest reading of the `sources` into `into`, reading them first unless one
-    // pass read them all within the sharing time. Sources not asked for are left as they are.
+    // Calls look(snapshot, up time) with the latest reading of the `sources`, made first unless
+    // one pass read them all within the sharing time, and returns what it returns. Only the
+    // parts of the snapshot that the sources fill may be looked at, and only during the call.
+    template <typename Look>
+    auto look(unsigned sources, Look&& look) {
+        if (sources == 0) // the up time alone
+            return look(nothing_, uptime());
+        const Locks held = lock(sources);
+        refresh(sources);
+        return look(static_cast<const Snapshot&>(latest_), slots_[firstOf(sources)].uptime);
+    }
+
+    // Copies the latest reading of the `sources` into `into`, as look() sees it. Sources not
+    // asked for are left as they are.
     void read(unsigned sources, Snapshot& into);
-    // The memory load from the latest meminfo, read as read() would.
+    // The memory load from the latest meminfo.
     std::uint32_t memoryLoad();
 
 private:
@@ -48,6 +60,7 @@ private:
     };
 
     using Locks = std::array<std::unique_lock<std::mutex>, sourceCount>;
+    static std::size_t firstOf(unsigned sources);
     Locks lock(unsigned sources);
     void refresh(unsigned sources);
     bool fresh(unsigned sources, Clock::time_point now) const;
@@ -56,7 +69,6 @@ private:
     bool readSource(ProcfsFile& file, Instances<Value>& part,
                     bool (*parse)(std::string_view, Snapshot&));
     std::optional<double> uptime();
-    void copy(unsigned sources, Snapshot& into) const;
 
     std::filesystem::path root_;
     bool live_;
@@ -64,6 +76,7 @@ private:
     std::array<Slot, sourceCount> slots_;
     std::atomic<std::uint64_t> passes_{0};
     Snapshot latest_; // each part under its source's lock
+    const Snapshot nothing_;
     ProcfsFile stat_, meminfo_, netDev_, diskstats_, loadavg_;
     std::mutex uptimeMutex_;
     ProcfsFile uptime_;

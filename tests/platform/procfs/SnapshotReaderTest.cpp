@@ -4,7 +4,9 @@
 #include "support/TemporaryDirectory.h"
 
 #include <fstream>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace platform::procfs;
 
@@ -95,4 +97,32 @@ TEST(SnapshotReader, TheBootClockIsTheSystemsUpTime) {
     const Snapshot file = readSnapshot("/", 0);
     ASSERT_TRUE(live.uptimeSeconds && file.uptimeSeconds);
     EXPECT_NEAR(*live.uptimeSeconds, *file.uptimeSeconds, 1.0);
+}
+
+// Icons of one tick sample at the same moment on their own threads, some sharing a source.
+TEST(SnapshotReader, ThreadsSampleOneReaderTogether) {
+    test::TemporaryDirectory root;
+    write(root.path() / "proc/uptime", "100.0 0\n");
+    write(root.path() / "proc/stat", "cpu  10 0 10 80 0 0 0 0\n");
+    write(root.path() / "proc/meminfo", "MemTotal: 100 kB\nMemAvailable: 25 kB\n");
+    write(root.path() / "proc/net/dev", std::string(netDevHeading) + netDevLine("eth0", 0, 0));
+    const auto reader = SnapshotReader::under(root.path(), std::chrono::milliseconds(1));
+    const char* const paths[] = {"\\Processor(_Total)\\% Processor Time",
+                                 "\\Network Interface(eth0)\\Bytes Sent/sec",
+                                 "\\Processor(_Total)\\% User Time", "\\Memory\\Available Bytes"};
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (const char* path : paths)
+        threads.emplace_back([&, path] {
+            ProcfsCounterQuery query(reader);
+            const auto counter = query.addCounter(path);
+            for (int pass = 0; pass < 200; ++pass)
+                failures += query.collect() ? 0 : 1;
+            failures += query.read(counter) >= 0.0 ? 0 : 1;
+        });
+    for (int pass = 0; pass < 200; ++pass)
+        failures += reader->memoryLoad() == 75u ? 0 : 1;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, 0);
 }
