@@ -7,7 +7,6 @@
 #include <X11/Xutil.h>
 #include <algorithm>
 #include <cstdlib>
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -32,6 +31,9 @@ void markLost(Display*, void* lost) {
     *static_cast<bool*>(lost) = true;
 }
 
+// How long a new tray picture may wait for the pictures of the other icons.
+constexpr std::chrono::milliseconds straggler(50);
+
 constexpr long windowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                               PointerMotionMask | EnterWindowMask | LeaveWindowMask |
                               StructureNotifyMask;
@@ -54,20 +56,19 @@ std::unique_ptr<X11Desktop> X11Desktop::open(std::string& reason) {
                  "\"; PakVue needs an X11 desktop.";
         return nullptr;
     }
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    auto wake = LoopWake::open();
+    if (wake == nullptr) {
         XCloseDisplay(display);
         reason = "unable to create the desktop's wake-up pipe.";
         return nullptr;
     }
-    return std::unique_ptr<X11Desktop>(new X11Desktop(display, pipe[0], pipe[1]));
+    return std::unique_ptr<X11Desktop>(new X11Desktop(display, std::move(wake)));
 }
 
-X11Desktop::X11Desktop(Display* display, int wakeRead, int wakeWrite)
+X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
     : display_(display), screen_(DefaultScreen(display)),
       format_(PixelFormat::of(DefaultVisual(display, screen_), DefaultDepth(display, screen_))),
-      wakeRead_(wakeRead), wakeWrite_(wakeWrite),
-      workArea_(XInternAtom(display, "_NET_WORKAREA", False)),
+      wake_(std::move(wake)), workArea_(XInternAtom(display, "_NET_WORKAREA", False)),
       resourceManager_(XInternAtom(display, "RESOURCE_MANAGER", False)) {
     XSetErrorHandler(ignoreError);
     XSetIOErrorHandler(returnFromIOError);
@@ -81,7 +82,7 @@ X11Desktop::X11Desktop(Display* display, int wakeRead, int wakeWrite)
     XGetWindowAttributes(display_, root, &attributes);
     XSelectInput(display_, root, attributes.your_event_mask | PropertyChangeMask);
     changeDpi(resourceDpi());
-    signals_ = std::make_unique<TerminationSignals>(wakeWrite_);
+    signals_ = std::make_unique<TerminationSignals>(wake_->signalDescriptor());
 }
 
 // Closing the connection destroys every window made through it; on a broken one it only frees
@@ -91,8 +92,6 @@ X11Desktop::~X11Desktop() {
     menu_.reset();
     tray_.reset();
     XCloseDisplay(display_);
-    ::close(wakeRead_);
-    ::close(wakeWrite_);
 }
 
 // Message loop: X events and tray call-backs become messages before each look at the queue;
@@ -134,26 +133,19 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     if (lost_)
         return; // the quit is queued already
     XFlush(display_);
-    pollfd sources[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-    ::poll(sources, 2, tray_->millisecondsToNextEvent());
-    char drained[64];
-    while (::read(wakeRead_, drained, sizeof drained) > 0) {
-    }
-    // Cleared before the loop looks at what the wake-up was for: whatever comes later writes
-    // again.
-    wakePending_.store(false);
+    pollfd sources[1 + LoopWake::descriptorCount] = {{ConnectionNumber(display_), POLLIN, 0}};
+    wake_->watch(sources + 1);
+    ::poll(sources, std::size(sources), tray_->millisecondsToNextEvent());
+    wake_->clear(sources + 1);
 }
 
 void X11Desktop::wakeLocked() {
     wake();
 }
 
-// The pipe needs no lock: icon threads wake the loop without waiting for the desktop's lock.
+// Needs no lock: icon threads wake the loop without waiting for the desktop's lock.
 void X11Desktop::wake() {
-    if (wakePending_.exchange(true))
-        return;
-    char byte = 0;
-    [[maybe_unused]] auto written = ::write(wakeWrite_, &byte, 1); // a full pipe wakes anyway
+    wake_->now();
 }
 
 // Windows: every window but a message-only one is an override-redirect X window, since
@@ -238,9 +230,15 @@ bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
 
 bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                                     const gui::Bitmap<gui::Pixel>& picture) {
-    bool known = tray_->setPicture(owner, identifier, picture);
-    wake(); // the loop's thread draws it
-    return known;
+    // The loop's thread draws the pictures. Icons of one interval set theirs at the same
+    // moment: the last one wakes the loop for all, and a deadline draws a picture whose
+    // fellows come later or not at all.
+    const X11Tray::PictureSet set = tray_->setPicture(owner, identifier, picture);
+    if (set.everyIconHasANewOne)
+        wake();
+    else
+        wake_->within(straggler);
+    return set.known;
 }
 
 bool X11Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/software/SoftwareDesktop.h"
+#include "platform/x11/LoopWake.h"
 #include "platform/x11/TerminationSignals.h"
 #include "platform/x11/X11Pixels.h"
 
 #include <X11/Xlib.h>
-#include <atomic>
 #include <memory>
 
 namespace platform::x11 {
@@ -45,7 +45,7 @@ private:
         Point at;
     };
 
-    X11Desktop(Display* display, int wakeRead, int wakeWrite);
+    X11Desktop(Display* display, std::unique_ptr<LoopWake> wake);
 
     void collectInput() override;
     void waitForInputLocked(Lock& lock) override;
@@ -80,11 +80,7 @@ private:
     bool lossReported_ = false;
     int screen_;
     PixelFormat format_;
-    int wakeRead_;
-    int wakeWrite_;
-    // A wake-up byte is in the pipe: threads that set pictures at the same moment wake the loop
-    // once.
-    std::atomic<bool> wakePending_{false};
+    std::unique_ptr<LoopWake> wake_;
     Atom workArea_;
     Atom resourceManager_;
     ImageBuffer image_;

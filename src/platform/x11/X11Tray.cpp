@@ -153,16 +153,19 @@ void X11Tray::dock(Icon& icon) {
     icon.host = manager_;
 }
 
-bool X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
-                         const gui::Bitmap<gui::Pixel>& picture) {
+X11Tray::PictureSet X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
+                                        const gui::Bitmap<gui::Pixel>& picture) {
     std::lock_guard lock(mutex_);
-    for (const auto& icon : icons_)
+    PictureSet set{false, true};
+    for (const auto& icon : icons_) {
         if (icon->owner == owner && icon->identifier == identifier) {
             icon->picture = picture;
             icon->newPicture = true;
-            return true;
+            set.known = true;
         }
-    return false;
+        set.everyIconHasANewOne = set.everyIconHasANewOne && icon->newPicture;
+    }
+    return set;
 }
 
 bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {

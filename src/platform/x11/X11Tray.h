@@ -33,8 +33,12 @@ public:
 
     // Asks the host for a `side` pixels square; the host may give the icon another size.
     bool add(const TrayIconRequest& request, int side);
-    bool setPicture(WindowHandle owner, std::uint32_t identifier,
-                    const gui::Bitmap<gui::Pixel>& picture);
+    struct PictureSet {
+        bool known;               // the icon exists
+        bool everyIconHasANewOne; // none of the other icons still shows its last picture
+    };
+    PictureSet setPicture(WindowHandle owner, std::uint32_t identifier,
+                          const gui::Bitmap<gui::Pixel>& picture);
     bool remove(WindowHandle owner, std::uint32_t identifier);
     // The side of the square that fits the icon's window as the host sized it; 16 for an icon
     // it does not know.
