@@ -43,7 +43,14 @@ void parseConfiguration(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
     state.counters["bytes"] = static_cast<double>(text.size());
 }
-BENCHMARK(parseConfiguration)->Arg(75)->Arg(150)->Arg(300)->Arg(600)->Unit(benchmark::kMillisecond);
+BENCHMARK(parseConfiguration)
+    ->Arg(75)
+    ->Arg(150)
+    ->Arg(300)
+    ->Arg(600)
+    ->Arg(1200)
+    ->Arg(2400)
+    ->Unit(benchmark::kMillisecond);
 
 // A lookup the loader makes for every graph.
 void keyPathLookup(benchmark::State& state) {
