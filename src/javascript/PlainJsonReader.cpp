@@ -44,6 +44,10 @@ private:
     std::string_view text_;
     std::size_t position_ = 0;
     int depth_ = 0;
+    // The members and elements read so far of the containers open, innermost last: a container
+    // takes its own when it closes, in one allocation of the right size.
+    std::vector<std::pair<std::string, std::shared_ptr<Value>>> members_;
+    std::vector<std::shared_ptr<Value>> elements_;
 };
 
 std::shared_ptr<Object> PlainJsonReader::document() {
@@ -119,40 +123,56 @@ std::shared_ptr<Array> PlainJsonReader::array() {
 }
 
 bool PlainJsonReader::members(Object& object) {
-    if (take('}'))
-        return true;
-    do {
-        std::string name;
-        skipSpace();
-        if ((peek() != '"' && peek() != '\'') || !string(name) || !take(':'))
+    const std::size_t first = members_.size();
+    if (!take('}')) {
+        do {
+            std::string name;
+            skipSpace();
+            if ((peek() != '"' && peek() != '\'') || !string(name) || !take(':'))
+                return false;
+            auto member = value();
+            if (!member)
+                return false;
+            members_.emplace_back(std::move(name), std::move(member));
+        } while (take(','));
+        if (!take('}'))
             return false;
-        auto member = value();
-        if (!member)
-            return false;
-        object.set(std::move(name), std::move(member));
-    } while (take(','));
-    return take('}');
+    }
+    object.reserve(members_.size() - first);
+    for (auto member = members_.begin() + first; member != members_.end(); ++member)
+        object.set(std::move(member->first), std::move(member->second));
+    members_.resize(first);
+    return true;
 }
 
 bool PlainJsonReader::elements(Array& array) {
-    if (take(']'))
-        return true;
-    do {
-        auto element = value();
-        if (!element)
+    const std::size_t first = elements_.size();
+    if (!take(']')) {
+        do {
+            auto element = value();
+            if (!element)
+                return false;
+            elements_.push_back(std::move(element));
+        } while (take(','));
+        if (!take(']'))
             return false;
-        array.push(std::move(element));
-    } while (take(','));
-    return take(']');
+    }
+    array.reserve(elements_.size() - first);
+    for (auto element = elements_.begin() + first; element != elements_.end(); ++element)
+        array.push(std::move(*element));
+    elements_.resize(first);
+    return true;
 }
 
 // The lexer drops a raw line break inside a string; so does this.
 bool PlainJsonReader::string(std::string& out) {
     const char quote = text_[position_++];
-    const char stops[] = {quote, '\\', '\n'};
     for (;;) {
-        const std::size_t stop = text_.find_first_of(std::string_view(stops, 3), position_);
-        if (stop == std::string_view::npos)
+        std::size_t stop = position_;
+        while (stop < text_.size() && text_[stop] != quote && text_[stop] != '\\' &&
+               text_[stop] != '\n')
+            ++stop;
+        if (stop == text_.size())
             return false;
         out.append(text_.substr(position_, stop - position_));
         position_ = stop + 1;

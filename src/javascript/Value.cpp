@@ -10,14 +10,19 @@ void Object::set(std::string name, std::shared_ptr<Value> value) {
     members_.emplace_back(std::move(name), std::move(value));
     if (members_.size() <= scannedMembers)
         return;
-    for (std::size_t i = index_.empty() ? 0 : members_.size() - 1; i < members_.size(); ++i)
-        index_[members_[i].first] = static_cast<std::uint32_t>(i);
+    std::size_t first = members_.size() - 1;
+    if (!index_) {
+        index_ = std::make_unique<Index>();
+        first = 0;
+    }
+    for (std::size_t i = first; i < members_.size(); ++i)
+        (*index_)[members_[i].first] = static_cast<std::uint32_t>(i);
 }
 
 // The scan runs from the back, so that it finds the later of two members with one name.
 std::shared_ptr<Value> Object::get(const std::string& name) const {
-    if (!index_.empty()) {
-        if (const auto found = index_.find(name); found != index_.end())
+    if (index_) {
+        if (const auto found = index_->find(name); found != index_->end())
             return members_[found->second].second;
     } else {
         for (auto member = members_.rbegin(); member != members_.rend(); ++member)

@@ -26,6 +26,8 @@ public:
     using Value::get; // the payload access, which get(name) would hide
 
     void set(std::string name, std::shared_ptr<Value> value);
+    // Room for `count` members, for a reader that counted them first.
+    void reserve(std::size_t count) { members_.reserve(count); }
     // Throws std::out_of_range("key '<name>' does not exist.") when the name is missing.
     std::shared_ptr<Value> get(const std::string& name) const;
     std::size_t memberCount() const { return members_.size(); }
@@ -41,14 +43,18 @@ private:
     using Member = std::pair<std::string, std::shared_ptr<Value>>;
     const Member& member(std::size_t position) const;
 
+    using Index = std::unordered_map<std::string, std::uint32_t>;
+
     std::vector<Member> members_;
-    std::unordered_map<std::string, std::uint32_t> index_; // empty while the scan is used
+    std::unique_ptr<Index> index_; // null while the scan is used, which keeps objects small
 };
 
 // An array is an object whose content is its elements; it never has named members.
 class Array : public Object {
 public:
     void push(std::shared_ptr<Value> value) { elements_.push_back(std::move(value)); }
+    // Room for `count` elements; an array has no members to make room for.
+    void reserve(std::size_t count) { elements_.reserve(count); }
     // Throws std::out_of_range past the last element.
     std::shared_ptr<Value> at(std::size_t position) const;
     std::size_t size() const { return elements_.size(); }
