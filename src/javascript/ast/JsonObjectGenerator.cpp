@@ -7,12 +7,17 @@
 
 namespace javascript::ast {
 
+// A container has room for all its children at once; the few that are left out (expressions)
+// cost only their slots.
 void JsonObjectGenerator::enter(ArrayNode& node) {
-    open(node.memberName, std::make_shared<Array>());
+    const auto array = std::make_shared<Array>();
+    array->reserve(node.children.size());
+    open(node.memberName, array);
 }
 
 void JsonObjectGenerator::enter(ObjectNode& node) {
     const auto object = std::make_shared<Object>();
+    object->reserve(node.children.size());
     if (!root_)
         root_ = object;
     open(node.memberName, object);
