@@ -33,8 +33,7 @@ std::string configuration(int icons) {
 }
 
 // Reports MiB/s; run at several sizes to see that the time grows linearly with the text.
-void parseConfiguration(benchmark::State& state) {
-    const std::string text = configuration(static_cast<int>(state.range(0)));
+void parse(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
         javascript::JsonReader reader;
         reader.parse(text, "bench.json");
@@ -43,7 +42,24 @@ void parseConfiguration(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
     state.counters["bytes"] = static_cast<double>(text.size());
 }
-BENCHMARK(parseConfiguration)->Arg(75)->Arg(150)->Arg(300)->Arg(600)->Unit(benchmark::kMillisecond);
+
+void parseConfiguration(benchmark::State& state) {
+    parse(state, configuration(static_cast<int>(state.range(0))));
+}
+BENCHMARK(parseConfiguration)
+    ->Arg(75)
+    ->Arg(150)
+    ->Arg(300)
+    ->Arg(600)
+    ->Arg(1200)
+    ->Arg(2400)
+    ->Unit(benchmark::kMillisecond);
+
+// A script around the configuration, which only the full reader (tokens, syntax tree) takes.
+void parseScript(benchmark::State& state) {
+    parse(state, "configuration = " + configuration(static_cast<int>(state.range(0))));
+}
+BENCHMARK(parseScript)->Arg(75)->Arg(300)->Arg(600)->Arg(2400)->Unit(benchmark::kMillisecond);
 
 // A lookup the loader makes for every graph.
 void keyPathLookup(benchmark::State& state) {

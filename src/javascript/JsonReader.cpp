@@ -2,6 +2,7 @@
 
 #include "javascript/KeyPath.h"
 #include "javascript/Lexer.h"
+#include "javascript/PlainJsonReader.h"
 #include "javascript/ast/JsonObjectGenerator.h"
 #include "javascript/ast/Parser.h"
 
@@ -74,7 +75,13 @@ std::string JsonReader::readFile(const std::filesystem::path& fileName) {
     return text;
 }
 
+// Nearly every configuration is plain JSON, which is read in one pass; the full reader takes
+// the rest and explains what is wrong.
 void JsonReader::parse(std::string_view text, const std::string& sourceName) {
+    if (auto plain = readPlainJson(text)) {
+        root_ = std::move(plain);
+        return;
+    }
     ParseContext context(sourceName);
     const auto tokens = tokenize(text, context);
     const auto tree = ast::parseProgram(tokens, context);

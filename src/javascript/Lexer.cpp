@@ -1,5 +1,7 @@
 #include "javascript/Lexer.h"
 
+#include "javascript/Characters.h"
+
 #include <array>
 #include <exception>
 
@@ -11,20 +13,6 @@ constexpr std::string_view symbolCharacters = "(){}[]<>:;.,?!=+-*/%'\"~^&|";
 constexpr std::string_view quoteCharacters = "'\"";
 constexpr std::array<std::string_view, 12> compoundSymbols{
     "++", "--", "+=", "-=", "*=", "/=", "==", "!=", "<=", ">=", "&&", "||"};
-
-// Character classes of the classic C locale; bytes 0x80 to 0xFF belong to none.
-bool isSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isWordStart(char c) {
-    return isLetter(c) || c == '_';
-}
 
 bool isCompoundSymbol(char first, char second) {
     for (std::string_view symbol : compoundSymbols)
@@ -198,30 +186,7 @@ void Lexer::readString() {
 }
 
 void Lexer::readEscape(char quote) {
-    const char c = peek();
-    char decoded = '\0';
-    switch (c) {
-    case '\\':
-        decoded = '\\';
-        break;
-    case 'n':
-        decoded = '\n';
-        break;
-    case 'r':
-        decoded = '\r';
-        break;
-    case 't':
-        decoded = '\t';
-        break;
-    case 'b':
-        decoded = '\b';
-        break;
-    case 'f':
-        decoded = '\f';
-        break;
-    default:
-        decoded = c == quote ? quote : '\0';
-    }
+    const char decoded = escapedCharacter(peek(), quote);
     if (decoded != '\0')
         pending_.text += decoded;
     else

@@ -4,22 +4,46 @@
 
 namespace javascript {
 
-void Object::set(const std::string& name, std::shared_ptr<Value> value) {
-    members_.emplace_back(name, std::move(value));
-    index_[name] = static_cast<std::uint32_t>(members_.size() - 1);
+// Indexes every member when the object outgrows the scan, and each later one as it comes; a
+// later duplicate takes over the name.
+void Object::set(std::string name, std::shared_ptr<Value> value) {
+    members_.emplace_back(std::move(name), std::move(value));
+    if (members_.size() <= scannedMembers)
+        return;
+    std::size_t first = members_.size() - 1;
+    if (!index_) {
+        index_ = std::make_unique<Index>();
+        first = 0;
+    }
+    for (std::size_t i = first; i < members_.size(); ++i)
+        (*index_)[members_[i].first] = static_cast<std::uint32_t>(i);
 }
 
+// The scan runs from the back, so that it finds the later of two members with one name.
 std::shared_ptr<Value> Object::get(const std::string& name) const {
-    const auto found = index_.find(name);
-    if (found == index_.end())
-        throw std::out_of_range("key '" + name + "' does not exist.");
-    return members_[found->second].second;
+    if (index_) {
+        if (const auto found = index_->find(name); found != index_->end())
+            return members_[found->second].second;
+    } else {
+        for (auto member = members_.rbegin(); member != members_.rend(); ++member)
+            if (member->first == name)
+                return member->second;
+    }
+    throw std::out_of_range("key '" + name + "' does not exist.");
 }
 
 std::shared_ptr<Value> Object::memberAt(std::size_t position) const {
+    return member(position).second;
+}
+
+const std::string& Object::nameAt(std::size_t position) const {
+    return member(position).first;
+}
+
+const Object::Member& Object::member(std::size_t position) const {
     if (position >= members_.size())
         throw std::out_of_range("member " + std::to_string(position) + " does not exist.");
-    return members_[position].second;
+    return members_[position];
 }
 
 std::shared_ptr<Value> Array::at(std::size_t position) const {

@@ -1,35 +1,28 @@
 #pragma once
 
-#include <memory>
+#include <string>
 #include <typeinfo>
+#include <utility>
+#include <variant>
 
-// A type-erased payload of one of a few value types. Copies share the payload. Reading it as
-// another type than it holds, or reading an empty variant, throws std::bad_cast.
+// The payload of a value: a boolean, a number, a string or nothing. It is held in place, so a
+// value costs one allocation. Reading it as another type than it holds, or reading an empty
+// variant, throws std::bad_cast.
 class Variant {
 public:
     Variant() = default;
     template <typename T>
-    explicit Variant(T value) : impl_(std::make_shared<VariantImpl<T>>(std::move(value))) {}
+    explicit Variant(T value) : payload_(std::in_place_type<T>, std::move(value)) {}
     virtual ~Variant() = default;
 
     template <typename T>
     const T& get() const {
-        const auto* impl = dynamic_cast<const VariantImpl<T>*>(impl_.get());
-        if (impl == nullptr)
+        const T* value = std::get_if<T>(&payload_);
+        if (value == nullptr)
             throw std::bad_cast();
-        return impl->value;
+        return *value;
     }
 
 private:
-    struct AbstractVariantImpl {
-        virtual ~AbstractVariantImpl() = default;
-    };
-
-    template <typename T>
-    struct VariantImpl final : AbstractVariantImpl {
-        explicit VariantImpl(T v) : value(std::move(v)) {}
-        T value;
-    };
-
-    std::shared_ptr<const AbstractVariantImpl> impl_;
+    std::variant<std::monostate, bool, double, std::string> payload_;
 };

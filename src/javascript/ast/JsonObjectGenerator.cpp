@@ -7,12 +7,17 @@
 
 namespace javascript::ast {
 
+// A container has room for all its children at once; the few that are left out (expressions)
+// cost only their slots.
 void JsonObjectGenerator::enter(ArrayNode& node) {
-    open(node.memberName, std::make_shared<Array>());
+    const auto array = std::make_shared<Array>();
+    array->reserve(node.children.size());
+    open(node.memberName, array);
 }
 
 void JsonObjectGenerator::enter(ObjectNode& node) {
     const auto object = std::make_shared<Object>();
+    object->reserve(node.children.size());
     if (!root_)
         root_ = object;
     open(node.memberName, object);
@@ -59,13 +64,13 @@ void JsonObjectGenerator::add(const std::string& name, std::shared_ptr<Value> va
         object->set(name, std::move(value));
 }
 
-double numberValue(const std::string& text) {
+double numberValue(std::string_view text) {
     double value = 0.0;
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error == std::errc::result_out_of_range) {
         // Too large reads as the largest number, too small as zero, as a stream would read it.
-        const bool tiny = text.find("e-") != std::string::npos;
+        const bool tiny = text.find("e-") != std::string_view::npos;
         return tiny ? 0.0 : std::numeric_limits<double>::max();
     }
     return value;

@@ -4,6 +4,7 @@
 #include "javascript/ast/Processor.h"
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace javascript::ast {
@@ -34,6 +35,6 @@ private:
 
 // The number a lexer number text stands for; a text with a dangling exponent marker ("1e")
 // reads as its leading number.
-double numberValue(const std::string& text);
+double numberValue(std::string_view text);
 
 } // namespace javascript::ast
