@@ -298,7 +298,8 @@ void X11Tray::refresh(const PixelFormat& format) {
         if (icon->host == 0 && manager_ != 0)
             dock(*icon);
         waiting = waiting || icon->host == 0;
-        if (takePicture(*icon) | icon->dirty && icon->host != 0)
+        const bool newPicture = takePicture(*icon); // taken while undocked too
+        if ((newPicture || icon->dirty) && icon->host != 0)
             draw(*icon, format);
     }
     reportHost(waiting);
