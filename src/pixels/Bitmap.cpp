@@ -1,7 +1,10 @@
 #include "pixels/Bitmap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <tuple>
 #include <utility>
@@ -12,8 +15,47 @@ namespace {
 
 constexpr float inverse255 = 0.003921569f;
 
-std::uint8_t blendChannel(float colour, std::uint8_t pixel, float opacity) {
-    return channelByte(colour * opacity + static_cast<float>(pixel) * (1.0f - opacity));
+float opacityOf(const Colour& c, float factor) {
+    return c.alpha * inverse255 * factor;
+}
+
+// Four channels in one register, in the compilers' (GCC's and Clang's) vector notation: the
+// same float operations as one channel at a time, so the same bytes, in a fraction of the time.
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = std::int32_t __attribute__((vector_size(16)));
+using Byte4 = std::uint8_t __attribute__((vector_size(4)));
+
+// The one blending formula, channelByte(colour * opacity + pixel * (1 - opacity)) for every
+// channel, kept in one place so that every primitive gives the same bytes as blend().
+template <typename P>
+void mix(P& p, const Colour& c, float opacity) {
+    const auto bytes = std::bit_cast<Byte4>(p);
+    const Float4 colour = {c.red, c.green, c.blue, c.alpha};
+    Float4 mixed = colour * opacity + __builtin_convertvector(bytes, Float4) * (1.0f - opacity);
+    // As channelByte: what no 32-bit integer holds (not a number included) becomes 0.
+    const Int4 representable = (mixed > -2147483648.0f) & (mixed < 2147483648.0f);
+    mixed = representable ? mixed : Float4{};
+    p = std::bit_cast<P>(__builtin_convertvector(__builtin_convertvector(mixed, Int4), Byte4));
+}
+
+// Blends one colour into `count` pixels `stride` apart. Under a fill, neighbouring pixels are
+// mostly equal (the background, a grid line, an earlier graph's fill of the same column or row)
+// and equal pixels blend to equal pixels, so each run of them is blended once.
+template <typename P>
+void mixRun(P* p, std::ptrdiff_t stride, int count, const Colour& c, float opacity) {
+    if (count <= 0)
+        return;
+    P before = *p;
+    P after = before;
+    mix(after, c, opacity);
+    for (int i = 0; i < count; ++i, p += stride) {
+        if (!(*p == before)) {
+            before = *p;
+            after = before;
+            mix(after, c, opacity);
+        }
+        *p = after;
+    }
 }
 
 // Liang-Barsky: clips the segment to the box, keeping the part inside; false when none is.
@@ -67,18 +109,13 @@ template <typename P>
 void Bitmap<P>::blend(std::size_t index, const Colour& c, float factor) {
     if (index >= pixels_.size())
         return;
-    P& p = pixels_[index];
-    const float opacity = c.alpha * inverse255 * factor;
-    p.red = blendChannel(c.red, p.red, opacity);
-    p.green = blendChannel(c.green, p.green, opacity);
-    p.blue = blendChannel(c.blue, p.blue, opacity);
-    p.alpha = blendChannel(c.alpha, p.alpha, opacity);
+    mix(pixels_[index], c, opacityOf(c, factor));
 }
 
 template <typename P>
 void Bitmap<P>::blendAt(int x, int y, const Colour& c, float factor) {
     if (inside(x, y))
-        blend(static_cast<std::size_t>(y) * width_ + x, c, factor);
+        mix(scanline(y)[x], c, opacityOf(c, factor));
 }
 
 template <typename P>
@@ -101,8 +138,10 @@ void Bitmap<P>::drawDottedHorizontalLine(int y, const Colour& c, double step, fl
     if (y < 0 || y >= height_)
         return;
     step = step >= 1.0 ? step : 1.0; // also for a step that is not a number
+    P* row = scanline(y);
+    const float opacity = opacityOf(c, factor);
     for (double x = 0.0; x < width_; x += step)
-        blend(static_cast<std::size_t>(y) * width_ + static_cast<std::size_t>(x), c, factor);
+        mix(row[static_cast<std::size_t>(x)], c, opacity);
 }
 
 // Rows above the picture are skipped by starting the colour where the first visible row needs
@@ -120,8 +159,7 @@ void Bitmap<P>::fillVerticalGradient(int left, int top, int right, int bottom,
     const int endColumn = std::min(right, width_);
     for (int y = firstRow; y < std::min(bottom, height_); ++y) {
         c += d;
-        for (int x = firstColumn; x < endColumn; ++x)
-            blend(static_cast<std::size_t>(y) * width_ + x, c, 1.0f);
+        mixRun(scanline(y) + firstColumn, 1, endColumn - firstColumn, c, opacityOf(c, 1.0f));
     }
 }
 
@@ -136,42 +174,57 @@ void Bitmap<P>::fillHorizontalGradient(int left, int top, int right, int bottom,
     const Colour start =
         leftColour + d * static_cast<float>(static_cast<double>(firstColumn) - left);
     const int endColumn = std::min(right, width_);
-    for (int y = std::max(top, 0); y < std::min(bottom, height_); ++y) {
-        Colour c = start;
-        for (int x = firstColumn; x < endColumn; ++x) {
-            c += d;
-            blend(static_cast<std::size_t>(y) * width_ + x, c, 1.0f);
-        }
+    const int firstRow = std::max(top, 0);
+    const int rows = std::min(bottom, height_) - firstRow;
+    if (rows <= 0)
+        return;
+    // Every row steps through the same colours, so the fill goes column by column.
+    Colour c = start;
+    for (int x = firstColumn; x < endColumn; ++x) {
+        c += d;
+        mixRun(scanline(firstRow) + x, width_, rows, c, opacityOf(c, 1.0f));
     }
 }
 
+// The edge values and weights are the same expressions evaluated per pixel; only the parts that
+// depend on the row alone are taken out of the inner loop, which leaves every result unchanged.
 template <typename P>
 void Bitmap<P>::fillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, const Colour& c1,
                              const Colour& c2, const Colour& c3) {
     const int minX = std::clamp(std::min({x1, x2, x3}), 0, width_);
-    const int maxX = std::clamp(std::max({x1, x2, x3}), 0, width_);
+    const int lastX = std::min(std::clamp(std::max({x1, x2, x3}), 0, width_), width_ - 1);
     const int minY = std::clamp(std::min({y1, y2, y3}), 0, height_);
-    const int maxY = std::clamp(std::max({y1, y2, y3}), 0, height_);
+    const int lastY = std::min(std::clamp(std::max({y1, y2, y3}), 0, height_), height_ - 1);
     const auto f = [](int v) { return static_cast<float>(v); };
     const float px = f(x2) - f(x1), py = f(y2) - f(y1);
     const float qx = f(x3) - f(x1), qy = f(y3) - f(y1);
     const float pp = px * px + py * py, pq = px * qx + py * qy, qq = qx * qx + qy * qy;
     const float den = pp * qq - pq * pq;
-    for (int y = minY; y <= maxY; ++y) {
-        for (int x = minX; x <= maxX; ++x) {
-            const float fx = f(x), fy = f(y);
-            const float e1 = (fy - f(y1)) * (f(x1) - f(x2)) - (fx - f(x1)) * (f(y1) - f(y2));
-            const float e2 = (fy - f(y2)) * (f(x2) - f(x3)) - (fx - f(x2)) * (f(y2) - f(y3));
-            const float e3 = (fy - f(y3)) * (f(x3) - f(x1)) - (fx - f(x3)) * (f(y3) - f(y1));
+    const float dx12 = f(x1) - f(x2), dx23 = f(x2) - f(x3), dx31 = f(x3) - f(x1);
+    const float dy12 = f(y1) - f(y2), dy23 = f(y2) - f(y3), dy31 = f(y3) - f(y1);
+    for (int y = minY; y <= lastY; ++y) {
+        const float fy = f(y);
+        const float row1 = (fy - f(y1)) * dx12;
+        const float row2 = (fy - f(y2)) * dx23;
+        const float row3 = (fy - f(y3)) * dx31;
+        const float ry = fy - f(y1);
+        const float ryp = ry * py, ryq = ry * qy;
+        P* line = scanline(y);
+        for (int x = minX; x <= lastX; ++x) {
+            const float fx = f(x);
+            const float e1 = row1 - (fx - f(x1)) * dy12;
+            const float e2 = row2 - (fx - f(x2)) * dy23;
+            const float e3 = row3 - (fx - f(x3)) * dy31;
             if (!(e1 > 0.0f && e2 > 0.0f && e3 > 0.0f))
                 continue;
             // A pixel strictly inside means the triangle has an area, so den is not zero.
-            const float rx = fx - f(x1), ry = fy - f(y1);
-            const float rp = rx * px + ry * py, rq = rx * qx + ry * qy;
+            const float rx = fx - f(x1);
+            const float rp = rx * px + ryp, rq = rx * qx + ryq;
             const float w2 = (qq * rp - pq * rq) / den;
             const float w3 = (pp * rq - pq * rp) / den;
             const float w1 = 1.0f - w2 - w3;
-            blendAt(x, y, c1 * w1 + c2 * w2 + c3 * w3, 1.0f);
+            const Colour c = c1 * w1 + c2 * w2 + c3 * w3;
+            mix(line[x], c, opacityOf(c, 1.0f));
         }
     }
 }
