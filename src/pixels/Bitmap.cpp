@@ -23,19 +23,44 @@ float opacityOf(const Colour& c, float factor) {
 // same float operations as one channel at a time, so the same bytes, in a fraction of the time.
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
-using Byte4 = std::uint8_t __attribute__((vector_size(4)));
+using Long2 = std::uint64_t __attribute__((vector_size(16)));
+
+// The four bytes of a pixel, one in each 32-bit lane, by shifts within two 64-bit lanes (which
+// every x86-64 processor has; spreading bytes directly needs newer instructions).
+Int4 spread(std::uint32_t bytes) {
+    Long2 lanes = {bytes, bytes >> 16};
+    lanes |= lanes << 24;
+    return std::bit_cast<Int4>(lanes) & 0xFF;
+}
+
+// The low byte of each lane, gathered back into a pixel's four bytes.
+std::uint32_t gather(Int4 channels) {
+    Long2 lanes = std::bit_cast<Long2>(channels & 0xFF);
+    lanes |= lanes >> 24;
+    const Int4 pairs = std::bit_cast<Int4>(lanes);
+    return static_cast<std::uint32_t>(pairs[0] & 0xFFFF) | static_cast<std::uint32_t>(pairs[2])
+                                                               << 16;
+}
+
+Float4 vectorOf(const Colour& c) {
+    return Float4{c.red, c.green, c.blue, c.alpha};
+}
 
 // The one blending formula, channelByte(colour * opacity + pixel * (1 - opacity)) for every
 // channel, kept in one place so that every primitive gives the same bytes as blend().
 template <typename P>
-void mix(P& p, const Colour& c, float opacity) {
-    const auto bytes = std::bit_cast<Byte4>(p);
-    const Float4 colour = {c.red, c.green, c.blue, c.alpha};
-    Float4 mixed = colour * opacity + __builtin_convertvector(bytes, Float4) * (1.0f - opacity);
+[[gnu::always_inline]] inline void mix(P& p, Float4 colour, float opacity) {
+    const Float4 pixel = __builtin_convertvector(spread(std::bit_cast<std::uint32_t>(p)), Float4);
+    Float4 mixed = colour * opacity + pixel * (1.0f - opacity);
     // As channelByte: what no 32-bit integer holds (not a number included) becomes 0.
     const Int4 representable = (mixed > -2147483648.0f) & (mixed < 2147483648.0f);
     mixed = representable ? mixed : Float4{};
-    p = std::bit_cast<P>(__builtin_convertvector(__builtin_convertvector(mixed, Int4), Byte4));
+    p = std::bit_cast<P>(gather(__builtin_convertvector(mixed, Int4)));
+}
+
+template <typename P>
+[[gnu::always_inline]] inline void mix(P& p, const Colour& c, float opacity) {
+    mix(p, vectorOf(c), opacity);
 }
 
 // Blends one colour into `count` pixels `stride` apart. Under a fill, neighbouring pixels are
@@ -186,8 +211,8 @@ void Bitmap<P>::fillHorizontalGradient(int left, int top, int right, int bottom,
     }
 }
 
-// The edge values and weights are the same expressions evaluated per pixel; only the parts that
-// depend on the row alone are taken out of the inner loop, which leaves every result unchanged.
+// The weights are the same expressions evaluated per pixel; only the parts that depend on the
+// row alone are taken out of the inner loop, which leaves every result unchanged.
 template <typename P>
 void Bitmap<P>::fillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, const Colour& c1,
                              const Colour& c2, const Colour& c3) {
@@ -202,6 +227,7 @@ void Bitmap<P>::fillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, con
     const float den = pp * qq - pq * pq;
     const float dx12 = f(x1) - f(x2), dx23 = f(x2) - f(x3), dx31 = f(x3) - f(x1);
     const float dy12 = f(y1) - f(y2), dy23 = f(y2) - f(y3), dy31 = f(y3) - f(y1);
+    const Float4 v1 = vectorOf(c1), v2 = vectorOf(c2), v3 = vectorOf(c3);
     for (int y = minY; y <= lastY; ++y) {
         const float fy = f(y);
         const float row1 = (fy - f(y1)) * dx12;
@@ -223,8 +249,8 @@ void Bitmap<P>::fillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, con
             const float w2 = (qq * rp - pq * rq) / den;
             const float w3 = (pp * rq - pq * rp) / den;
             const float w1 = 1.0f - w2 - w3;
-            const Colour c = c1 * w1 + c2 * w2 + c3 * w3;
-            mix(line[x], c, opacityOf(c, 1.0f));
+            const Float4 c = v1 * w1 + v2 * w2 + v3 * w3;
+            mix(line[x], c, c[3] * inverse255); // the opacity of a factor of 1
         }
     }
 }

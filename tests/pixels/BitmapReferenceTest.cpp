@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 
 using gui::Bitmap;
@@ -144,6 +145,32 @@ void expectSamePixels(Fast draw, Reference reference) {
 }
 
 } // namespace
+
+TEST(BitmapReference, BlendIsTheChannelFormulaForAnyColourAndFactor) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_real_distribution<float> factor(-0.5f, 1.5f);
+    const float odd[] = {std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(), -1e12f, 3e9f, -2147483648.0f};
+    for (int round = 0; round < 20000; ++round) {
+        Colour c = randomColour(random);
+        if (round % 16 == 0)
+            (round % 32 == 0 ? c.red : c.alpha) = odd[round / 16 % std::size(odd)];
+        const float k = factor(random);
+        const Pixel before{std::uint8_t(byte(random)), std::uint8_t(byte(random)),
+                           std::uint8_t(byte(random)), std::uint8_t(byte(random))};
+        Bitmap<Pixel> bitmap(1, 1, before);
+        bitmap.blend(0, c, k);
+        const float opacity = c.alpha * 0.003921569f * k;
+        const auto channel = [&](float colour, std::uint8_t pixel) {
+            return gui::channelByte(colour * opacity +
+                                    static_cast<float>(pixel) * (1.0f - opacity));
+        };
+        const Pixel expected{channel(c.red, before.red), channel(c.green, before.green),
+                             channel(c.blue, before.blue), channel(c.alpha, before.alpha)};
+        ASSERT_EQ(bitmap.pixels()[0], expected) << "round " << round;
+    }
+}
 
 TEST(BitmapReference, VerticalGradientMatchesBlendingEachPixel) {
     expectSamePixels(
