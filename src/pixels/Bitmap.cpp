@@ -138,12 +138,6 @@ void Bitmap<P>::blend(std::size_t index, const Colour& c, float factor) {
 }
 
 template <typename P>
-void Bitmap<P>::blendAt(int x, int y, const Colour& c, float factor) {
-    if (inside(x, y))
-        mix(scanline(y)[x], c, opacityOf(c, factor));
-}
-
-template <typename P>
 void Bitmap<P>::drawHorizontalLine(int y, const Colour& c) {
     if (y >= 0 && y < height_)
         std::fill_n(scanline(y), width_, toPixel(c));
@@ -288,8 +282,12 @@ void Bitmap<P>::drawLineSteps(int x0, int y0, int x1, int y1, const Colour& c0, 
     const double invDen = 1.0 / (2.0 * std::sqrt(double(minor * minor + major * major)));
     const double twoMajorInvDen = 2.0 * double(major) * invDen;
     long long dist = 0;
-    const Colour s = (c1 - c0) * (1.0f / static_cast<float>(major));
-    Colour c = c0;
+    const Float4 s = vectorOf((c1 - c0) * (1.0f / static_cast<float>(major)));
+    Float4 c = vectorOf(c0);
+    const auto blendAt = [this](int px, int py, Float4 colour, float factor) {
+        if (inside(px, py))
+            mix(scanline(py)[px], colour, colour[3] * inverse255 * factor);
+    };
     int x = x0;
     int y = y0;
     for (long long i = 0; i < major; ++i) {

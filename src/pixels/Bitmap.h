@@ -54,7 +54,6 @@ public:
 
 private:
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-    void blendAt(int x, int y, const Colour& c, float factor);
     void drawLineSteps(int x0, int y0, int x1, int y1, const Colour& c0, const Colour& c1);
 
     std::vector<P> pixels_;
