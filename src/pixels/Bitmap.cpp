@@ -130,6 +130,17 @@ Bitmap<P>::Bitmap(int width, int height, P fill)
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill);
 }
 
+// One pixel written, then the written part copied onto the rest, doubling each time: a few
+// block copies rather than a store per channel of every pixel.
+template <typename P>
+void Bitmap<P>::fill(P pixel) {
+    if (pixels_.empty())
+        return;
+    pixels_[0] = pixel;
+    for (std::size_t done = 1; done < pixels_.size(); done *= 2)
+        std::copy_n(pixels_.data(), std::min(done, pixels_.size() - done), pixels_.data() + done);
+}
+
 template <typename P>
 void Bitmap<P>::blend(std::size_t index, const Colour& c, float factor) {
     if (index >= pixels_.size())

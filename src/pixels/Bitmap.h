@@ -29,6 +29,8 @@ public:
     void setAntialiasLines(bool on) { antialiasLines_ = on; }
     void setIncludeLineEnd(bool on) { includeLineEnd_ = on; }
 
+    // Overwrites every pixel with `pixel`.
+    void fill(P pixel);
     // Mixes c into the pixel with opacity c.alpha / 255 * factor. A factor below zero pushes
     // the pixel slightly away from the colour.
     void blend(std::size_t index, const Colour& c, float factor);

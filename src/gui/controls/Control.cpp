@@ -11,9 +11,8 @@ bool opaque(const Colour& colour) {
 }
 
 void fillOpaque(Bitmap<Pixel>& bitmap, const Colour& colour) {
-    Pixel fill{channelByte(colour.red), channelByte(colour.green), channelByte(colour.blue), 255};
-    for (int y = 0; y < bitmap.height(); ++y)
-        std::fill(bitmap.scanline(y), bitmap.scanline(y) + bitmap.width(), fill);
+    bitmap.fill(
+        {channelByte(colour.red), channelByte(colour.green), channelByte(colour.blue), 255});
 }
 
 } // namespace
