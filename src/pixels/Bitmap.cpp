@@ -25,6 +25,9 @@ using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
 using Long2 = std::uint64_t __attribute__((vector_size(16)));
 
+// A pixel read as one 32-bit number has its first channel in the low byte.
+static_assert(std::endian::native == std::endian::little);
+
 // The four bytes of a pixel, one in each 32-bit lane, by shifts within two 64-bit lanes (which
 // every x86-64 processor has; spreading bytes directly needs newer instructions).
 Int4 spread(std::uint32_t bytes) {
@@ -38,8 +41,8 @@ std::uint32_t gather(Int4 channels) {
     Long2 lanes = std::bit_cast<Long2>(channels & 0xFF);
     lanes |= lanes >> 24;
     const Int4 pairs = std::bit_cast<Int4>(lanes);
-    return static_cast<std::uint32_t>(pairs[0] & 0xFFFF) | static_cast<std::uint32_t>(pairs[2])
-                                                               << 16;
+    const auto high = static_cast<std::uint32_t>(pairs[2]) << 16;
+    return high | static_cast<std::uint32_t>(pairs[0] & 0xFFFF);
 }
 
 Float4 vectorOf(const Colour& c) {
