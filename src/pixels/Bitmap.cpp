@@ -66,13 +66,11 @@ template <typename P>
     mix(p, vectorOf(c), opacity);
 }
 
-// Blends one colour into `count` pixels `stride` apart. Under a fill, neighbouring pixels are
-// mostly equal (the background, a grid line, an earlier graph's fill of the same column or row)
-// and equal pixels blend to equal pixels, so each run of them is blended once.
+// Blends one colour into `count` (at least one) pixels `stride` apart. Under a fill, neighbouring
+// pixels are mostly equal (the background, a grid line, an earlier graph's fill of the same column
+// or row) and equal pixels blend to equal pixels, so each run of them is blended once.
 template <typename P>
 void mixRun(P* p, std::ptrdiff_t stride, int count, const Colour& c, float opacity) {
-    if (count <= 0)
-        return;
     P before = *p;
     P after = before;
     mix(after, c, opacity);
@@ -190,6 +188,8 @@ void Bitmap<P>::fillVerticalGradient(int left, int top, int right, int bottom,
     Colour c = topColour + d * static_cast<float>(static_cast<double>(firstRow) - top);
     const int firstColumn = std::max(left, 0);
     const int endColumn = std::min(right, width_);
+    if (firstColumn >= endColumn)
+        return; // no column inside (no row to point into either, in a picture 0 wide)
     for (int y = firstRow; y < std::min(bottom, height_); ++y) {
         c += d;
         mixRun(scanline(y) + firstColumn, 1, endColumn - firstColumn, c, opacityOf(c, 1.0f));
