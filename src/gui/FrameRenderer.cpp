@@ -140,9 +140,7 @@ void drawFrame(Bitmap<Pixel>& bitmap, DisplayConfiguration& display, const IData
     display.computedMaximum = scale.maximum;
     const Colour fill =
         scale.alerting ? overlay(display.background, scale.alert) : display.background;
-    const Pixel pixel = toPixel(fill);
-    for (int y = 0; y < bitmap.height(); ++y)
-        std::fill_n(bitmap.scanline(y), bitmap.width(), pixel);
+    bitmap.fill(toPixel(fill));
     if (bitmap.height() <= platform::largestTrayIconSize)
         roundCorners(bitmap);
     else

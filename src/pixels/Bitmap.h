@@ -29,6 +29,8 @@ public:
     void setAntialiasLines(bool on) { antialiasLines_ = on; }
     void setIncludeLineEnd(bool on) { includeLineEnd_ = on; }
 
+    // Overwrites every pixel with `pixel`.
+    void fill(P pixel);
     // Mixes c into the pixel with opacity c.alpha / 255 * factor. A factor below zero pushes
     // the pixel slightly away from the colour.
     void blend(std::size_t index, const Colour& c, float factor);
@@ -54,7 +56,6 @@ public:
 
 private:
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-    void blendAt(int x, int y, const Colour& c, float factor);
     void drawLineSteps(int x0, int y0, int x1, int y1, const Colour& c0, const Colour& c1);
 
     std::vector<P> pixels_;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <utility>
 
 using gui::Bitmap;
 using gui::Pixel;
@@ -36,6 +37,16 @@ TEST(Bitmap, BlendMixesByAlphaTimesFactorAndTruncates) {
     bitmap.blend(1, Colour(200, 100, 0, 255), 0.5f);
     EXPECT_EQ(at(bitmap, 1, 0), (Pixel{100, 50, 0, 127}));
     bitmap.blend(2, Colour(1, 1, 1, 255), 1.0f); // past the end: ignored
+}
+
+TEST(Bitmap, FillReachesEveryPixelOfAnySize) {
+    const Pixel teal{0, 128, 128, 200};
+    for (const auto& [width, height] : {std::pair{0, 0}, {1, 1}, {3, 1}, {5, 7}, {480, 81}}) {
+        Bitmap<Pixel> bitmap(width, height, white);
+        bitmap.fill(teal);
+        EXPECT_EQ(countChanged(bitmap, teal), 0) << width << " x " << height;
+        EXPECT_EQ(bitmap.pixels().size(), static_cast<std::size_t>(width * height));
+    }
 }
 
 TEST(Bitmap, ChannelsKeepTheirLowBitsAndNeverOverflow) {

@@ -11,9 +11,8 @@ bool opaque(const Colour& colour) {
 }
 
 void fillOpaque(Bitmap<Pixel>& bitmap, const Colour& colour) {
-    Pixel fill{channelByte(colour.red), channelByte(colour.green), channelByte(colour.blue), 255};
-    for (int y = 0; y < bitmap.height(); ++y)
-        std::fill(bitmap.scanline(y), bitmap.scanline(y) + bitmap.width(), fill);
+    bitmap.fill(
+        {channelByte(colour.red), channelByte(colour.green), channelByte(colour.blue), 255});
 }
 
 } // namespace
@@ -27,14 +26,22 @@ Control::~Control() {
 
 void Control::render(platform::WindowHandle, Bitmap<Pixel>& target, const Rect& clip) {
     renderContent(&target);
-    copyContentToComposite();
-    for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it)
-        (*it)->compose(composite(), *this);
+    const Bitmap<Pixel>& picture = composeChildren();
     Rect bounds = getBounds();
     bool meets = bounds.x < clip.x + clip.width && clip.x < bounds.x + bounds.width &&
                  bounds.y < clip.y + clip.height && clip.y < bounds.y + bounds.height;
     if (meets)
-        copyPixels(composite(), target, getPosition(), clip);
+        copyPixels(picture, target, getPosition(), clip);
+}
+
+// A control without children is its content: it is shown without a copy into the composite.
+const Bitmap<Pixel>& Control::composeChildren() {
+    if (zOrder_.empty())
+        return content();
+    copyContentToComposite();
+    for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it)
+        (*it)->compose(composite(), *this);
+    return composite();
 }
 
 void Control::renderContent(const Bitmap<Pixel>* source) {
@@ -56,11 +63,9 @@ void Control::renderContent(const Bitmap<Pixel>* source) {
 
 void Control::compose(Bitmap<Pixel>& parentComposite, Control& parent) {
     renderContent(&parentComposite);
-    copyContentToComposite();
-    for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it)
-        (*it)->compose(composite(), *this);
+    const Bitmap<Pixel>& picture = composeChildren();
     invalidate(false, true);
-    copyPixels(composite(), parentComposite, getPosition(),
+    copyPixels(picture, parentComposite, getPosition(),
                {0, 0, parent.getBounds().width, parent.getBounds().height});
 }
 

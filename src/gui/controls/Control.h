@@ -132,6 +132,8 @@ private:
                                         ClickRoute route);
     std::int32_t stackOffset(std::int32_t side) const;
     void sortZOrder();
+    // The content with every shown child composed over it.
+    const Bitmap<Pixel>& composeChildren();
 
     Edges padding_;
     Edges margins_;
