@@ -8,7 +8,9 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -44,6 +46,15 @@ const std::u32string& decode(const std::string& text, std::u32string& result) {
     return result;
 }
 
+// A sized face, and the advances of the characters measured in it so far. Legends measure their
+// text several times per frame (to fit it, to align it): loading a glyph for each costs more
+// than drawing it.
+struct Face {
+    FT_Face font = nullptr;
+    std::array<float, 128> asciiAdvances{}; // NaN until measured
+    Face() { asciiAdvances.fill(std::numeric_limits<float>::quiet_NaN()); }
+};
+
 // The FreeType library and one face per family and size, shared by every thread that draws
 // text; FreeType objects are not safe to use from two threads at once, hence the lock.
 class Fonts {
@@ -57,15 +68,16 @@ public:
     std::u32string line; // decoded text, reused under the lock so that drawing does not allocate
 
     // The face for `style`, sized; null when no font can be found at all.
-    FT_Face face(const TextStyle& style) {
+    Face* face(const TextStyle& style) {
         const auto pixels = static_cast<unsigned>(pixelSize(style));
         const auto key = std::make_pair(style.family, pixels);
         if (const auto found = faces_.find(key); found != faces_.end())
-            return found->second;
-        FT_Face face = open(style.family);
-        if (face != nullptr)
-            resize(face, pixels);
-        return faces_[key] = face;
+            return found->second.font != nullptr ? &found->second : nullptr;
+        Face& face = faces_[key];
+        face.font = open(style.family);
+        if (face.font != nullptr)
+            resize(face.font, pixels);
+        return face.font != nullptr ? &face : nullptr;
     }
 
 private:
@@ -75,8 +87,8 @@ private:
     }
     ~Fonts() {
         for (auto& [key, face] : faces_)
-            if (face != nullptr)
-                FT_Done_Face(face);
+            if (face.font != nullptr)
+                FT_Done_Face(face.font);
         if (library_ != nullptr)
             FT_Done_FreeType(library_);
         FcFini(); // fontconfig's configuration, loaded on the first match
@@ -122,28 +134,37 @@ private:
     }
 
     FT_Library library_ = nullptr;
-    std::map<std::pair<std::string, unsigned>, FT_Face> faces_;
+    std::map<std::pair<std::string, unsigned>, Face> faces_;
 };
 
-float advanceOf(FT_Face face, char32_t code) {
+float loadAdvance(FT_Face face, char32_t code) {
     if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) != 0)
         return 0.0f;
     return static_cast<float>(face->glyph->advance.x) / 64.0f;
 }
 
-float widthOf(FT_Face face, const std::u32string& text) {
+float advanceOf(Face& face, char32_t code) {
+    if (code >= face.asciiAdvances.size())
+        return loadAdvance(face.font, code);
+    float& advance = face.asciiAdvances[code];
+    if (std::isnan(advance))
+        advance = loadAdvance(face.font, code);
+    return advance;
+}
+
+float widthOf(Face& face, const std::u32string& text) {
     float width = 0.0f;
     for (char32_t code : text)
         width += advanceOf(face, code);
     return width;
 }
 
-float lineHeight(FT_Face face) {
-    return static_cast<float>(face->size->metrics.height) / 64.0f;
+float lineHeight(const Face& face) {
+    return static_cast<float>(face.font->size->metrics.height) / 64.0f;
 }
 
 // Cuts the text and ends it with an ellipsis when it is wider than `room`.
-void fit(FT_Face face, std::u32string& text, float room) {
+void fit(Face& face, std::u32string& text, float room) {
     float width = widthOf(face, text);
     if (width <= room)
         return;
@@ -181,23 +202,24 @@ void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const GlyphCoverage& glyph, int
 TextExtent measureText(const std::string& text, const TextStyle& style) {
     Fonts& fonts = Fonts::instance();
     std::lock_guard lock(fonts.mutex);
-    FT_Face face = fonts.face(style);
+    Face* face = fonts.face(style);
     if (face == nullptr)
         return {};
-    return {widthOf(face, decode(text, fonts.line)), lineHeight(face)};
+    return {widthOf(*face, decode(text, fonts.line)), lineHeight(*face)};
 }
 
 void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const TextStyle& style,
               const TextBox& box, TextAlignment alignment) {
     Fonts& fonts = Fonts::instance();
     std::lock_guard lock(fonts.mutex);
-    FT_Face face = fonts.face(style);
-    if (face == nullptr || text.empty() || box.width <= 0 || box.height <= 0)
+    Face* found = fonts.face(style);
+    if (found == nullptr || text.empty() || box.width <= 0 || box.height <= 0)
         return;
     std::u32string& line = fonts.line;
     decode(text, line);
-    fit(face, line, static_cast<float>(box.width));
-    const float width = widthOf(face, line);
+    fit(*found, line, static_cast<float>(box.width));
+    const float width = widthOf(*found, line);
+    FT_Face face = found->font;
     float pen = static_cast<float>(box.x);
     if (alignment == TextAlignment::Far)
         pen += static_cast<float>(box.width) - width;
