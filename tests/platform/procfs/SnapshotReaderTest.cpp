@@ -3,8 +3,8 @@
 #include "platform/procfs/ProcfsCounterQuery.h"
 #include "support/TemporaryDirectory.h"
 
-#include <fstream>
 #include <atomic>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
