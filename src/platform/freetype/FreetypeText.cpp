@@ -49,10 +49,64 @@ const std::u32string& decode(const std::string& text, std::u32string& result) {
 // A sized face, and the advances of the characters measured in it so far. Legends measure their
 // text several times per frame (to fit it, to align it): loading a glyph for each costs more
 // than drawing it.
+// A glyph as drawn: its coverage copied out of FreeType's slot, where it lived only until the
+// next glyph was loaded.
+struct RenderedGlyph {
+    bool known = false;    // rendered, or found missing, already
+    bool drawable = false; // FreeType has it
+    int left = 0;
+    int top = 0;
+    float advance = 0.0f;
+    unsigned width = 0;
+    unsigned rows = 0;
+    std::vector<unsigned char> coverage; // kept between glyphs, so it stops growing
+
+    unsigned char at(unsigned row, unsigned column) const {
+        return coverage[static_cast<std::size_t>(row) * width + column];
+    }
+};
+
+// Colour, so that a colour glyph gives its own alpha rather than a grey made from its
+// brightness.
+void render(FT_Face font, char32_t code, RenderedGlyph& into) {
+    into.known = true;
+    into.drawable = FT_Load_Char(font, code, FT_LOAD_RENDER | FT_LOAD_COLOR) == 0;
+    if (!into.drawable)
+        return;
+    const FT_GlyphSlot glyph = font->glyph;
+    const GlyphCoverage coverage(glyph->bitmap);
+    into.left = glyph->bitmap_left;
+    into.top = glyph->bitmap_top;
+    into.advance = static_cast<float>(glyph->advance.x) / 64.0f;
+    into.width = coverage.width();
+    into.rows = coverage.rows();
+    into.coverage.resize(static_cast<std::size_t>(into.width) * into.rows);
+    for (unsigned row = 0; row < into.rows; ++row)
+        for (unsigned column = 0; column < into.width; ++column)
+            into.coverage[static_cast<std::size_t>(row) * into.width + column] =
+                coverage.at(row, column);
+}
+
+// A sized face, with what it measured and rendered of the ASCII characters so far. Legends
+// change their digits every frame but draw them again and again: loading and rendering each
+// glyph anew cost more than blending it.
 struct Face {
     FT_Face font = nullptr;
     std::array<float, 128> asciiAdvances{}; // NaN until measured
+    std::array<RenderedGlyph, 128> asciiGlyphs;
     Face() { asciiAdvances.fill(std::numeric_limits<float>::quiet_NaN()); }
+
+    // Other characters are rendered into `scratch` each time.
+    const RenderedGlyph& glyph(char32_t code, RenderedGlyph& scratch) {
+        if (code >= asciiGlyphs.size()) {
+            render(font, code, scratch);
+            return scratch;
+        }
+        RenderedGlyph& kept = asciiGlyphs[code];
+        if (!kept.known)
+            render(font, code, kept);
+        return kept;
+    }
 };
 
 // The FreeType library and one face per family and size, shared by every thread that draws
@@ -65,7 +119,8 @@ public:
     }
 
     std::mutex mutex;
-    std::u32string line; // decoded text, reused under the lock so that drawing does not allocate
+    std::u32string line;   // decoded text, reused under the lock so that drawing does not allocate
+    RenderedGlyph scratch; // a glyph beyond ASCII, likewise
 
     // The face for `style`, sized; null when no font can be found at all.
     Face* face(const TextStyle& style) {
@@ -178,15 +233,15 @@ void fit(Face& face, std::u32string& text, float room) {
 }
 
 // Blends one rendered glyph, clipped to the box.
-void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const GlyphCoverage& glyph, int left, int top,
+void blendGlyph(gui::Bitmap<gui::Pixel>& bitmap, const RenderedGlyph& glyph, int left, int top,
                 const Colour& colour, const TextBox& box) {
     const int right = std::min(box.x + box.width, bitmap.width());
     const int bottom = std::min(box.y + box.height, bitmap.height());
-    for (unsigned row = 0; row < glyph.rows(); ++row) {
+    for (unsigned row = 0; row < glyph.rows; ++row) {
         const int y = top + static_cast<int>(row);
         if (y < std::max(box.y, 0) || y >= bottom)
             continue;
-        for (unsigned column = 0; column < glyph.width(); ++column) {
+        for (unsigned column = 0; column < glyph.width; ++column) {
             const int x = left + static_cast<int>(column);
             if (x < std::max(box.x, 0) || x >= right)
                 continue;
@@ -227,15 +282,12 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
         pen += (static_cast<float>(box.width) - width) / 2.0f;
     const int baseline = box.y + static_cast<int>(face->size->metrics.ascender / 64);
     for (char32_t code : line) {
-        // Colour, so that a colour glyph gives its own alpha rather than a grey made from its
-        // brightness.
-        if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_COLOR) != 0)
+        const RenderedGlyph& glyph = found->glyph(code, fonts.scratch);
+        if (!glyph.drawable)
             continue;
-        const FT_GlyphSlot glyph = face->glyph;
-        blendGlyph(bitmap, GlyphCoverage(glyph->bitmap),
-                   static_cast<int>(std::lround(pen)) + glyph->bitmap_left,
-                   baseline - glyph->bitmap_top, style.colour, box);
-        pen += static_cast<float>(glyph->advance.x) / 64.0f;
+        blendGlyph(bitmap, glyph, static_cast<int>(std::lround(pen)) + glyph.left,
+                   baseline - glyph.top, style.colour, box);
+        pen += glyph.advance;
     }
 }
 
