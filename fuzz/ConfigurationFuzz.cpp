@@ -1,13 +1,17 @@
 // Feeds arbitrary bytes to the configuration reader and loader. The first line of an input is a
 // key path, the rest the document; a document that parses is looked up along that path and
 // through every typed form, then each of its icons is loaded as the program loads them, with
-// collectors that need no system counters.
+// collectors that need no system counters. A document that the one-pass reader of plain JSON
+// takes must come out of the full reader alike, or the fuzzer stops.
 
 #include "app/ConfigurationLoader.h"
 #include "javascript/JsonReader.h"
+#include "javascript/PlainJsonReader.h"
+#include "support/JsonTree.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string_view>
 
@@ -71,6 +75,14 @@ void lookUp(const std::shared_ptr<javascript::Value>& start, std::string_view pa
     }
 }
 
+// The one-pass reader leaves every text it is not sure of to the full reader, which stays the
+// reference for what a text means.
+void compareReaders(std::string_view document) {
+    const auto plain = javascript::readPlainJson(document);
+    if (plain && test::describe(plain) != test::describe(test::readFully(document)))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -79,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view path = input.substr(0, lineEnd);
     const std::string_view document =
         lineEnd == std::string_view::npos ? std::string_view{} : input.substr(lineEnd + 1);
+    compareReaders(document);
     javascript::JsonReader reader;
     try {
         reader.parse(document, "fuzz.json");

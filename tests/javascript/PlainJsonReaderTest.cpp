@@ -1,11 +1,8 @@
 #include "javascript/PlainJsonReader.h"
 
 #include "javascript/JsonReader.h"
-#include "javascript/Lexer.h"
-#include "javascript/ast/JsonObjectGenerator.h"
-#include "javascript/ast/Parser.h"
+#include "support/JsonTree.h"
 
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -14,49 +11,12 @@ using namespace javascript;
 
 namespace {
 
-// The tree the lexer, the parser and the generator build, or null when they report an error.
-std::shared_ptr<Value> readFully(std::string_view text) {
-    ParseContext context("test.json");
-    const auto tree = ast::parseProgram(tokenize(text, context), context);
-    if (!tree)
-        return nullptr;
-    ast::JsonObjectGenerator generator;
-    generator.process(tree);
-    return generator.result();
-}
-
-// A tree as text, with member names, strings quoted and numbers in full precision.
-std::string describe(const std::shared_ptr<Value>& value) {
-    if (!value)
-        return "null";
-    if (const auto* array = dynamic_cast<const Array*>(value.get())) {
-        std::string text = "[";
-        for (const auto& element : array->elements())
-            text += describe(element) + ",";
-        return text + "]";
-    }
-    if (const auto* object = dynamic_cast<const Object*>(value.get())) {
-        std::string text = "{";
-        for (std::size_t i = 0; i < object->memberCount(); ++i)
-            text += "'" + object->nameAt(i) + "':" + describe(object->memberAt(i)) + ",";
-        return text + "}";
-    }
-    if (dynamic_cast<const Boolean*>(value.get()))
-        return value->get<bool>() ? "true" : "false";
-    if (dynamic_cast<const Number*>(value.get())) {
-        char digits[32];
-        std::snprintf(digits, sizeof digits, "%.17g", value->get<double>());
-        return digits;
-    }
-    return "'" + value->get<std::string>() + "'";
-}
-
 // What the one-pass reader takes must come out as the full reader builds it.
 void expectSameTree(std::string_view text) {
     const auto plain = readPlainJson(text);
     if (!plain)
         return;
-    EXPECT_EQ(describe(plain), describe(readFully(text))) << text;
+    EXPECT_EQ(test::describe(plain), test::describe(test::readFully(text))) << text;
 }
 
 std::string file(const char* name) {
