@@ -6,7 +6,7 @@ packages=(
     g++ clang libclang-rt-14-dev clang-format cmake ninja-build pkg-config
     libgtest-dev libbenchmark-dev libpng-dev python3-jsonschema
     libfreetype-dev libfontconfig-dev fonts-dejavu-core
-    libx11-dev libxrandr-dev xvfb trayer tint2 xdotool x11-utils
+    libx11-dev libxrandr-dev libsystemd-dev xvfb trayer tint2 xdotool x11-utils
     g++-mingw-w64-x86-64-posix wine wine64
     dpkg-dev file lintian unzip
 )

@@ -1,0 +1,376 @@
+#include "platform/sni/SniItem.h"
+
+#include "platform/sni/SniPixmap.h"
+#include "util/log/AppLog.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace platform::sni {
+
+namespace {
+
+constexpr const char* itemPath = "/StatusNotifierItem";
+constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
+constexpr const char* menuPath = "/MenuBar";
+constexpr const char* menuInterface = "com.canonical.dbusmenu";
+
+// At version 3 and above hosts switch to the group calls; 2 keeps them on GetLayout and Event.
+constexpr std::uint32_t menuVersion = 2;
+
+int appendString(sd_bus_message* reply, const char* text) {
+    return sd_bus_message_append(reply, "s", text);
+}
+
+// One menu entry's properties, as a{sv}; the root shows its children as a submenu.
+int appendProperties(sd_bus_message* m, const DbusMenuLayout::Entry* entry) {
+    int r = sd_bus_message_open_container(m, 'a', "{sv}");
+    if (r < 0)
+        return r;
+    if (entry == nullptr)
+        r = sd_bus_message_append(m, "{sv}", "children-display", "s", "submenu");
+    else
+        r = sd_bus_message_append(m, "{sv}{sv}{sv}", "label", "s", entry->label.c_str(), "enabled",
+                                  "b", 1, "visible", "b", 1);
+    return r < 0 ? r : sd_bus_message_close_container(m);
+}
+
+int appendEntry(sd_bus_message* m, const DbusMenuLayout::Entry& entry) {
+    int r = sd_bus_message_open_container(m, 'v', "(ia{sv}av)");
+    if (r >= 0)
+        r = sd_bus_message_open_container(m, 'r', "ia{sv}av");
+    if (r >= 0)
+        r = sd_bus_message_append(m, "i", entry.id);
+    if (r >= 0)
+        r = appendProperties(m, &entry);
+    if (r >= 0)
+        r = sd_bus_message_append(m, "av", 0);
+    if (r >= 0)
+        r = sd_bus_message_close_container(m);
+    return r < 0 ? r : sd_bus_message_close_container(m);
+}
+
+} // namespace
+
+// The bus's call-backs: plain functions that find the item in their user data.
+struct SniCallbacks {
+    static SniItem& item(void* userdata) { return *static_cast<SniItem*>(userdata); }
+
+    static int id(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                  void* userdata, sd_bus_error*) {
+        return appendString(reply, item(userdata).id_.c_str());
+    }
+
+    static int constant(sd_bus*, const char*, const char*, const char* property,
+                        sd_bus_message* reply, void*, sd_bus_error*) {
+        const std::string_view name(property);
+        if (name == "Category")
+            return appendString(reply, "Hardware");
+        if (name == "Title")
+            return appendString(reply, "PakVue");
+        if (name == "Status")
+            return appendString(reply, "Active");
+        return appendString(reply, ""); // the icon names: the pixmap is the picture
+    }
+
+    // Sent even though false is what the protocol means without it: xfce reads a missing
+    // value as true and would show the menu on a click.
+    static int itemIsMenu(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                          void*, sd_bus_error*) {
+        return sd_bus_message_append(reply, "b", 0);
+    }
+
+    static int menu(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                    sd_bus_error*) {
+        return sd_bus_message_append(reply, "o", menuPath);
+    }
+
+    static int appendPixmaps(sd_bus_message* m, const SniItem& self) {
+        int r = sd_bus_message_open_container(m, 'a', "(iiay)");
+        for (const auto& pixmap : self.pixmaps_) {
+            if (r < 0 || pixmap.argb.empty())
+                continue;
+            r = sd_bus_message_open_container(m, 'r', "iiay");
+            if (r >= 0)
+                r = sd_bus_message_append(m, "ii", pixmap.width, pixmap.height);
+            if (r >= 0)
+                r = sd_bus_message_append_array(m, 'y', pixmap.argb.data(), pixmap.argb.size());
+            if (r >= 0)
+                r = sd_bus_message_close_container(m);
+        }
+        return r < 0 ? r : sd_bus_message_close_container(m);
+    }
+
+    static int iconPixmap(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                          void* userdata, sd_bus_error*) {
+        return appendPixmaps(reply, item(userdata));
+    }
+
+    // No picture of its own: hosts show the text, under the title.
+    static int toolTip(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                       void* userdata, sd_bus_error*) {
+        int r = sd_bus_message_open_container(reply, 'r', "sa(iiay)ss");
+        if (r >= 0)
+            r = sd_bus_message_append(reply, "s", "");
+        if (r >= 0)
+            r = sd_bus_message_append(reply, "a(iiay)", 0);
+        if (r >= 0)
+            r = sd_bus_message_append(reply, "ss", "PakVue", item(userdata).tip_.c_str());
+        return r < 0 ? r : sd_bus_message_close_container(reply);
+    }
+
+    static int activate(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        return pointed(m, item(userdata).handlers_.activate);
+    }
+
+    static int contextMenu(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        return pointed(m, item(userdata).handlers_.contextMenu);
+    }
+
+    static int ignored(sd_bus_message* m, void*, sd_bus_error*) {
+        return sd_bus_reply_method_return(m, "");
+    }
+
+    static int pointed(sd_bus_message* m, const std::function<void(int, int)>& handler) {
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        const int r = sd_bus_message_read(m, "ii", &x, &y);
+        if (r < 0)
+            return r;
+        if (handler)
+            handler(x, y);
+        return sd_bus_reply_method_return(m, "");
+    }
+
+    // The whole menu at every call: it is one level of a few items.
+    static int getLayout(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        const SniItem& self = item(userdata);
+        sd_bus_message* reply = nullptr;
+        int r = sd_bus_message_new_method_return(m, &reply);
+        if (r >= 0)
+            r = sd_bus_message_append(reply, "u", self.menuRevision_);
+        if (r >= 0)
+            r = sd_bus_message_open_container(reply, 'r', "ia{sv}av");
+        if (r >= 0)
+            r = sd_bus_message_append(reply, "i", 0);
+        if (r >= 0)
+            r = appendProperties(reply, nullptr);
+        if (r >= 0)
+            r = sd_bus_message_open_container(reply, 'a', "v");
+        for (const auto& entry : self.menu_.entries())
+            if (r >= 0)
+                r = appendEntry(reply, entry);
+        if (r >= 0)
+            r = sd_bus_message_close_container(reply);
+        if (r >= 0)
+            r = sd_bus_message_close_container(reply);
+        if (r >= 0)
+            r = sd_bus_send(nullptr, reply, nullptr);
+        sd_bus_message_unref(reply);
+        return r;
+    }
+
+    static int getGroupProperties(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        const SniItem& self = item(userdata);
+        const std::int32_t* ids = nullptr;
+        std::size_t size = 0;
+        int r = sd_bus_message_read_array(m, 'i', reinterpret_cast<const void**>(&ids), &size);
+        if (r < 0)
+            return r;
+        sd_bus_message* reply = nullptr;
+        r = sd_bus_message_new_method_return(m, &reply);
+        if (r >= 0)
+            r = sd_bus_message_open_container(reply, 'a', "(ia{sv})");
+        for (std::size_t i = 0; r >= 0 && i < size / sizeof(std::int32_t); ++i) {
+            const auto& entries = self.menu_.entries();
+            const DbusMenuLayout::Entry* entry =
+                ids[i] >= 1 && static_cast<std::size_t>(ids[i]) <= entries.size()
+                    ? &entries[static_cast<std::size_t>(ids[i]) - 1]
+                    : nullptr;
+            r = sd_bus_message_open_container(reply, 'r', "ia{sv}");
+            if (r >= 0)
+                r = sd_bus_message_append(reply, "i", ids[i]);
+            if (r >= 0)
+                r = appendProperties(reply, entry);
+            if (r >= 0)
+                r = sd_bus_message_close_container(reply);
+        }
+        if (r >= 0)
+            r = sd_bus_message_close_container(reply);
+        if (r >= 0)
+            r = sd_bus_send(nullptr, reply, nullptr);
+        sd_bus_message_unref(reply);
+        return r;
+    }
+
+    // Only "clicked" runs a command; hovering and opening are announced too.
+    static int event(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        std::int32_t id = 0;
+        const char* kind = nullptr;
+        int r = sd_bus_message_read(m, "is", &id, &kind);
+        if (r < 0)
+            return r;
+        const SniItem& self = item(userdata);
+        if (std::string_view(kind) == "clicked")
+            if (const auto command = self.menu_.commandOf(id); command && self.handlers_.command)
+                self.handlers_.command(*command);
+        return sd_bus_reply_method_return(m, "");
+    }
+
+    static int aboutToShow(sd_bus_message* m, void*, sd_bus_error*) {
+        return sd_bus_reply_method_return(m, "b", 0);
+    }
+
+    static int menuVersionProperty(sd_bus*, const char*, const char*, const char*,
+                                   sd_bus_message* reply, void*, sd_bus_error*) {
+        return sd_bus_message_append(reply, "u", menuVersion);
+    }
+
+    static int menuStatus(sd_bus*, const char*, const char*, const char* property,
+                          sd_bus_message* reply, void*, sd_bus_error*) {
+        return appendString(reply, std::string_view(property) == "Status" ? "normal" : "ltr");
+    }
+
+    static int registered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
+        SniItem& self = item(userdata);
+        self.registration_ = sd_bus_slot_unref(self.registration_);
+        if (const sd_bus_error* error = sd_bus_message_get_error(reply))
+            util::log::logMessage(util::log::LogLevel::Warning,
+                                  std::string("the StatusNotifierItem watcher refused ") +
+                                      self.name_ + ": " +
+                                      (error->message ? error->message : error->name));
+        return 0;
+    }
+};
+
+namespace {
+
+const sd_bus_vtable itemTable[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_PROPERTY("Category", "s", SniCallbacks::constant, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Id", "s", SniCallbacks::id, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Title", "s", SniCallbacks::constant, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Status", "s", SniCallbacks::constant, 0, 0),
+    SD_BUS_PROPERTY("IconName", "s", SniCallbacks::constant, 0, 0),
+    SD_BUS_PROPERTY("AttentionIconName", "s", SniCallbacks::constant, 0, 0),
+    SD_BUS_PROPERTY("OverlayIconName", "s", SniCallbacks::constant, 0, 0),
+    SD_BUS_PROPERTY("IconPixmap", "a(iiay)", SniCallbacks::iconPixmap, 0, 0),
+    SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", SniCallbacks::toolTip, 0, 0),
+    SD_BUS_PROPERTY("ItemIsMenu", "b", SniCallbacks::itemIsMenu, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Menu", "o", SniCallbacks::menu, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_METHOD("Activate", "ii", "", SniCallbacks::activate, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("SecondaryActivate", "ii", "", SniCallbacks::activate,
+                  SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("ContextMenu", "ii", "", SniCallbacks::contextMenu, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("Scroll", "is", "", SniCallbacks::ignored, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_SIGNAL("NewIcon", "", 0),
+    SD_BUS_SIGNAL("NewToolTip", "", 0),
+    SD_BUS_SIGNAL("NewStatus", "s", 0),
+    SD_BUS_VTABLE_END,
+};
+
+const sd_bus_vtable menuTable[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_PROPERTY("Version", "u", SniCallbacks::menuVersionProperty, 0,
+                    SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Status", "s", SniCallbacks::menuStatus, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("TextDirection", "s", SniCallbacks::menuStatus, 0,
+                    SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_METHOD("GetLayout", "iias", "u(ia{sv}av)", SniCallbacks::getLayout,
+                  SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("GetGroupProperties", "aias", "a(ia{sv})", SniCallbacks::getGroupProperties,
+                  SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("Event", "isvu", "", SniCallbacks::event, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("AboutToShow", "i", "b", SniCallbacks::aboutToShow, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_SIGNAL("LayoutUpdated", "ui", 0),
+    SD_BUS_SIGNAL("ItemsPropertiesUpdated", "a(ia{sv})a(ias)", 0),
+    SD_BUS_VTABLE_END,
+};
+
+} // namespace
+
+std::unique_ptr<SniItem> SniItem::open(int number, std::string id, DbusMenuLayout menu,
+                                       Handlers handlers) {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0)
+        return nullptr;
+    std::string name =
+        "org.kde.StatusNotifierItem-" + std::to_string(::getpid()) + "-" + std::to_string(number);
+    if (sd_bus_request_name(bus, name.c_str(), 0) < 0) {
+        sd_bus_flush_close_unref(bus);
+        return nullptr;
+    }
+    std::unique_ptr<SniItem> item(
+        new SniItem(bus, std::move(name), std::move(id), std::move(menu), std::move(handlers)));
+    if (sd_bus_add_object_vtable(bus, &item->itemSlot_, itemPath, itemInterface, itemTable,
+                                 item.get()) < 0 ||
+        sd_bus_add_object_vtable(bus, &item->menuSlot_, menuPath, menuInterface, menuTable,
+                                 item.get()) < 0)
+        return nullptr;
+    return item;
+}
+
+SniItem::SniItem(sd_bus* bus, std::string name, std::string id, DbusMenuLayout menu,
+                 Handlers handlers)
+    : bus_(bus), name_(std::move(name)), id_(std::move(id)), menu_(std::move(menu)),
+      handlers_(std::move(handlers)) {}
+
+SniItem::~SniItem() {
+    sd_bus_slot_unref(registration_);
+    sd_bus_slot_unref(menuSlot_);
+    sd_bus_slot_unref(itemSlot_);
+    sd_bus_flush_close_unref(bus_);
+}
+
+void SniItem::registerWithWatcher() {
+    registration_ = sd_bus_slot_unref(registration_);
+    sd_bus_call_method_async(bus_, &registration_, "org.kde.StatusNotifierWatcher",
+                             "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
+                             "RegisterStatusNotifierItem", SniCallbacks::registered, this, "s",
+                             name_.c_str());
+}
+
+void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
+                          const gui::Bitmap<gui::Pixel>& large) {
+    const gui::Bitmap<gui::Pixel>* pictures[] = {&small, &large};
+    for (int i = 0; i < 2; ++i) {
+        pixmaps_[i].width = pictures[i]->width();
+        pixmaps_[i].height = pictures[i]->height();
+        toArgb32(*pictures[i], pixmaps_[i].argb);
+    }
+    sd_bus_emit_signal(bus_, itemPath, itemInterface, "NewIcon", "");
+}
+
+void SniItem::setTip(const std::string& text) {
+    if (text == tip_)
+        return;
+    tip_ = text;
+    sd_bus_emit_signal(bus_, itemPath, itemInterface, "NewToolTip", "");
+}
+
+int SniItem::descriptor() const {
+    return sd_bus_get_fd(bus_);
+}
+
+short SniItem::events() const {
+    const int events = sd_bus_get_events(bus_);
+    return static_cast<short>(events < 0 ? 0 : events);
+}
+
+int SniItem::timeoutMilliseconds() const {
+    std::uint64_t until = 0;
+    if (sd_bus_get_timeout(bus_, &until) < 0 || until == UINT64_MAX)
+        return -1;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t nowMicroseconds = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000 +
+                                          static_cast<std::uint64_t>(now.tv_nsec) / 1000;
+    return until <= nowMicroseconds ? 0 : static_cast<int>((until - nowMicroseconds + 999) / 1000);
+}
+
+void SniItem::process() {
+    while (sd_bus_process(bus_, nullptr) > 0) {
+    }
+}
+
+} // namespace platform::sni
