@@ -289,6 +289,23 @@ const sd_bus_vtable menuTable[] = {
 
 } // namespace
 
+// A watcher that hangs must not hold up the start for long.
+bool SniItem::hostAvailable() {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0)
+        return false;
+    sd_bus_set_method_call_timeout(bus, 2'000'000);
+    int hasHost = 0;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    const bool answered =
+        sd_bus_get_property_trivial(bus, "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                                    "org.kde.StatusNotifierWatcher",
+                                    "IsStatusNotifierHostRegistered", &error, 'b', &hasHost) >= 0;
+    sd_bus_error_free(&error);
+    sd_bus_flush_close_unref(bus);
+    return answered && hasHost != 0;
+}
+
 std::unique_ptr<SniItem> SniItem::open(int number, std::string id, DbusMenuLayout menu,
                                        Handlers handlers) {
     sd_bus* bus = nullptr;

@@ -25,6 +25,10 @@ public:
         std::function<void(std::uint32_t command)> command; // an item of the exported menu
     };
 
+    // Whether the session bus has a StatusNotifierWatcher with a host registered, which is
+    // what shows items.
+    static bool hostAvailable();
+
     // Nothing when the session bus cannot be reached or the name cannot be had.
     static std::unique_ptr<SniItem> open(int number, std::string id, DbusMenuLayout menu,
                                          Handlers handlers);

@@ -1,5 +1,6 @@
 #include "platform/x11/X11Desktop.h"
 
+#include "platform/x11/SniTray.h"
 #include "platform/x11/X11Menu.h"
 #include "platform/x11/X11Tray.h"
 #include "util/log/AppLog.h"
@@ -90,6 +91,7 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
 X11Desktop::~X11Desktop() {
     signals_.reset();
     menu_.reset();
+    sni_.reset();
     tray_.reset();
     XCloseDisplay(display_);
 }
@@ -118,6 +120,12 @@ void X11Desktop::readEvents() {
     tray_->refresh(format_);
     for (const TrayEvent& event : tray_->takeEvents())
         postMessage(event.owner, event.message, event.wParam, event.lParam);
+    if (sni_ == nullptr)
+        return;
+    sni_->process();
+    sni_->refresh();
+    for (const TrayEvent& event : sni_->takeEvents())
+        postMessage(event.owner, event.message, event.wParam, event.lParam);
 }
 
 void X11Desktop::reportLostConnection() {
@@ -133,10 +141,17 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     if (lost_)
         return; // the quit is queued already
     XFlush(display_);
-    pollfd sources[1 + LoopWake::descriptorCount] = {{ConnectionNumber(display_), POLLIN, 0}};
-    wake_->watch(sources + 1);
-    ::poll(sources, std::size(sources), tray_->millisecondsToNextEvent());
-    wake_->clear(sources + 1);
+    polled_.resize(1 + LoopWake::descriptorCount);
+    polled_[0] = {ConnectionNumber(display_), POLLIN, 0};
+    wake_->watch(&polled_[1]);
+    int timeout = tray_->millisecondsToNextEvent();
+    if (sni_ != nullptr) {
+        sni_->watch(polled_);
+        const int bus = sni_->millisecondsToNextEvent();
+        timeout = timeout < 0 ? bus : bus < 0 ? timeout : std::min(timeout, bus);
+    }
+    ::poll(polled_.data(), polled_.size(), timeout);
+    wake_->clear(&polled_[1]);
 }
 
 void X11Desktop::wakeLocked() {
@@ -146,6 +161,20 @@ void X11Desktop::wakeLocked() {
 // Needs no lock: icon threads wake the loop without waiting for the desktop's lock.
 void X11Desktop::wake() {
     wake_->now();
+}
+
+// At the first icon, when the log is open to say which: PAKVUE_TRAY=sni or =xembed decides;
+// without it, a StatusNotifierItem host that is there now.
+void X11Desktop::chooseTray() {
+    trayChosen_ = true;
+    const char* forced = std::getenv("PAKVUE_TRAY");
+    const std::string_view choice = forced != nullptr ? forced : "";
+    const bool sni = choice == "sni" || (choice != "xembed" && SniTray::hostAvailable());
+    if (sni)
+        sni_ = std::make_unique<SniTray>([this] { return cursorPosition(); });
+    util::log::logMessage(util::log::LogLevel::Info,
+                          sni ? "the icons are shown through StatusNotifierItem."
+                              : "the icons are shown through the XEmbed system tray.");
 }
 
 // Windows: every window but a message-only one is an override-redirect X window, since
@@ -225,6 +254,10 @@ void X11Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pix
 
 bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
     // Hosts that size icons by what they ask for give them the small-icon size of the scale.
+    if (!trayChosen_)
+        chooseTray();
+    if (sni_ != nullptr)
+        return !lost_ && sni_->add(request);
     return !lost_ && tray_->add(request, Scale(monitorDpi({})).scaled(trayIconSize));
 }
 
@@ -233,7 +266,8 @@ bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier
     // The loop's thread draws the pictures. Icons of one interval set theirs at the same
     // moment: the last one wakes the loop for all, and a deadline draws a picture whose
     // fellows come later or not at all.
-    const X11Tray::PictureSet set = tray_->setPicture(owner, identifier, picture);
+    const X11Tray::PictureSet set = sni_ != nullptr ? sni_->setPicture(owner, identifier, picture)
+                                                    : tray_->setPicture(owner, identifier, picture);
     if (set.everyIconHasANewOne)
         wake();
     else
@@ -242,11 +276,13 @@ bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier
 }
 
 bool X11Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
+    if (sni_ != nullptr)
+        return sni_->remove(owner, identifier);
     return !lost_ && tray_->remove(owner, identifier);
 }
 
 int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) const {
-    return tray_->pictureSize(owner, identifier);
+    return sni_ != nullptr ? SniTray::pictureSide : tray_->pictureSize(owner, identifier);
 }
 
 void X11Desktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {

@@ -7,11 +7,14 @@
 
 #include <X11/Xlib.h>
 #include <memory>
+#include <poll.h>
+#include <vector>
 
 namespace platform::x11 {
 
 class X11Tray;
 class X11Menu;
+class SniTray;
 
 // The X11 desktop: override-redirect windows for pop-ups, the freedesktop system tray for the
 // icons, and X input turned into the shared window messages. Xlib is used on the thread that
@@ -46,6 +49,7 @@ private:
     };
 
     X11Desktop(Display* display, std::unique_ptr<LoopWake> wake);
+    void chooseTray();
 
     void collectInput() override;
     void waitForInputLocked(Lock& lock) override;
@@ -72,6 +76,7 @@ private:
     Rect screen() const;
     std::optional<Taskbar> panelFromWorkArea(const Rect& screen) const;
     std::optional<Taskbar> panelOfTrayHost(const Rect& screen) const;
+    ::Window topLevelAt(Point point) const;
     // The desktop's Xft.dpi resource from the root window, 96 when it is not set.
     int resourceDpi() const;
 
@@ -86,6 +91,12 @@ private:
     ImageBuffer image_;
     LastPress lastPress_;
     std::unique_ptr<X11Tray> tray_;
+    // Icons go to StatusNotifierItem hosts instead when one is there at the start, or
+    // PAKVUE_TRAY=sni asks for them; never to both, or a host that shows both would show each
+    // icon twice.
+    std::unique_ptr<SniTray> sni_;
+    bool trayChosen_ = false;
+    std::vector<pollfd> polled_; // kept, so that waiting does not allocate
     std::unique_ptr<X11Menu> menu_;
     std::unique_ptr<TerminationSignals> signals_;
 };

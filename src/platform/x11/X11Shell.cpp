@@ -1,4 +1,5 @@
 // The X11 desktop's shell queries: the pointer, the monitors and the panel that holds the tray.
+#include "platform/x11/SniTray.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Tray.h"
 #include "platform/x11/XftDpi.h"
@@ -120,16 +121,30 @@ std::optional<Taskbar> X11Desktop::panelFromWorkArea(const Rect& screen) const {
     return result;
 }
 
-// The tray host's panel is the top-level window the docked icons sit in.
+// The tray host's panel is the top-level window the docked icons sit in; a StatusNotifierItem
+// host draws the icons itself, in the window that was clicked.
 std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
-    ::Window icon = tray_->dockedIcon();
-    ::Window panel = icon != 0 ? topLevelOf(display_, icon) : 0;
+    ::Window panel = 0;
+    if (sni_ != nullptr) {
+        if (const std::optional<Point> click = sni_->lastClick())
+            panel = topLevelAt(*click);
+    } else if (::Window icon = tray_->dockedIcon(); icon != 0) {
+        panel = topLevelOf(display_, icon);
+    }
     XWindowAttributes attributes{};
     if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
         return std::nullopt;
     Rect bounds{attributes.x, attributes.y, attributes.x + attributes.width,
                 attributes.y + attributes.height};
     return Taskbar{bounds, edgeOf(bounds, screen)};
+}
+
+::Window X11Desktop::topLevelAt(Point point) const {
+    ::Window root = RootWindow(display_, screen_);
+    ::Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(display_, root, root, point.x, point.y, &x, &y, &child);
+    return child;
 }
 
 // Scaling: desktops write their scale into the resource database as Xft.dpi, for the font
