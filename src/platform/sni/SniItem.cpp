@@ -14,6 +14,7 @@ constexpr const char* itemPath = "/StatusNotifierItem";
 constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
 constexpr const char* menuPath = "/MenuBar";
 constexpr const char* menuInterface = "com.canonical.dbusmenu";
+constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
 
 // At version 3 and above hosts switch to the group calls; 2 keeps them on GetLayout and Event.
 constexpr std::uint32_t menuVersion = 2;
@@ -231,6 +232,22 @@ struct SniCallbacks {
         return appendString(reply, std::string_view(property) == "Status" ? "normal" : "ltr");
     }
 
+    // A watcher that starts (again) knows no items: each registers anew.
+    static int ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        const char* name = nullptr;
+        const char* before = nullptr;
+        const char* after = nullptr;
+        if (sd_bus_message_read(m, "sss", &name, &before, &after) >= 0 &&
+            std::string_view(name) == watcherName && after != nullptr && *after != '\0')
+            item(userdata).registerWithWatcher();
+        return 0;
+    }
+
+    static int hostRegistered(sd_bus_message*, void* userdata, sd_bus_error*) {
+        item(userdata).registerWithWatcher();
+        return 0;
+    }
+
     static int registered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
         SniItem& self = item(userdata);
         self.registration_ = sd_bus_slot_unref(self.registration_);
@@ -298,8 +315,7 @@ bool SniItem::hostAvailable() {
     int hasHost = 0;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     const bool answered =
-        sd_bus_get_property_trivial(bus, "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
-                                    "org.kde.StatusNotifierWatcher",
+        sd_bus_get_property_trivial(bus, watcherName, "/StatusNotifierWatcher", watcherName,
                                     "IsStatusNotifierHostRegistered", &error, 'b', &hasHost) >= 0;
     sd_bus_error_free(&error);
     sd_bus_flush_close_unref(bus);
@@ -322,7 +338,13 @@ std::unique_ptr<SniItem> SniItem::open(int number, std::string id, DbusMenuLayou
     if (sd_bus_add_object_vtable(bus, &item->itemSlot_, itemPath, itemInterface, itemTable,
                                  item.get()) < 0 ||
         sd_bus_add_object_vtable(bus, &item->menuSlot_, menuPath, menuInterface, menuTable,
-                                 item.get()) < 0)
+                                 item.get()) < 0 ||
+        sd_bus_match_signal(bus, &item->ownerSlot_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                            "org.freedesktop.DBus", "NameOwnerChanged", SniCallbacks::ownerChanged,
+                            item.get()) < 0 ||
+        sd_bus_match_signal(bus, &item->hostSlot_, nullptr, "/StatusNotifierWatcher", watcherName,
+                            "StatusNotifierHostRegistered", SniCallbacks::hostRegistered,
+                            item.get()) < 0)
         return nullptr;
     return item;
 }
@@ -334,6 +356,8 @@ SniItem::SniItem(sd_bus* bus, std::string name, std::string id, DbusMenuLayout m
 
 SniItem::~SniItem() {
     sd_bus_slot_unref(registration_);
+    sd_bus_slot_unref(hostSlot_);
+    sd_bus_slot_unref(ownerSlot_);
     sd_bus_slot_unref(menuSlot_);
     sd_bus_slot_unref(itemSlot_);
     sd_bus_flush_close_unref(bus_);
@@ -341,10 +365,9 @@ SniItem::~SniItem() {
 
 void SniItem::registerWithWatcher() {
     registration_ = sd_bus_slot_unref(registration_);
-    sd_bus_call_method_async(bus_, &registration_, "org.kde.StatusNotifierWatcher",
-                             "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-                             "RegisterStatusNotifierItem", SniCallbacks::registered, this, "s",
-                             name_.c_str());
+    sd_bus_call_method_async(bus_, &registration_, watcherName, "/StatusNotifierWatcher",
+                             watcherName, "RegisterStatusNotifierItem", SniCallbacks::registered,
+                             this, "s", name_.c_str());
 }
 
 void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,

@@ -74,6 +74,8 @@ private:
     sd_bus_slot* itemSlot_ = nullptr;
     sd_bus_slot* menuSlot_ = nullptr;
     sd_bus_slot* registration_ = nullptr;
+    sd_bus_slot* ownerSlot_ = nullptr; // hears a watcher start
+    sd_bus_slot* hostSlot_ = nullptr;  // hears a host register
 };
 
 } // namespace platform::sni

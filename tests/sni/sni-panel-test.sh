@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# PakVue in xfce4-panel's StatusNotifierItem tray, on a session bus of its own: the icon is an
+# item (not an XEmbed window), its picture changes about once a second, a click pins the detail
+# window next to the click, and "Exit" from the item's menu ends PakVue with code 0.
+# Usage: sni-panel-test.sh <pakvue program> <colour probe>
+set -euo pipefail
+
+program=$(realpath "$1")
+probe=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${PAKVUE_SNI_SESSION:-}" ]; then
+    # xfconfd, which the bus starts, reads the panel's configuration from here.
+    export XDG_CONFIG_HOME
+    XDG_CONFIG_HOME=$(mktemp -d)
+    mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    cp "$here/panel.xml" "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
+    trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+    PAKVUE_SNI_SESSION=1 dbus-run-session -- "$0" "$@"
+    exit $?
+fi
+source "$here/../support/desktop-session.sh"
+start_desktop without-tray
+
+watcher() {
+    busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher "$1"
+}
+xfce4-panel --disable-wm-check >/dev/null 2>&1 &
+pids+=($!)
+host_ready() { [ "$(watcher IsStatusNotifierHostRegistered)" = "b true" ]; }
+await host_ready || fail "no StatusNotifierItem host"
+
+cp "$here/one-icon.config.json" "$work/pakvue.config.json"
+(cd "$work" && exec "$program") &
+app=$!
+pids+=($app)
+registered() { watcher RegisteredStatusNotifierItems | grep -q "StatusNotifierItem-$app-1"; }
+await registered || fail "the icon did not register as an item"
+grep -q " - Info - the icons are shown through StatusNotifierItem." "$log_file" ||
+    fail "no line says which tray is used"
+xdotool search --onlyvisible --name '^PakVue: ' >/dev/null && fail "an XEmbed icon is shown too"
+
+pictures=$(timeout 5 dbus-monitor "type='signal',interface='org.kde.StatusNotifierItem',member='NewIcon'" |
+    grep -c "member=NewIcon" || true)
+[ "$pictures" -ge 3 ] && [ "$pictures" -le 7 ] || fail "$pictures new pictures in 5 seconds"
+
+await "$probe" 00ff00 || fail "the icon's picture is not on the panel"
+read -r left top right bottom <<<"$("$probe" 00ff00)"
+x=$(((left + right) / 2))
+y=$(((top + bottom) / 2))
+xdotool mousemove "$x" "$y" click 1
+await xdotool search --onlyvisible --name 'sdiwindow' || fail "a click did not show the detail window"
+detail=$(xdotool search --onlyvisible --name 'sdiwindow' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$detail")"
+[ $((X - x)) -le 16 ] && [ $((x - X - WIDTH)) -le 16 ] && [ $((Y - y)) -le 64 ] ||
+    fail "the detail window at $X,$Y (${WIDTH}x$HEIGHT) is not next to the click at $x,$y"
+
+# The menu: "Show details", then "Exit".
+xdotool mousemove "$x" "$y" click 3
+sleep 1
+xdotool key Down Down Return
+expect_clean_exit "$app"
+echo "sni panel test passed"
