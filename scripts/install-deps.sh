@@ -7,7 +7,7 @@ packages=(
     libgtest-dev libbenchmark-dev libpng-dev python3-jsonschema
     libfreetype-dev libfontconfig-dev fonts-dejavu-core
     libx11-dev libxrandr-dev libsystemd-dev xvfb trayer tint2 xdotool x11-utils
-    xfce4-panel dbus python3-dbus
+    xfce4-panel dbus python3-dbus python3-gi
     g++-mingw-w64-x86-64-posix wine wine64
     dpkg-dev file lintian unzip
 )

@@ -125,12 +125,16 @@ std::optional<Taskbar> X11Desktop::panelFromWorkArea(const Rect& screen) const {
 // host draws the icons itself, in the window that was clicked.
 std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
     ::Window panel = 0;
-    if (sni_ != nullptr) {
-        if (const std::optional<Point> click = sni_->lastClick())
-            panel = topLevelAt(*click);
-    } else if (::Window icon = tray_->dockedIcon(); icon != 0) {
+    std::optional<Point> click = sni_ != nullptr ? sni_->lastClick() : std::nullopt;
+    if (click)
+        panel = topLevelAt(*click);
+    else if (::Window icon = tray_->dockedIcon(); icon != 0)
         panel = topLevelOf(display_, icon);
-    }
+    // No window under the click (a host that draws elsewhere, or a position it made up): the
+    // point itself stands for the panel, at its nearest edge.
+    if (panel == 0 && click)
+        return Taskbar{{click->x, click->y, click->x + 1, click->y + 1},
+                       edgeOf({click->x, click->y, click->x + 1, click->y + 1}, screen)};
     XWindowAttributes attributes{};
     if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
         return std::nullopt;
