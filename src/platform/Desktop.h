@@ -123,6 +123,9 @@ public:
     virtual bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                                     const gui::Bitmap<gui::Pixel>& picture) = 0;
     virtual bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) = 0;
+    // A tip that says more than the one the icon was added with, from any thread. Only
+    // notification areas that show tips of their own take it; the others keep the first.
+    virtual void setTrayIconTip(WindowHandle, std::uint32_t, const std::string&) {}
     // The side in pixels of the picture the notification area shows for an icon: the small-icon
     // size at the tray's dots per inch, or the size the tray host gave the icon. Safe from any
     // thread.

@@ -92,6 +92,11 @@ def main():
     if not 3 <= len(pictures) <= 7:
         fail("%d new pictures in 5 seconds" % len(pictures))
 
+    # No hover: the tip carries each graph's name and last value.
+    _, _, title, text = properties.Get(ITEM, "ToolTip")
+    if title != "PakVue" or not str(text).startswith("Memory: ") or not str(text).endswith("%"):
+        fail("the tip is %r, %r" % (title, text))
+
     dbus.Interface(item, ITEM).Activate(200, 200)
     shown = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "sdiwindow"],
                                    capture_output=True).returncode == 0

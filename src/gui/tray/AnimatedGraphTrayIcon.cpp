@@ -1,6 +1,7 @@
 #include "gui/tray/AnimatedGraphTrayIcon.h"
 
 #include "gui/FrameRenderer.h"
+#include "monitoring/ValueFormat.h"
 #include "platform/Desktop.h"
 
 #include <algorithm>
@@ -33,7 +34,33 @@ Frame AnimatedGraphTrayIcon::renderFrame() {
     SharedDataSetLock hold(dataSet);
     fit(pictureSize());
     drawFrame(*frame_, descriptor_, *dataSet);
+    refreshTip();
     return frame_;
+}
+
+// Hosts that show tips re-read them at every change: a few seconds between changes keep the
+// values readable and the tip cheap.
+void AnimatedGraphTrayIcon::refreshTip() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < tipDue_)
+        return;
+    tipDue_ = now + std::chrono::seconds(5);
+    setTip(valueTip(descriptor_));
+}
+
+std::string valueTip(const DisplayConfiguration& descriptor) {
+    std::string tip;
+    for (const GraphConfiguration& graph : descriptor.graphs) {
+        if (!graph.buffer)
+            continue;
+        if (!tip.empty())
+            tip += '\n';
+        tip += graph.collector ? graph.collector->getName() : std::string();
+        tip += ": ";
+        tip += util::system::monitoring::formatValue(graph.buffer->getLast(),
+                                                     graph.buffer->getUnits());
+    }
+    return tip;
 }
 
 void AnimatedGraphTrayIcon::fit(int side) {

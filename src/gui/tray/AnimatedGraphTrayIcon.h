@@ -4,6 +4,8 @@
 #include "gui/IDataSet.h"
 #include "gui/tray/AnimatedTrayIcon.h"
 
+#include <chrono>
+
 namespace gui {
 
 // A tray icon that draws the graphs of a data set into its frame, a square of the size the
@@ -22,8 +24,11 @@ public:
 private:
     // Makes the frame `side` pixels square and the views as wide; nothing when it is already.
     void fit(int side);
+    // The graphs' last values as the tip, at most every few seconds.
+    void refreshTip();
 
     Frame frame_;
+    std::chrono::steady_clock::time_point tipDue_;
     DisplayConfiguration descriptor_;
     std::shared_ptr<IDataSet> dataSet_;
 };
@@ -31,5 +36,7 @@ private:
 // "PakVue", then the names of the graphs as in "PakVue: Processor, Memory in use": the desktop
 // lists icons by their tip, so each icon's tip says what it draws.
 std::string trayTip(const DisplayConfiguration& descriptor);
+// Each graph's name and last value, a line each, as in "Processor: 12.0 %".
+std::string valueTip(const DisplayConfiguration& descriptor);
 
 } // namespace gui

@@ -42,4 +42,8 @@ void TrayIcon::setPicture(const Bitmap<Pixel>& picture) {
     platform::desktop().setTrayIconPicture(window_, identifier_, picture);
 }
 
+void TrayIcon::setTip(const std::string& tip) {
+    platform::desktop().setTrayIconTip(window_, identifier_, tip);
+}
+
 } // namespace gui

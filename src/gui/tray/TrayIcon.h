@@ -29,6 +29,7 @@ public:
 protected:
     // Failures (a restarting taskbar, say) are ignored: the next picture tries again.
     void setPicture(const Bitmap<Pixel>& picture);
+    void setTip(const std::string& tip);
 
 private:
     platform::WindowHandle window_;

@@ -114,16 +114,29 @@ bool SniTray::remove(WindowHandle owner, std::uint32_t identifier) {
     return true;
 }
 
+void SniTray::setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip) {
+    std::lock_guard lock(mutex_);
+    for (const auto& icon : icons_)
+        if (icon->owner == owner && icon->identifier == identifier) {
+            icon->tip = tip;
+            icon->newTip = true;
+        }
+}
+
 // Only this thread adds and removes icons, so it reads them without the lock.
 void SniTray::refresh() {
     for (const auto& icon : icons_) {
+        bool picture = false;
         {
             std::lock_guard lock(mutex_);
-            if (!icon->newPicture)
-                continue;
-            icon->newPicture = false;
-            scaleTo(icon->picture, icon->large);
+            if (std::exchange(icon->newTip, false))
+                icon->item->setTip(icon->tip);
+            picture = std::exchange(icon->newPicture, false);
+            if (picture)
+                scaleTo(icon->picture, icon->large);
         }
+        if (!picture)
+            continue;
         scaleTo(icon->large, icon->small);
         icon->item->setPictures(icon->small, icon->large);
     }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
+#include <string>
 #include <vector>
 
 namespace platform::x11 {
@@ -30,6 +31,8 @@ public:
     X11Tray::PictureSet setPicture(WindowHandle owner, std::uint32_t identifier,
                                    const gui::Bitmap<gui::Pixel>& picture);
     bool remove(WindowHandle owner, std::uint32_t identifier);
+    // From any thread; sent with the next pictures.
+    void setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip);
     // Icons are drawn at the larger size hosts use; the smaller is made from it.
     static constexpr int pictureSide = 32;
 
@@ -54,6 +57,8 @@ private:
         std::unique_ptr<sni::SniItem> item;
         gui::Bitmap<gui::Pixel> picture{pictureSide, pictureSide, gui::Pixel{}};
         bool newPicture = false;
+        std::string tip;
+        bool newTip = false;
         gui::Bitmap<gui::Pixel> large{pictureSide, pictureSide, gui::Pixel{}};
         gui::Bitmap<gui::Pixel> small{pictureSide / 2, pictureSide / 2, gui::Pixel{}};
     };

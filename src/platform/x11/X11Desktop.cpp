@@ -281,6 +281,13 @@ bool X11Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
     return !lost_ && tray_->remove(owner, identifier);
 }
 
+// XEmbed hosts show no tips of their own: the hover shows the detail window instead.
+void X11Desktop::setTrayIconTip(WindowHandle owner, std::uint32_t identifier,
+                                const std::string& tip) {
+    if (sni_ != nullptr)
+        sni_->setTip(owner, identifier, tip);
+}
+
 int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) const {
     return sni_ != nullptr ? SniTray::pictureSide : tray_->pictureSize(owner, identifier);
 }

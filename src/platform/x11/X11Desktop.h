@@ -33,6 +33,8 @@ public:
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
+    void setTrayIconTip(WindowHandle owner, std::uint32_t identifier,
+                        const std::string& tip) override;
     int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
 
     Point cursorPosition() const override;
