@@ -19,6 +19,7 @@ if [ -z "${PAKVUE_SNI_SESSION:-}" ]; then
     exit $?
 fi
 source "$here/../support/desktop-session.sh"
+unset PAKVUE_TRAY
 start_desktop without-tray
 
 watcher() {

@@ -9,6 +9,7 @@ if [ -z "${PAKVUE_SNI_SESSION:-}" ]; then
     PAKVUE_SNI_SESSION=1 exec dbus-run-session -- "$0" "$@"
 fi
 source "$here/../support/desktop-session.sh"
+unset PAKVUE_TRAY
 start_desktop without-tray
 cat >"$work/pakvue.config.json" <<'CONFIG'
 { "icons": [ { "updateInterval": 1000, "scrollAmount": 2, "units": "Percentage",

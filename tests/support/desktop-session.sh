@@ -3,6 +3,9 @@
 # the tests share. The caller may point `log_file` at another log than the one in the working
 # directory.
 
+# The XEmbed tray, even where the developer's own session offers StatusNotifierItem hosts.
+export PAKVUE_TRAY=xembed
+
 work=$(mktemp -d)
 log_file=$work/pakVue.log
 pids=()
