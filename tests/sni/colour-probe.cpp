@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
                 right = std::max(right, x);
                 bottom = std::max(bottom, y);
             }
+    if (image != nullptr)
+        XDestroyImage(image);
+    XCloseDisplay(display);
     if (right < 0)
         return 1;
     std::printf("%d %d %d %d\n", left, top, right, bottom);

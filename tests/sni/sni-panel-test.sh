@@ -45,7 +45,12 @@ pictures=$(timeout 5 dbus-monitor "type='signal',interface='org.kde.StatusNotifi
     grep -c "member=NewIcon" || true)
 [ "$pictures" -ge 3 ] && [ "$pictures" -le 7 ] || fail "$pictures new pictures in 5 seconds"
 
-await "$probe" 00ff00 || fail "the icon's picture is not on the panel"
+# The panel lays itself out again as items come: click where the picture has stayed put.
+settled() {
+    local before
+    before=$("$probe" 00ff00) && sleep 0.5 && [ "$("$probe" 00ff00)" = "$before" ]
+}
+await settled || fail "the icon's picture is not on the panel, or does not stay put"
 read -r left top right bottom <<<"$("$probe" 00ff00)"
 x=$(((left + right) / 2))
 y=$(((top + bottom) / 2))
