@@ -36,6 +36,16 @@ int appendProperties(sd_bus_message* m, const DbusMenuLayout::Entry* entry) {
     return r < 0 ? r : sd_bus_message_close_container(m);
 }
 
+// Closes the reply's outer container and sends it, unless an earlier step failed; frees it.
+int closeAndSend(sd_bus_message* reply, int r) {
+    if (r >= 0)
+        r = sd_bus_message_close_container(reply);
+    if (r >= 0)
+        r = sd_bus_send(nullptr, reply, nullptr);
+    sd_bus_message_unref(reply);
+    return r;
+}
+
 int appendEntry(sd_bus_message* m, const DbusMenuLayout::Entry& entry) {
     int r = sd_bus_message_open_container(m, 'v', "(ia{sv}av)");
     if (r >= 0)
@@ -163,12 +173,7 @@ struct SniCallbacks {
                 r = appendEntry(reply, entry);
         if (r >= 0)
             r = sd_bus_message_close_container(reply);
-        if (r >= 0)
-            r = sd_bus_message_close_container(reply);
-        if (r >= 0)
-            r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r;
+        return closeAndSend(reply, r);
     }
 
     static int getGroupProperties(sd_bus_message* m, void* userdata, sd_bus_error*) {
@@ -196,12 +201,7 @@ struct SniCallbacks {
             if (r >= 0)
                 r = sd_bus_message_close_container(reply);
         }
-        if (r >= 0)
-            r = sd_bus_message_close_container(reply);
-        if (r >= 0)
-            r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r;
+        return closeAndSend(reply, r);
     }
 
     // Only "clicked" runs a command; hovering and opening are announced too.

@@ -91,16 +91,7 @@ bool SniTray::add(const TrayIconRequest& request) {
 X11Tray::PictureSet SniTray::setPicture(WindowHandle owner, std::uint32_t identifier,
                                         const gui::Bitmap<gui::Pixel>& picture) {
     std::lock_guard lock(mutex_);
-    X11Tray::PictureSet set{false, true};
-    for (const auto& icon : icons_) {
-        if (icon->owner == owner && icon->identifier == identifier) {
-            icon->picture = picture;
-            icon->newPicture = true;
-            set.known = true;
-        }
-        set.everyIconHasANewOne = set.everyIconHasANewOne && icon->newPicture;
-    }
-    return set;
+    return storePicture(icons_, owner, identifier, picture);
 }
 
 bool SniTray::remove(WindowHandle owner, std::uint32_t identifier) {

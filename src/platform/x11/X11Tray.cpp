@@ -156,16 +156,7 @@ void X11Tray::dock(Icon& icon) {
 X11Tray::PictureSet X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
                                         const gui::Bitmap<gui::Pixel>& picture) {
     std::lock_guard lock(mutex_);
-    PictureSet set{false, true};
-    for (const auto& icon : icons_) {
-        if (icon->owner == owner && icon->identifier == identifier) {
-            icon->picture = picture;
-            icon->newPicture = true;
-            set.known = true;
-        }
-        set.everyIconHasANewOne = set.everyIconHasANewOne && icon->newPicture;
-    }
-    return set;
+    return storePicture(icons_, owner, identifier, picture);
 }
 
 bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {

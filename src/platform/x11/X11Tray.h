@@ -110,4 +110,21 @@ private:
     gui::Bitmap<gui::Pixel> canvas_{0, 0, gui::Pixel{}};
 };
 
+// Stores a new picture for the icon among `icons` that has the owner and identifier, and says
+// whether every icon now has one it has not shown. The caller holds the icons' lock.
+template <typename Icons>
+X11Tray::PictureSet storePicture(Icons& icons, WindowHandle owner, std::uint32_t identifier,
+                                 const gui::Bitmap<gui::Pixel>& picture) {
+    X11Tray::PictureSet set{false, true};
+    for (const auto& icon : icons) {
+        if (icon->owner == owner && icon->identifier == identifier) {
+            icon->picture = picture;
+            icon->newPicture = true;
+            set.known = true;
+        }
+        set.everyIconHasANewOne = set.everyIconHasANewOne && icon->newPicture;
+    }
+    return set;
+}
+
 } // namespace platform::x11
