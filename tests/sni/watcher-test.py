@@ -66,19 +66,31 @@ def main():
 
     # The configuration's icon shows its background, #12345680, inside a rim of rounded
     # corners and a bar of one pixel at the bottom: the inside, in A, R, G, B order.
-    pixmaps = properties.Get(ITEM, "IconPixmap")
-    sizes = sorted((int(w), int(h)) for w, h, _ in pixmaps)
-    if sizes != [(16, 16), (32, 32)]:
-        fail("pixmap sizes %s" % sizes)
-    background = bytes([0x80, 0x12, 0x34, 0x56])
-    for width, height, data in pixmaps:
-        data = bytes(data)
-        if len(data) != width * height * 4:
-            fail("a %dx%d pixmap of %d bytes" % (width, height, len(data)))
-        for y in range(1, height - 2):
-            row = data[(y * width + 1) * 4:(y * width + width - 1) * 4]
-            if row != background * (width - 2):
-                fail("row %d of the %dx%d pixmap: %s" % (y, width, height, row[:8].hex()))
+    def pixmaps_problem():
+        pixmaps = properties.Get(ITEM, "IconPixmap")
+        sizes = sorted((int(w), int(h)) for w, h, _ in pixmaps)
+        if sizes != [(16, 16), (32, 32)]:
+            return "pixmap sizes %s" % sizes
+        background = bytes([0x80, 0x12, 0x34, 0x56])
+        for width, height, data in pixmaps:
+            data = bytes(data)
+            if len(data) != width * height * 4:
+                return "a %dx%d pixmap of %d bytes" % (width, height, len(data))
+            for y in range(1, height - 2):
+                row = data[(y * width + 1) * 4:(y * width + width - 1) * 4]
+                if row != background * (width - 2):
+                    return "row %d of the %dx%d pixmap: %s" % (y, width, height, row[:8].hex())
+        return None
+
+    # The first frame may come a moment after the item registers with its first picture.
+    problem = [None]
+
+    def pixmaps_right():
+        problem[0] = pixmaps_problem()
+        return problem[0] is None
+
+    if not run_until(pixmaps_right, 5):
+        fail(problem[0])
     for key, value in (("Category", "Hardware"), ("Title", "PakVue"), ("Status", "Active"),
                        ("ItemIsMenu", False), ("Menu", "/MenuBar")):
         if properties.Get(ITEM, key) != value:

@@ -78,9 +78,10 @@ bool SniTray::add(const TrayIconRequest& request) {
     if (icon->item == nullptr)
         return false;
     icon->item->setTip(request.tip);
-    if (request.picture != nullptr) {
-        icon->picture = *request.picture;
-        icon->newPicture = true;
+    if (request.picture != nullptr) { // a host reads the picture as soon as the item registers
+        scaleTo(*request.picture, icon->large);
+        scaleTo(icon->large, icon->small);
+        icon->item->setPictures(icon->small, icon->large);
     }
     icon->item->registerWithWatcher();
     std::lock_guard lock(mutex_);
