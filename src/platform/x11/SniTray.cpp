@@ -124,7 +124,10 @@ void SniTray::refresh() {
             if (std::exchange(icon->newTip, false))
                 icon->item->setTip(icon->tip);
             picture = std::exchange(icon->newPicture, false);
-            if (picture)
+            if (picture && icon->picture.width() == icon->large.width() &&
+                icon->picture.height() == icon->large.height())
+                std::swap(icon->picture, icon->large); // the usual case: drawn at the size sent
+            else if (picture)
                 scaleTo(icon->picture, icon->large);
         }
         if (!picture)
