@@ -130,6 +130,16 @@ public:
     // size at the tray's dots per inch, or the size the tray host gave the icon. Safe from any
     // thread.
     virtual int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const = 0;
+    // Notification areas that choose among pictures of several sizes scale less, and show
+    // crisper icons, when a smaller picture comes beside the main one: its side, or 0 when the
+    // notification area takes one picture only. Safe from any thread.
+    virtual int traySmallPictureSize(WindowHandle, std::uint32_t) const { return 0; }
+    // The main picture and the smaller one together, so that both show the same moment.
+    virtual bool setTrayIconPictures(WindowHandle owner, std::uint32_t identifier,
+                                     const gui::Bitmap<gui::Pixel>& picture,
+                                     const gui::Bitmap<gui::Pixel>&) {
+        return setTrayIconPicture(owner, identifier, picture);
+    }
 
     // Menus: a menu resource's first pop-up shown at a point; the chosen item reaches the owner
     // as WM_COMMAND.

@@ -32,10 +32,24 @@ AnimatedGraphTrayIcon::AnimatedGraphTrayIcon(platform::WindowHandle window,
 Frame AnimatedGraphTrayIcon::renderFrame() {
     std::shared_ptr<IDataSet> dataSet = dataSet_;
     SharedDataSetLock hold(dataSet);
-    fit(pictureSize());
+    const int side = pictureSize();
+    const int smallSide = smallPictureSize();
+    smallDrawn_ = smallSide > 0 && smallSide < side;
+    if (smallDrawn_) {
+        fit(small_, smallSide);
+        drawFrame(small_, descriptor_, *dataSet);
+    }
+    fit(*frame_, side);
     drawFrame(*frame_, descriptor_, *dataSet);
     refreshTip();
     return frame_;
+}
+
+void AnimatedGraphTrayIcon::onFrame(Frame frame) {
+    if (frame && smallDrawn_)
+        setPictures(*frame, small_);
+    else
+        AnimatedTrayIcon::onFrame(std::move(frame));
 }
 
 // Hosts that show tips re-read them at every change: a few seconds between changes keep the
@@ -63,12 +77,13 @@ std::string valueTip(const DisplayConfiguration& descriptor) {
     return tip;
 }
 
-void AnimatedGraphTrayIcon::fit(int side) {
-    if (frame_->width() == side && frame_->height() == side)
-        return;
-    *frame_ = Bitmap<Pixel>(side, side, toPixel(descriptor_.background));
+void AnimatedGraphTrayIcon::fit(Bitmap<Pixel>& frame, int side) {
+    if (frame.width() != side || frame.height() != side)
+        frame = Bitmap<Pixel>(side, side, toPixel(descriptor_.background));
     std::uint32_t step = std::max<std::uint32_t>(descriptor_.step, 1);
     auto visible = static_cast<std::int32_t>(static_cast<std::uint32_t>(side) / step + 2);
+    if (descriptor_.visibleCount == visible)
+        return;
     descriptor_.visibleCount = visible;
     for (GraphConfiguration& graph : descriptor_.graphs)
         if (graph.view && graph.buffer)

@@ -19,15 +19,21 @@ public:
 
     // Draws the next frame under the data set's shared hold. The same bitmap every time: the
     // animation thread turns it into the picture before it draws the next one.
+    // Where the notification area takes a smaller picture too, that is drawn at its own size
+    // beside the frame, not scaled from it.
     Frame renderFrame();
+    // The frame, with the smaller picture when one was drawn with it.
+    void onFrame(Frame frame) override;
 
 private:
-    // Makes the frame `side` pixels square and the views as wide; nothing when it is already.
-    void fit(int side);
+    // Makes `frame` `side` pixels square and the views as wide; nothing when they are already.
+    void fit(Bitmap<Pixel>& frame, int side);
     // The graphs' last values as the tip, at most every few seconds.
     void refreshTip();
 
     Frame frame_;
+    Bitmap<Pixel> small_{0, 0, Pixel{}};
+    bool smallDrawn_ = false; // by the last renderFrame(), on the animation thread
     std::chrono::steady_clock::time_point tipDue_;
     DisplayConfiguration descriptor_;
     std::shared_ptr<IDataSet> dataSet_;

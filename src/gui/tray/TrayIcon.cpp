@@ -38,8 +38,17 @@ int TrayIcon::pictureSize() const {
                       platform::smallestTrayIconSize, platform::largestTrayIconSize);
 }
 
+int TrayIcon::smallPictureSize() const {
+    const int side = platform::desktop().traySmallPictureSize(window_, identifier_);
+    return side <= 0 ? 0 : std::clamp(side, platform::smallestTrayIconSize, pictureSize());
+}
+
 void TrayIcon::setPicture(const Bitmap<Pixel>& picture) {
     platform::desktop().setTrayIconPicture(window_, identifier_, picture);
+}
+
+void TrayIcon::setPictures(const Bitmap<Pixel>& picture, const Bitmap<Pixel>& small) {
+    platform::desktop().setTrayIconPictures(window_, identifier_, picture, small);
 }
 
 void TrayIcon::setTip(const std::string& tip) {

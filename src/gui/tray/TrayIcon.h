@@ -25,10 +25,13 @@ public:
     std::uint32_t identifier() const { return identifier_; }
     // The side of the picture the notification area shows for this icon now, in pixels.
     int pictureSize() const;
+    // The side of the smaller picture the notification area takes beside it, or 0 for none.
+    int smallPictureSize() const;
 
 protected:
     // Failures (a restarting taskbar, say) are ignored: the next picture tries again.
     void setPicture(const Bitmap<Pixel>& picture);
+    void setPictures(const Bitmap<Pixel>& picture, const Bitmap<Pixel>& small);
     void setTip(const std::string& tip);
 
 private:
