@@ -1,13 +1,18 @@
 #!/usr/bin/python3
 """PakVue against a StatusNotifierWatcher and host written for the test, on a private session
-bus: the item's pixmaps byte for byte, its new pictures over five seconds, Activate, the watcher
-restarting, and PAKVUE_TRAY=xembed registering nothing.
-Usage (under dbus-run-session and an X display): watcher-test.py <pakvue> <work folder>"""
+bus: the icons moving from the XEmbed tray to a host that starts late, the item's pixmaps byte
+for byte, its new pictures over five seconds, Activate, the watcher restarting, the icons going
+back to the XEmbed tray when the watcher is gone for good, and PAKVUE_TRAY=xembed registering
+nothing.
+Usage (under dbus-run-session and an X display with a tray): watcher-test.py <pakvue> <work>
+where <work> holds pakvue.config.json and the tray picture `pakvue --render` drew of it."""
 
 import os
+import struct
 import subprocess
 import sys
 import time
+import zlib
 
 import dbus
 import dbus.service
@@ -50,36 +55,103 @@ def run_until(condition, seconds):
     return condition()
 
 
+def read_png(path):
+    """Width, height and the R, G, B, A rows of an 8-bit RGBA PNG."""
+    with open(path, "rb") as f:
+        data = f.read()
+    position, idat = 8, b""
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position:position + 8])
+        body = data[position + 8:position + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
+            if (depth, colour) != (8, 6):
+                fail("%s is not 8-bit RGBA" % path)
+        elif kind == b"IDAT":
+            idat += body
+        position += 12 + length
+    raw, stride, rows, previous = zlib.decompress(idat), width * 4, [], bytearray(width * 4)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - 4] if i >= 4 else 0
+            up, corner = previous[i], previous[i - 4] if i >= 4 else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                guess = left + up - corner
+                near = min((abs(guess - left), 0, left), (abs(guess - up), 1, up),
+                           (abs(guess - corner), 2, corner))[2]
+                line[i] = (line[i] + near) & 255
+        rows.append(bytes(line))
+        previous = line
+    return width, height, rows
+
+
+def tray_frame_argb(work):
+    """The tray picture --render drew, eight times enlarged, back at its size in A, R, G, B."""
+    width, height, rows = read_png(os.path.join(work, "rendered", "icon1-tray.png"))
+    frame = b""
+    for y in range(0, height, 8):
+        for x in range(0, width, 8):
+            r, g, b, a = rows[y][x * 4:x * 4 + 4]
+            frame += bytes([a, r, g, b])
+    return width // 8, height // 8, frame
+
+
+def log_count(work, text):
+    try:
+        with open(os.path.join(work, "pakVue.log"), encoding="utf-8") as f:
+            return f.read().count(text)
+    except FileNotFoundError:  # not written yet
+        return 0
+
+
+XEMBED_LINE = "the icons are shown through the XEmbed system tray."
+SNI_LINE = "the icons are shown through StatusNotifierItem."
+
+
 def main():
     program, work = sys.argv[1], sys.argv[2]
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
+    frame = tray_frame_argb(work)
+
+    # No host yet: the icons go to the XEmbed tray, and to the host as soon as it starts.
+    app = subprocess.Popen([program], cwd=work)
+    if not run_until(lambda: log_count(work, XEMBED_LINE) == 1, 15):
+        fail("the icons did not start in the XEmbed tray")
     name = dbus.service.BusName(WATCHER, bus)
     watcher = Watcher(bus)
-
-    app = subprocess.Popen([program], cwd=work)
-    if not run_until(lambda: watcher.items, 15):
-        fail("the icon did not register")
+    if not run_until(lambda: watcher.items, 10):
+        fail("the icon did not register with a host that started late")
+    if log_count(work, SNI_LINE) != 1:
+        fail("the move to StatusNotifierItem was not logged")
     service = watcher.items[0][1]
     item = bus.get_object(service, "/StatusNotifierItem")
     properties = dbus.Interface(item, dbus.PROPERTIES_IFACE)
 
-    # The configuration's icon shows its background, #12345680, inside a rim of rounded
-    # corners and a bar of one pixel at the bottom: the inside, in A, R, G, B order.
+    # The small pixmap is the tray's own frame, the one --render drew, byte for byte; the large
+    # one is drawn at its size: the configuration's background #12345680 inside a rim of
+    # rounded corners and a bar of one pixel at the bottom, in A, R, G, B order.
     def pixmaps_problem():
-        pixmaps = properties.Get(ITEM, "IconPixmap")
-        sizes = sorted((int(w), int(h)) for w, h, _ in pixmaps)
-        if sizes != [(16, 16), (32, 32)]:
-            return "pixmap sizes %s" % sizes
-        background = bytes([0x80, 0x12, 0x34, 0x56])
-        for width, height, data in pixmaps:
-            data = bytes(data)
-            if len(data) != width * height * 4:
-                return "a %dx%d pixmap of %d bytes" % (width, height, len(data))
-            for y in range(1, height - 2):
-                row = data[(y * width + 1) * 4:(y * width + width - 1) * 4]
-                if row != background * (width - 2):
-                    return "row %d of the %dx%d pixmap: %s" % (y, width, height, row[:8].hex())
+        pixmaps = {(int(w), int(h)): bytes(data)
+                   for w, h, data in properties.Get(ITEM, "IconPixmap")}
+        if sorted(pixmaps) != [(16, 16), (32, 32)]:
+            return "pixmap sizes %s" % sorted(pixmaps)
+        if frame != (16, 16, pixmaps[(16, 16)]):
+            return "the 16x16 pixmap is not the tray frame: %s" % pixmaps[(16, 16)][:16].hex()
+        background, large = bytes([0x80, 0x12, 0x34, 0x56]), pixmaps[(32, 32)]
+        if len(large) != 32 * 32 * 4:
+            return "a 32x32 pixmap of %d bytes" % len(large)
+        for y in range(1, 30):
+            row = large[(y * 32 + 1) * 4:(y * 32 + 31) * 4]
+            if row != background * 30:
+                return "row %d of the 32x32 pixmap: %s" % (y, row[:8].hex())
         return None
 
     # The first frame may come a moment after the item registers with its first picture.
@@ -123,10 +195,20 @@ def main():
     if not run_until(lambda: watcher.items, 10):
         fail("the item did not register with the restarted watcher")
 
+    if log_count(work, XEMBED_LINE) != 1:
+        fail("a watcher that restarted at once sent the icons to the XEmbed tray")
+
+    # A watcher gone for good: after a grace for restarts, the icons go back to XEmbed.
+    bus.release_name(WATCHER)
+    gone = lambda: log_count(work, XEMBED_LINE) == 2 and not bus.name_has_owner(service)
+    if not run_until(gone, 20):
+        fail("the icons stayed with a watcher that was gone")
+
     app.terminate()
     if app.wait(10) != 0:
         fail("exit code %d" % app.returncode)
 
+    bus.request_name(WATCHER)
     watcher.items.clear()
     forced = subprocess.Popen([program], cwd=work, env=dict(os.environ, PAKVUE_TRAY="xembed"))
     if run_until(lambda: watcher.items, 3):

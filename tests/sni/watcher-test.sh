@@ -10,7 +10,7 @@ if [ -z "${PAKVUE_SNI_SESSION:-}" ]; then
 fi
 source "$here/../support/desktop-session.sh"
 unset PAKVUE_TRAY
-start_desktop without-tray
+start_desktop
 cat >"$work/pakvue.config.json" <<'CONFIG'
 { "icons": [ { "updateInterval": 1000, "scrollAmount": 2, "units": "Percentage",
   "fixedMaximum": 1e12, "backgroundColour": "#12345680",
@@ -18,4 +18,6 @@ cat >"$work/pakvue.config.json" <<'CONFIG'
                 "output": { "toolTip": "Memory", "renderMethod": "bar",
                             "colours": [ { "value": 0, "colour": "#ff0000" } ] } } ] } ] }
 CONFIG
+"$program" --render "$work/rendered" --synthetic --config "$work/pakvue.config.json" >/dev/null ||
+    fail "--render failed"
 /usr/bin/python3 "$here/watcher-test.py" "$program" "$work" || fail "see above"

@@ -1,9 +1,9 @@
 #include "platform/sni/SniItem.h"
 
 #include "platform/sni/SniPixmap.h"
+#include "platform/sni/WatcherSignals.h"
 #include "util/log/AppLog.h"
 
-#include <cerrno>
 #include <unistd.h>
 
 namespace platform::sni {
@@ -14,7 +14,6 @@ constexpr const char* itemPath = "/StatusNotifierItem";
 constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
 constexpr const char* menuPath = "/MenuBar";
 constexpr const char* menuInterface = "com.canonical.dbusmenu";
-constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
 
 // At version 3 and above hosts switch to the group calls; 2 keeps them on GetLayout and Event.
 constexpr std::uint32_t menuVersion = 2;
@@ -234,11 +233,7 @@ struct SniCallbacks {
 
     // A watcher that starts (again) knows no items: each registers anew.
     static int ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
-        const char* name = nullptr;
-        const char* before = nullptr;
-        const char* after = nullptr;
-        if (sd_bus_message_read(m, "sss", &name, &before, &after) >= 0 &&
-            std::string_view(name) == watcherName && after != nullptr && *after != '\0')
+        if (gainedOwner(m))
             item(userdata).registerWithWatcher();
         return 0;
     }
@@ -306,68 +301,43 @@ const sd_bus_vtable menuTable[] = {
 
 } // namespace
 
-// A watcher that hangs must not hold up the start for long.
-bool SniItem::hostAvailable() {
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_user(&bus) < 0)
-        return false;
-    sd_bus_set_method_call_timeout(bus, 2'000'000);
-    int hasHost = 0;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    const bool answered =
-        sd_bus_get_property_trivial(bus, watcherName, "/StatusNotifierWatcher", watcherName,
-                                    "IsStatusNotifierHostRegistered", &error, 'b', &hasHost) >= 0;
-    sd_bus_error_free(&error);
-    sd_bus_flush_close_unref(bus);
-    return answered && hasHost != 0;
-}
-
 std::unique_ptr<SniItem> SniItem::open(int number, std::string id, DbusMenuLayout menu,
                                        Handlers handlers) {
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_user(&bus) < 0)
-        return nullptr;
     std::string name =
         "org.kde.StatusNotifierItem-" + std::to_string(::getpid()) + "-" + std::to_string(number);
-    if (sd_bus_request_name(bus, name.c_str(), 0) < 0) {
-        sd_bus_flush_close_unref(bus);
-        return nullptr;
-    }
     std::unique_ptr<SniItem> item(
-        new SniItem(bus, std::move(name), std::move(id), std::move(menu), std::move(handlers)));
-    if (sd_bus_add_object_vtable(bus, &item->itemSlot_, itemPath, itemInterface, itemTable,
+        new SniItem(std::move(name), std::move(id), std::move(menu), std::move(handlers)));
+    sd_bus* bus = item->bus_.get();
+    if (!item->bus_.connected() || sd_bus_request_name(bus, item->name_.c_str(), 0) < 0 ||
+        sd_bus_add_object_vtable(bus, &item->itemSlot_, itemPath, itemInterface, itemTable,
                                  item.get()) < 0 ||
         sd_bus_add_object_vtable(bus, &item->menuSlot_, menuPath, menuInterface, menuTable,
                                  item.get()) < 0 ||
-        sd_bus_match_signal(bus, &item->ownerSlot_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                            "org.freedesktop.DBus", "NameOwnerChanged", SniCallbacks::ownerChanged,
-                            item.get()) < 0 ||
-        sd_bus_match_signal(bus, &item->hostSlot_, nullptr, "/StatusNotifierWatcher", watcherName,
-                            "StatusNotifierHostRegistered", SniCallbacks::hostRegistered,
-                            item.get()) < 0)
+        matchWatcherOwner(bus, &item->ownerSlot_, SniCallbacks::ownerChanged, item.get()) < 0 ||
+        matchWatcherSignal(bus, &item->hostSlot_, "StatusNotifierHostRegistered",
+                           SniCallbacks::hostRegistered, item.get()) < 0)
         return nullptr;
     return item;
 }
 
-SniItem::SniItem(sd_bus* bus, std::string name, std::string id, DbusMenuLayout menu,
-                 Handlers handlers)
-    : bus_(bus), name_(std::move(name)), id_(std::move(id)), menu_(std::move(menu)),
+SniItem::SniItem(std::string name, std::string id, DbusMenuLayout menu, Handlers handlers)
+    : name_(std::move(name)), id_(std::move(id)), menu_(std::move(menu)),
       handlers_(std::move(handlers)) {}
 
+// The slots go before the connection, which the member's own destructor closes.
 SniItem::~SniItem() {
     sd_bus_slot_unref(registration_);
     sd_bus_slot_unref(hostSlot_);
     sd_bus_slot_unref(ownerSlot_);
     sd_bus_slot_unref(menuSlot_);
     sd_bus_slot_unref(itemSlot_);
-    sd_bus_flush_close_unref(bus_);
 }
 
 void SniItem::registerWithWatcher() {
     registration_ = sd_bus_slot_unref(registration_);
-    sd_bus_call_method_async(bus_, &registration_, watcherName, "/StatusNotifierWatcher",
-                             watcherName, "RegisterStatusNotifierItem", SniCallbacks::registered,
-                             this, "s", name_.c_str());
+    sd_bus_call_method_async(bus_.get(), &registration_, watcherName, watcherPath, watcherName,
+                             "RegisterStatusNotifierItem", SniCallbacks::registered, this, "s",
+                             name_.c_str());
 }
 
 void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
@@ -378,39 +348,14 @@ void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
         pixmaps_[i].height = pictures[i]->height();
         toArgb32(*pictures[i], pixmaps_[i].argb);
     }
-    sd_bus_emit_signal(bus_, itemPath, itemInterface, "NewIcon", "");
+    sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewIcon", "");
 }
 
 void SniItem::setTip(const std::string& text) {
     if (text == tip_)
         return;
     tip_ = text;
-    sd_bus_emit_signal(bus_, itemPath, itemInterface, "NewToolTip", "");
-}
-
-int SniItem::descriptor() const {
-    return sd_bus_get_fd(bus_);
-}
-
-short SniItem::events() const {
-    const int events = sd_bus_get_events(bus_);
-    return static_cast<short>(events < 0 ? 0 : events);
-}
-
-int SniItem::timeoutMilliseconds() const {
-    std::uint64_t until = 0;
-    if (sd_bus_get_timeout(bus_, &until) < 0 || until == UINT64_MAX)
-        return -1;
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t nowMicroseconds = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000 +
-                                          static_cast<std::uint64_t>(now.tv_nsec) / 1000;
-    return until <= nowMicroseconds ? 0 : static_cast<int>((until - nowMicroseconds + 999) / 1000);
-}
-
-void SniItem::process() {
-    while (sd_bus_process(bus_, nullptr) > 0) {
-    }
+    sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewToolTip", "");
 }
 
 } // namespace platform::sni

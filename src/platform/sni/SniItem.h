@@ -1,13 +1,13 @@
 #pragma once
 
 #include "pixels/Bitmap.h"
+#include "platform/sni/BusConnection.h"
 #include "platform/sni/DbusMenuLayout.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <systemd/sd-bus.h>
 #include <vector>
 
 namespace platform::sni {
@@ -25,10 +25,6 @@ public:
         std::function<void(std::uint32_t command)> command; // an item of the exported menu
     };
 
-    // Whether the session bus has a StatusNotifierWatcher with a host registered, which is
-    // what shows items.
-    static bool hostAvailable();
-
     // Nothing when the session bus cannot be reached or the name cannot be had.
     static std::unique_ptr<SniItem> open(int number, std::string id, DbusMenuLayout menu,
                                          Handlers handlers);
@@ -44,21 +40,17 @@ public:
     // Sends NewToolTip only when the text changed.
     void setTip(const std::string& text);
 
-    int descriptor() const;
-    short events() const;
-    // How long the loop may sleep before the bus needs it; -1 for as long as it likes.
-    int timeoutMilliseconds() const;
-    // Handles whatever the bus has for the item.
-    void process();
+    // The item's own connection, for the loop to poll and process.
+    BusConnection& bus() { return bus_; }
 
     const std::string& busName() const { return name_; }
 
 private:
-    SniItem(sd_bus* bus, std::string name, std::string id, DbusMenuLayout menu, Handlers handlers);
+    SniItem(std::string name, std::string id, DbusMenuLayout menu, Handlers handlers);
 
     friend struct SniCallbacks;
 
-    sd_bus* bus_;
+    BusConnection bus_;
     std::string name_;
     std::string id_;
     DbusMenuLayout menu_;

@@ -45,10 +45,21 @@ void scaleTo(const gui::Bitmap<gui::Pixel>& from, gui::Bitmap<gui::Pixel>& to) {
         }
 }
 
+// The picture taken as it is when it has the size sent, and scaled when it has not (the first
+// one, drawn before the icon knew its tray).
+void take(gui::Bitmap<gui::Pixel>& from, gui::Bitmap<gui::Pixel>& to) {
+    if (from.width() == to.width() && from.height() == to.height())
+        std::swap(from, to); // both keep their pixels' storage
+    else
+        scaleTo(from, to);
+}
+
 } // namespace
 
-bool SniTray::hostAvailable() {
-    return sni::SniItem::hostAvailable();
+bool SniTray::followHosts() {
+    if (hosts_ == nullptr)
+        hosts_ = sni::HostWatch::open();
+    return hosts_ != nullptr;
 }
 
 bool SniTray::add(const TrayIconRequest& request) {
@@ -80,7 +91,7 @@ bool SniTray::add(const TrayIconRequest& request) {
     icon->item->setTip(request.tip);
     if (request.picture != nullptr) { // a host reads the picture as soon as the item registers
         scaleTo(*request.picture, icon->large);
-        scaleTo(icon->large, icon->small);
+        scaleTo(*request.picture, icon->small);
         icon->item->setPictures(icon->small, icon->large);
     }
     icon->item->registerWithWatcher();
@@ -92,7 +103,29 @@ bool SniTray::add(const TrayIconRequest& request) {
 X11Tray::PictureSet SniTray::setPicture(WindowHandle owner, std::uint32_t identifier,
                                         const gui::Bitmap<gui::Pixel>& picture) {
     std::lock_guard lock(mutex_);
+    if (Icon* icon = find(owner, identifier))
+        icon->newSmall = false; // made from this one instead
     return storePicture(icons_, owner, identifier, picture);
+}
+
+X11Tray::PictureSet SniTray::setPictures(WindowHandle owner, std::uint32_t identifier,
+                                         const gui::Bitmap<gui::Pixel>& picture,
+                                         const gui::Bitmap<gui::Pixel>& small) {
+    std::lock_guard lock(mutex_);
+    if (Icon* icon = find(owner, identifier)) {
+        icon->smallPicture = small;
+        icon->newSmall = true;
+    }
+    return storePicture(icons_, owner, identifier, picture);
+}
+
+std::optional<gui::Bitmap<gui::Pixel>> SniTray::latestPicture(WindowHandle owner,
+                                                              std::uint32_t identifier) const {
+    std::lock_guard lock(mutex_);
+    const Icon* icon = find(owner, identifier);
+    if (icon == nullptr)
+        return std::nullopt;
+    return icon->newPicture ? icon->picture : icon->large;
 }
 
 bool SniTray::remove(WindowHandle owner, std::uint32_t identifier) {
@@ -119,20 +152,22 @@ void SniTray::setTip(WindowHandle owner, std::uint32_t identifier, const std::st
 void SniTray::refresh() {
     for (const auto& icon : icons_) {
         bool picture = false;
+        bool small = false;
         {
             std::lock_guard lock(mutex_);
             if (std::exchange(icon->newTip, false))
                 icon->item->setTip(icon->tip);
             picture = std::exchange(icon->newPicture, false);
-            if (picture && icon->picture.width() == icon->large.width() &&
-                icon->picture.height() == icon->large.height())
-                std::swap(icon->picture, icon->large); // the usual case: drawn at the size sent
-            else if (picture)
-                scaleTo(icon->picture, icon->large);
+            small = std::exchange(icon->newSmall, false) && picture;
+            if (picture)
+                take(icon->picture, icon->large);
+            if (small)
+                take(icon->smallPicture, icon->small);
         }
         if (!picture)
             continue;
-        scaleTo(icon->large, icon->small);
+        if (!small)
+            scaleTo(icon->large, icon->small);
         icon->item->setPictures(icon->small, icon->large);
     }
 }
@@ -142,21 +177,33 @@ std::vector<TrayEvent> SniTray::takeEvents() {
 }
 
 void SniTray::watch(std::vector<pollfd>& into) const {
+    const auto add = [&into](sni::BusConnection& bus) {
+        into.push_back({bus.descriptor(), bus.events(), 0});
+    };
+    if (hosts_ != nullptr)
+        add(hosts_->bus());
     for (const auto& icon : icons_)
-        into.push_back({icon->item->descriptor(), icon->item->events(), 0});
+        add(icon->item->bus());
 }
 
 int SniTray::millisecondsToNextEvent() const {
     int wait = -1;
+    const auto add = [&wait](sni::BusConnection& bus) {
+        if (const int next = bus.timeoutMilliseconds(); next >= 0)
+            wait = wait < 0 ? next : std::min(wait, next);
+    };
+    if (hosts_ != nullptr)
+        add(hosts_->bus());
     for (const auto& icon : icons_)
-        if (const int item = icon->item->timeoutMilliseconds(); item >= 0)
-            wait = wait < 0 ? item : std::min(wait, item);
+        add(icon->item->bus());
     return wait;
 }
 
 void SniTray::process() {
+    if (hosts_ != nullptr)
+        hosts_->bus().process();
     for (const auto& icon : icons_)
-        icon->item->process();
+        icon->item->bus().process();
 }
 
 void SniTray::post(const Icon& icon, std::uint32_t event, Point at) {
@@ -173,7 +220,7 @@ Point SniTray::near(Point hint) const {
     return close ? pointer : hint;
 }
 
-SniTray::Icon* SniTray::find(WindowHandle owner, std::uint32_t identifier) {
+SniTray::Icon* SniTray::find(WindowHandle owner, std::uint32_t identifier) const {
     for (const auto& icon : icons_)
         if (icon->owner == owner && icon->identifier == identifier)
             return icon.get();

@@ -2,6 +2,7 @@
 
 #include "pixels/Bitmap.h"
 #include "platform/Desktop.h"
+#include "platform/sni/HostWatch.h"
 #include "platform/sni/SniItem.h"
 #include "platform/x11/X11Tray.h"
 
@@ -24,24 +25,35 @@ public:
     // `pointer` tells where the mouse is, to place what a click opens.
     explicit SniTray(std::function<Point()> pointer) : pointer_(std::move(pointer)) {}
 
-    // Whether a StatusNotifierItem host is there to show items now.
-    static bool hostAvailable();
+    // Starts following whether a host is there to show items, asking at once; false when the
+    // session bus cannot be reached.
+    bool followHosts();
+    // As last heard; false when hosts are not followed.
+    bool hostPresent() const { return hosts_ != nullptr && hosts_->hostPresent(); }
 
     bool add(const TrayIconRequest& request);
     X11Tray::PictureSet setPicture(WindowHandle owner, std::uint32_t identifier,
                                    const gui::Bitmap<gui::Pixel>& picture);
+    // The picture and a smaller one drawn at its own size for hosts that pick the smaller.
+    X11Tray::PictureSet setPictures(WindowHandle owner, std::uint32_t identifier,
+                                    const gui::Bitmap<gui::Pixel>& picture,
+                                    const gui::Bitmap<gui::Pixel>& small);
+    // The newest picture set, to move the icon to another tray; on the loop's thread.
+    std::optional<gui::Bitmap<gui::Pixel>> latestPicture(WindowHandle owner,
+                                                         std::uint32_t identifier) const;
     bool remove(WindowHandle owner, std::uint32_t identifier);
     // From any thread; sent with the next pictures.
     void setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip);
-    // Icons are drawn at the larger size hosts use; the smaller is made from it.
+    // Icons are drawn at the larger size hosts use, and at the tray icons' own size beside it.
     static constexpr int pictureSide = 32;
+    static constexpr int smallPictureSide = trayIconSize;
 
     // Sends the new pictures; on the loop's thread.
     void refresh();
     std::vector<TrayEvent> takeEvents();
 
-    // The items' bus connections, for the loop's poll: watch() appends them, process() takes
-    // their work after the poll.
+    // The items' bus connections and the hosts' watch, for the loop's poll: watch() appends
+    // them, process() takes their work after the poll.
     void watch(std::vector<pollfd>& into) const;
     int millisecondsToNextEvent() const;
     void process();
@@ -55,17 +67,20 @@ private:
         std::uint32_t identifier;
         std::uint32_t callback;
         std::unique_ptr<sni::SniItem> item;
+        // The newest pictures set, under the lock, and the ones sent.
         gui::Bitmap<gui::Pixel> picture{pictureSide, pictureSide, gui::Pixel{}};
         bool newPicture = false;
+        gui::Bitmap<gui::Pixel> smallPicture{smallPictureSide, smallPictureSide, gui::Pixel{}};
+        bool newSmall = false;
         std::string tip;
         bool newTip = false;
         gui::Bitmap<gui::Pixel> large{pictureSide, pictureSide, gui::Pixel{}};
-        gui::Bitmap<gui::Pixel> small{pictureSide / 2, pictureSide / 2, gui::Pixel{}};
+        gui::Bitmap<gui::Pixel> small{smallPictureSide, smallPictureSide, gui::Pixel{}};
     };
 
     void post(const Icon& icon, std::uint32_t event, Point at);
     Point near(Point hint) const;
-    Icon* find(WindowHandle owner, std::uint32_t identifier);
+    Icon* find(WindowHandle owner, std::uint32_t identifier) const;
 
     std::function<Point()> pointer_;
     mutable std::mutex mutex_; // the new pictures, set from animation threads
@@ -73,6 +88,7 @@ private:
     std::vector<TrayEvent> events_;
     int itemsMade_ = 0;
     std::optional<Point> lastClick_;
+    std::unique_ptr<sni::HostWatch> hosts_;
 };
 
 } // namespace platform::x11

@@ -4,15 +4,19 @@
 #include "platform/x11/LoopWake.h"
 #include "platform/x11/TerminationSignals.h"
 #include "platform/x11/X11Pixels.h"
+#include "platform/x11/X11Tray.h"
 
 #include <X11/Xlib.h>
+#include <chrono>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <poll.h>
+#include <string>
 #include <vector>
 
 namespace platform::x11 {
 
-class X11Tray;
 class X11Menu;
 class SniTray;
 
@@ -33,9 +37,13 @@ public:
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
+    bool setTrayIconPictures(WindowHandle owner, std::uint32_t identifier,
+                             const gui::Bitmap<gui::Pixel>& picture,
+                             const gui::Bitmap<gui::Pixel>& small) override;
     void setTrayIconTip(WindowHandle owner, std::uint32_t identifier,
                         const std::string& tip) override;
     int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
+    int traySmallPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
@@ -50,8 +58,23 @@ private:
         Point at;
     };
 
+    // What an icon was added with, to add it to the other tray when the desktop's changes.
+    struct ShownIcon {
+        WindowHandle owner;
+        std::uint32_t identifier;
+        std::uint32_t callback;
+        std::string tip;
+        std::string valueTip; // the latest one set, which only StatusNotifierItem hosts show
+    };
+
     X11Desktop(Display* display, std::unique_ptr<LoopWake> wake);
     void chooseTray();
+    // Moves the icons to the tray that can show them now; on the loop's thread.
+    void followTrayHosts();
+    void showIconsThrough(bool sni);
+    void reportTray() const;
+    int millisecondsToTraySwitch() const;
+    void wakeFor(const X11Tray::PictureSet& set);
 
     void collectInput() override;
     void waitForInputLocked(Lock& lock) override;
@@ -93,12 +116,19 @@ private:
     ImageBuffer image_;
     LastPress lastPress_;
     std::unique_ptr<X11Tray> tray_;
-    // Icons go to StatusNotifierItem hosts instead when one is there at the start, or
-    // PAKVUE_TRAY=sni asks for them; never to both, or a host that shows both would show each
-    // icon twice.
     std::unique_ptr<SniTray> sni_;
+    // Icons go to a StatusNotifierItem host when one is there, or PAKVUE_TRAY=sni asks for it;
+    // to the XEmbed tray otherwise, or when PAKVUE_TRAY=xembed. Never to both, or a host that
+    // shows both would show each icon twice. Unless forced, the icons move when a host comes,
+    // or has been gone for a while (a host that restarts comes back within it).
     bool trayChosen_ = false;
-    std::vector<pollfd> polled_; // kept, so that waiting does not allocate
+    bool followingHosts_ = false;
+    std::optional<std::chrono::steady_clock::time_point> hostGoneSince_;
+    // Animation threads set pictures while the loop's thread moves icons between the trays.
+    mutable std::mutex trayRoute_;
+    bool sniShown_ = false;            // set on the loop's thread, under trayRoute_
+    std::vector<ShownIcon> trayIcons_; // under trayRoute_
+    std::vector<pollfd> polled_;       // kept, so that waiting does not allocate
     std::unique_ptr<X11Menu> menu_;
     std::unique_ptr<TerminationSignals> signals_;
 };

@@ -125,7 +125,7 @@ std::optional<Taskbar> X11Desktop::panelFromWorkArea(const Rect& screen) const {
 // host draws the icons itself, in the window that was clicked.
 std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
     ::Window panel = 0;
-    std::optional<Point> click = sni_ != nullptr ? sni_->lastClick() : std::nullopt;
+    std::optional<Point> click = sniShown_ ? sni_->lastClick() : std::nullopt;
     if (click)
         panel = topLevelAt(*click);
     else if (::Window icon = tray_->dockedIcon(); icon != 0)

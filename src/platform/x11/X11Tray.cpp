@@ -171,6 +171,15 @@ bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {
     return true;
 }
 
+std::optional<gui::Bitmap<gui::Pixel>> X11Tray::latestPicture(WindowHandle owner,
+                                                              std::uint32_t identifier) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& icon : icons_)
+        if (icon->owner == owner && icon->identifier == identifier)
+            return icon->newPicture ? icon->picture : icon->drawn;
+    return std::nullopt;
+}
+
 int X11Tray::pictureSize(WindowHandle owner, std::uint32_t identifier) const {
     std::lock_guard lock(mutex_);
     for (const auto& icon : icons_)

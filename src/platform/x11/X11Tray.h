@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform::x11 {
@@ -40,6 +41,9 @@ public:
     PictureSet setPicture(WindowHandle owner, std::uint32_t identifier,
                           const gui::Bitmap<gui::Pixel>& picture);
     bool remove(WindowHandle owner, std::uint32_t identifier);
+    // The newest picture set, to move the icon to another tray; on the loop's thread.
+    std::optional<gui::Bitmap<gui::Pixel>> latestPicture(WindowHandle owner,
+                                                         std::uint32_t identifier) const;
     // The side of the square that fits the icon's window as the host sized it; 16 for an icon
     // it does not know.
     int pictureSize(WindowHandle owner, std::uint32_t identifier) const;
@@ -52,6 +56,8 @@ public:
     std::vector<TrayEvent> takeEvents();
     // How long the loop may sleep before a hover opens; -1 for as long as it likes.
     int millisecondsToNextEvent() const;
+    // Whether a tray host owns the selection now; on the loop's thread.
+    bool hostPresent() const { return manager_ != 0; }
     // The window of an icon the tray host has docked, or 0: the host's panel contains it.
     ::Window dockedIcon() const;
 

@@ -1,0 +1,86 @@
+#include "platform/sni/HostWatch.h"
+
+#include "platform/sni/WatcherSignals.h"
+
+namespace platform::sni {
+
+namespace {
+
+constexpr const char* hostRegisteredProperty = "IsStatusNotifierHostRegistered";
+constexpr std::uint64_t firstAnswerMicroseconds = 2'000'000;
+
+} // namespace
+
+// The signals are heard before the first question, so a host that comes between the two is
+// not missed.
+std::unique_ptr<HostWatch> HostWatch::open() {
+    std::unique_ptr<HostWatch> watch(new HostWatch);
+    sd_bus* bus = watch->bus_.get();
+    if (!watch->bus_.connected() ||
+        matchWatcherOwner(bus, &watch->ownerSlot_, ownerChanged, watch.get()) < 0 ||
+        matchWatcherSignal(bus, &watch->registeredSlot_, "StatusNotifierHostRegistered",
+                           hostRegistered, watch.get()) < 0 ||
+        matchWatcherSignal(bus, &watch->unregisteredSlot_, "StatusNotifierHostUnregistered",
+                           hostUnregistered, watch.get()) < 0)
+        return nullptr;
+    sd_bus_set_method_call_timeout(bus, firstAnswerMicroseconds);
+    int hasHost = 0;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    watch->present_ =
+        sd_bus_get_property_trivial(bus, watcherName, watcherPath, watcherName,
+                                    hostRegisteredProperty, &error, 'b', &hasHost) >= 0 &&
+        hasHost != 0;
+    sd_bus_error_free(&error);
+    return watch;
+}
+
+HostWatch::~HostWatch() {
+    sd_bus_slot_unref(question_);
+    sd_bus_slot_unref(unregisteredSlot_);
+    sd_bus_slot_unref(registeredSlot_);
+    sd_bus_slot_unref(ownerSlot_);
+}
+
+void HostWatch::ask() {
+    question_ = sd_bus_slot_unref(question_);
+    sd_bus_call_method_async(bus_.get(), &question_, watcherName, watcherPath,
+                             "org.freedesktop.DBus.Properties", "Get", answered, this, "ss",
+                             watcherName, hostRegisteredProperty);
+}
+
+// A watcher that starts may already have a host (one process is often both); one that ends
+// takes its hosts with it.
+int HostWatch::ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
+    auto& self = *static_cast<HostWatch*>(userdata);
+    if (gainedOwner(m)) {
+        self.ask();
+    } else {
+        self.question_ = sd_bus_slot_unref(self.question_);
+        self.present_ = false;
+    }
+    return 0;
+}
+
+int HostWatch::hostRegistered(sd_bus_message*, void* userdata, sd_bus_error*) {
+    auto& self = *static_cast<HostWatch*>(userdata);
+    self.question_ = sd_bus_slot_unref(self.question_);
+    self.present_ = true;
+    return 0;
+}
+
+// Another host may still be registered: the watcher knows.
+int HostWatch::hostUnregistered(sd_bus_message*, void* userdata, sd_bus_error*) {
+    static_cast<HostWatch*>(userdata)->ask();
+    return 0;
+}
+
+int HostWatch::answered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
+    auto& self = *static_cast<HostWatch*>(userdata);
+    self.question_ = sd_bus_slot_unref(self.question_);
+    int hasHost = 0;
+    self.present_ = sd_bus_message_get_error(reply) == nullptr &&
+                    sd_bus_message_read(reply, "v", "b", &hasHost) >= 0 && hasHost != 0;
+    return 0;
+}
+
+} // namespace platform::sni
