@@ -6,12 +6,14 @@
 # per second (from /proc/PID/task/*/schedstat, in nanoseconds: /proc/PID/stat counts 10 ms ticks,
 # far too coarse here), CPU-seconds per hour, resident memory, and wake-ups (context switches of
 # all threads) per second. Compare programs by alternating their runs and taking medians: single
-# runs on a shared machine vary a lot.
+# runs on a shared machine vary a lot. PAKVUE_COST_TRAY=sni measures the icons as
+# StatusNotifierItems in xfce4-panel instead, on a session bus of its own.
 set -euo pipefail
 
 usage() {
     echo "Usage: scripts/cost.sh [SECONDS [ROUNDS]]   (default: 40 seconds, 3 rounds)" >&2
     echo "  PAKVUE_PROGRAM names the program (default: build/linux/src/app/pakvue)." >&2
+    echo "  PAKVUE_COST_TRAY=sni shows the icons in xfce4-panel through StatusNotifierItem." >&2
     exit 2
 }
 seconds=${1:-40}
@@ -24,15 +26,45 @@ cd "$(dirname "$0")/.."
 program=${program:-$PWD/build/linux/src/app/pakvue}
 [ -x "$program" ] || { echo "no program at $program; build the linux preset first" >&2; exit 1; }
 
+sni=${PAKVUE_COST_TRAY:-xembed}
+[[ $sni == sni || $sni == xembed ]] || usage
+if [ "$sni" = sni ] && [ -z "${PAKVUE_COST_SESSION:-}" ]; then
+    # xfconfd, which the bus starts, reads the panel's configuration from here.
+    export XDG_CONFIG_HOME PAKVUE_PROGRAM=$program
+    XDG_CONFIG_HOME=$(mktemp -d)
+    mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    cp tests/sni/panel.xml "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
+    trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+    PAKVUE_COST_SESSION=1 dbus-run-session -- "$0" "$@"
+    exit $?
+fi
+
 source tests/support/desktop-session.sh
 trap 'exit 130' INT TERM HUP
-# shellcheck disable=SC2119 # with its tray, the default
-start_desktop
+items() {
+    busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems
+}
+if [ "$sni" = sni ]; then
+    unset PAKVUE_TRAY
+    start_desktop without-tray
+    xfce4-panel --disable-wm-check >/dev/null 2>&1 &
+    pids+=($!)
+    await items || fail "no StatusNotifierItem host"
+else
+    # shellcheck disable=SC2119 # with its tray, the default
+    start_desktop
+fi
 cp bench/cost.config.json "$work/pakvue.config.json"
 (cd "$work" && exec "$program") &
 app=$!
 pids+=("$app")
-await xdotool search --onlyvisible --name '^PakVue: ' || fail "no tray icon"
+all_items() { [ "$(items | grep -o "StatusNotifierItem-$app-" | wc -l)" -eq 4 ]; }
+if [ "$sni" = sni ]; then
+    await all_items || fail "the icons did not register as items"
+else
+    await xdotool search --onlyvisible --name '^PakVue: ' || fail "no tray icon"
+fi
 sleep "$warm_up"
 
 # Nanoseconds on the CPU and context switches, summed over the program's threads.

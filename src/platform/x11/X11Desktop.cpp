@@ -236,10 +236,9 @@ void X11Desktop::showIconsThrough(bool sni) {
         const TrayIconRequest request{icon.owner, icon.identifier, icon.callback,
                                       sni && !icon.valueTip.empty() ? icon.valueTip : icon.tip,
                                       picture ? &*picture : nullptr};
-        if (sni)
-            sni_->add(request);
-        else
-            tray_->add(request, side);
+        if (!(sni ? sni_->add(request) : tray_->add(request, side)))
+            util::log::logMessage(util::log::LogLevel::Warning,
+                                  "unable to move an icon to the other tray: " + icon.tip);
     }
     sniShown_ = sni;
     reportTray();
