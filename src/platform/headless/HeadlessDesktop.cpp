@@ -112,6 +112,13 @@ bool HeadlessDesktop::setTrayIconPicture(WindowHandle owner, std::uint32_t ident
     return tray_.setPicture(owner, identifier, picture);
 }
 
+bool HeadlessDesktop::setTrayIconPictures(WindowHandle owner, std::uint32_t identifier,
+                                          const gui::Bitmap<gui::Pixel>& picture,
+                                          const gui::Bitmap<gui::Pixel>& small) {
+    Lock held = lock();
+    return tray_.setPicture(owner, identifier, picture, &small);
+}
+
 bool HeadlessDesktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
     Lock held = lock();
     return tray_.remove(owner, identifier);

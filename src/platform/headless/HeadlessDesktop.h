@@ -3,6 +3,7 @@
 #include "platform/headless/TrayArea.h"
 #include "platform/software/SoftwareDesktop.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <map>
 
@@ -33,8 +34,12 @@ public:
     bool addTrayIcon(const TrayIconRequest& request) override;
     bool setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                             const gui::Bitmap<gui::Pixel>& picture) override;
+    bool setTrayIconPictures(WindowHandle owner, std::uint32_t identifier,
+                             const gui::Bitmap<gui::Pixel>& picture,
+                             const gui::Bitmap<gui::Pixel>& small) override;
     bool removeTrayIcon(WindowHandle owner, std::uint32_t identifier) override;
     int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
+    int traySmallPictureSize(WindowHandle, std::uint32_t) const override { return smallSide_; }
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
@@ -65,6 +70,9 @@ public:
     // The dots per inch of every monitor, 96 by default. A change sends WM_DPICHANGED to the
     // windows at once, on the calling thread; tray pictures follow at the small-icon size.
     void setDpi(int dpi) { changeDpi(dpi); }
+    // A notification area that takes a smaller picture of this side beside the main one, as
+    // StatusNotifierItem hosts do; 0, the default, for one picture only.
+    void setTraySmallPictureSize(int side) { smallSide_ = side; }
     // Makes the next class registration or window creation fail with an error code.
     void failNextRegistration(std::uint32_t error);
     void failNextCreation(std::uint32_t error);
@@ -106,6 +114,7 @@ private:
     std::condition_variable wake_;
     std::map<WindowHandle, gui::Bitmap<gui::Pixel>> presented_; // client-sized
     TrayArea tray_;
+    std::atomic<int> smallSide_{0}; // read by animation threads
     std::optional<MenuRequest> menuRequest_;
 
     Point cursor_;

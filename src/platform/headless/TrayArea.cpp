@@ -40,11 +40,14 @@ bool TrayArea::add(const TrayIconRequest& request, const std::optional<Taskbar>&
 }
 
 bool TrayArea::setPicture(WindowHandle owner, std::uint32_t identifier,
-                          const gui::Bitmap<gui::Pixel>& picture) {
+                          const gui::Bitmap<gui::Pixel>& picture,
+                          const gui::Bitmap<gui::Pixel>* small) {
     TrayIconState* icon = find(owner, identifier);
     if (icon == nullptr)
         return false;
     icon->picture = picture; // same size every time: the storage is reused
+    if (small != nullptr)
+        icon->smallPicture = *small;
     ++icon->pictures;
     return true;
 }

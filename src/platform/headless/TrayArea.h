@@ -15,8 +15,9 @@ struct TrayIconState {
     std::uint32_t callbackMessage = 0;
     std::string tip;
     gui::Bitmap<gui::Pixel> picture{trayIconSize, trayIconSize, gui::Pixel{}};
-    Point anchor;          // the icon's centre on the screen
-    unsigned pictures = 0; // how many pictures it has been given
+    gui::Bitmap<gui::Pixel> smallPicture{0, 0, gui::Pixel{}}; // set beside it, when asked for
+    Point anchor;                                             // the icon's centre on the screen
+    unsigned pictures = 0;                                    // how many pictures it has been given
 };
 
 // The notification area: its icons in the order they were added, laid out from the taskbar's
@@ -27,7 +28,8 @@ public:
     bool add(const TrayIconRequest& request, const std::optional<Taskbar>& taskbar,
              const Rect& screen);
     bool setPicture(WindowHandle owner, std::uint32_t identifier,
-                    const gui::Bitmap<gui::Pixel>& picture);
+                    const gui::Bitmap<gui::Pixel>& picture,
+                    const gui::Bitmap<gui::Pixel>* small = nullptr);
     bool remove(WindowHandle owner, std::uint32_t identifier);
     const TrayIconState* find(std::uint32_t identifier) const;
     const std::vector<TrayIconState>& icons() const { return icons_; }

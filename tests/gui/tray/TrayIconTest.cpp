@@ -119,3 +119,31 @@ TEST_F(TrayIconTest, AGraphIconDrawsAtTheSizeTheTrayShowsAndCoversIt) {
 }
 
 } // namespace
+
+// A tray that takes a smaller picture beside the main one gets both in one call, each drawn at
+// its own size with the graphs refitted to it: the pictures icons drawn at one size each show.
+TEST_F(TrayIconTest, ASmallerPictureIsDrawnAtItsOwnSizeBesideTheMainOne) {
+    const auto alone = [&](int dpi) {
+        auto monitor =
+            test::makeMonitor({test::threeGraphs()[0]}, 100, 1, InspectorType::Fixed, 60);
+        AnimatedGraphTrayIcon icon(owner, monitor->detail, monitor->dataSet,
+                                   [] { return Frame(); });
+        scope.desktop.setDpi(dpi);
+        return *icon.renderFrame();
+    };
+    const Bitmap<Pixel> sixteen = alone(96);
+    const Bitmap<Pixel> thirtyTwo = alone(192);
+    ASSERT_EQ(thirtyTwo.width(), 32);
+    ASSERT_NE(sixteen.scanline(8)[2], sixteen.scanline(8)[13]) << "a graph, not a plain square";
+
+    scope.desktop.setTraySmallPictureSize(16);
+    auto monitor = test::makeMonitor({test::threeGraphs()[0]}, 100, 1, InspectorType::Fixed, 60);
+    AnimatedGraphTrayIcon icon(owner, monitor->detail, monitor->dataSet, [] { return Frame(); });
+    for (int frame = 0; frame < 2; ++frame) { // the views are refitted for each size every time
+        icon.onFrame(icon.renderFrame());
+        const auto shown = scope.desktop.trayIcon(icon.identifier());
+        ASSERT_TRUE(shown);
+        EXPECT_TRUE(shown->picture.pixels() == thirtyTwo.pixels()) << "frame " << frame;
+        EXPECT_TRUE(shown->smallPicture.pixels() == sixteen.pixels()) << "frame " << frame;
+    }
+}
