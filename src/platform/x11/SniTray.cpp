@@ -2,19 +2,15 @@
 
 #include "platform/Messages.h"
 #include "platform/Resources.h"
+#include "platform/sni/ClickHint.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <utility>
 
 namespace platform::x11 {
 
 namespace {
-
-// A click's position from the host is a hint: exact on xfce and KDE, relative to the panel's
-// widget on some others. The pointer is trusted over it when the two are this close.
-constexpr int pointerTrust = 64;
 
 // The menu's own item, which never reaches the owner as a command.
 constexpr std::uint32_t showDetailsCommand = 1;
@@ -73,7 +69,7 @@ bool SniTray::add(const TrayIconRequest& request) {
     Icon* self = icon.get();
     sni::SniItem::Handlers handlers{
         [this, self](int x, int y) {
-            post(*self, NIN_SELECT, near({x, y}));
+            post(*self, NIN_SELECT, sni::placeClick({x, y}, pointer_(), screen_()));
         },
         [this, self](int, int) { post(*self, WM_CONTEXTMENU, pointer_()); },
         [this, self](std::uint32_t command) {
@@ -211,13 +207,6 @@ void SniTray::post(const Icon& icon, std::uint32_t event, Point at) {
         lastClick_ = at;
     events_.push_back({icon.owner, icon.callback, makeWParam(at.x, at.y),
                        makeLParam(static_cast<int>(event), static_cast<int>(icon.identifier))});
-}
-
-Point SniTray::near(Point hint) const {
-    const Point pointer = pointer_();
-    const bool close = std::abs(pointer.x - hint.x) <= pointerTrust &&
-                       std::abs(pointer.y - hint.y) <= pointerTrust;
-    return close ? pointer : hint;
 }
 
 SniTray::Icon* SniTray::find(WindowHandle owner, std::uint32_t identifier) const {

@@ -22,8 +22,10 @@ namespace platform::x11 {
 // Pictures may be set from any thread; the loop's thread sends them in refresh().
 class SniTray {
 public:
-    // `pointer` tells where the mouse is, to place what a click opens.
-    explicit SniTray(std::function<Point()> pointer) : pointer_(std::move(pointer)) {}
+    // `pointer` tells where the mouse is and `screen` what it covers, to place what a click
+    // opens.
+    SniTray(std::function<Point()> pointer, std::function<Rect()> screen)
+        : pointer_(std::move(pointer)), screen_(std::move(screen)) {}
 
     // Starts following whether a host is there to show items, asking at once; false when the
     // session bus cannot be reached.
@@ -79,10 +81,10 @@ private:
     };
 
     void post(const Icon& icon, std::uint32_t event, Point at);
-    Point near(Point hint) const;
     Icon* find(WindowHandle owner, std::uint32_t identifier) const;
 
     std::function<Point()> pointer_;
+    std::function<Rect()> screen_;
     mutable std::mutex mutex_; // the new pictures, set from animation threads
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;

@@ -77,7 +77,8 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
     XSetIOErrorHandler(returnFromIOError);
     XSetIOErrorExitHandler(display_, markLost, &lost_);
     tray_ = std::make_unique<X11Tray>(display_, screen_);
-    sni_ = std::make_unique<SniTray>([this] { return cursorPosition(); });
+    sni_ =
+        std::make_unique<SniTray>([this] { return cursorPosition(); }, [this] { return screen(); });
     menu_ = std::make_unique<X11Menu>(display_, screen_, format_);
     // The resource database lives on the root window; hear when the desktop rewrites it (a new
     // scale chosen in its settings), besides what the tray listens for there.

@@ -1,3 +1,4 @@
+#include "platform/sni/ClickHint.h"
 #include "platform/sni/DbusMenuLayout.h"
 #include "platform/sni/SniPixmap.h"
 
@@ -32,4 +33,18 @@ TEST(DbusMenuLayout, NumbersTheItemsFromOneWithTheirAccessKeys) {
     EXPECT_FALSE(layout.commandOf(0)); // the root
     EXPECT_FALSE(layout.commandOf(3));
     EXPECT_EQ(DbusMenuLayout::label("Save && quit_now&"), "Save & quit__now&");
+}
+
+// xfce and KDE send the click's screen position, where the pointer is on X11; waybar 0.9 sends
+// it relative to the icon's widget while the pointer, over a Wayland surface, says nothing.
+TEST(ClickHint, TrustsANearPointerThenTellsWidgetPositionsFromScreenPositions) {
+    const platform::Rect screen{0, 0, 1280, 720};
+    EXPECT_EQ(placeClick({1200, 10}, {1210, 12}, screen), (platform::Point{1210, 12}));
+    EXPECT_EQ(placeClick({11, 14}, {640, 360}, screen), (platform::Point{1279, 0}))
+        << "relative to the widget: the corner where such bars keep their tray";
+    EXPECT_EQ(placeClick({11, 14}, {5, 20}, screen), (platform::Point{5, 20}))
+        << "an X11 panel at the top left, with the pointer on the icon";
+    EXPECT_EQ(placeClick({900, 700}, {10, 10}, screen), (platform::Point{900, 700}));
+    EXPECT_EQ(placeClick({5000, -30}, {10, 10}, screen), (platform::Point{1279, 0}))
+        << "kept on the screen";
 }

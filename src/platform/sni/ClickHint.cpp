@@ -1,0 +1,25 @@
+#include "platform/sni/ClickHint.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace platform::sni {
+
+namespace {
+
+// How far the pointer may be from the hint to be trusted over it; also the largest widget
+// whose relative positions are told from screen positions.
+constexpr int nearby = 64;
+
+} // namespace
+
+Point placeClick(Point hint, Point pointer, const Rect& screen) {
+    if (std::abs(pointer.x - hint.x) <= nearby && std::abs(pointer.y - hint.y) <= nearby)
+        return pointer;
+    if (hint.x >= 0 && hint.x < nearby && hint.y >= 0 && hint.y < nearby)
+        return {screen.right - 1, screen.top};
+    return {std::clamp(hint.x, screen.left, screen.right - 1),
+            std::clamp(hint.y, screen.top, screen.bottom - 1)};
+}
+
+} // namespace platform::sni
