@@ -74,7 +74,8 @@ bool SniTray::add(const TrayIconRequest& request) {
         [this, self](int, int) { post(*self, WM_CONTEXTMENU, pointer_()); },
         [this, self](std::uint32_t command) {
             if (command == showDetailsCommand)
-                post(*self, NIN_SELECT, pointer_());
+                post(*self, NIN_SELECT,
+                     sni::placeMenuChoice(pointer_(), lastClick_, screen_(), xwayland_));
             else
                 events_.push_back(
                     {self->owner, WM_COMMAND, makeWParam(static_cast<int>(command), 0), 0});

@@ -6,6 +6,7 @@
 #include "platform/sni/SniItem.h"
 #include "platform/x11/X11Tray.h"
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -90,6 +91,8 @@ private:
     std::vector<TrayEvent> events_;
     int itemsMade_ = 0;
     std::optional<Point> lastClick_;
+    // A Wayland session's X server: its pointer does not follow the mouse over the panel.
+    bool xwayland_ = std::getenv("WAYLAND_DISPLAY") != nullptr;
     std::unique_ptr<sni::HostWatch> hosts_;
 };
 

@@ -48,3 +48,14 @@ TEST(ClickHint, TrustsANearPointerThenTellsWidgetPositionsFromScreenPositions) {
     EXPECT_EQ(placeClick({5000, -30}, {10, 10}, screen), (platform::Point{1279, 0}))
         << "kept on the screen";
 }
+
+// A menu choice comes without a position: the pointer is on the menu on X11, and says nothing
+// under Xwayland, where the last click on the icon, or the usual corner, stands for it.
+TEST(ClickHint, PlacesAMenuChoiceAtThePointerOnlyOnAnXServerOfItsOwn) {
+    const platform::Rect screen{0, 0, 1280, 720};
+    EXPECT_EQ(placeMenuChoice({600, 700}, platform::Point{1200, 10}, screen, false),
+              (platform::Point{600, 700}));
+    EXPECT_EQ(placeMenuChoice({640, 360}, platform::Point{1200, 10}, screen, true),
+              (platform::Point{1200, 10}));
+    EXPECT_EQ(placeMenuChoice({640, 360}, std::nullopt, screen, true), (platform::Point{1279, 0}));
+}
