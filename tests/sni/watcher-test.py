@@ -181,11 +181,19 @@ def main():
     if title != "PakVue" or not str(text).startswith("Memory: ") or not str(text).endswith("%"):
         fail("the tip is %r, %r" % (title, text))
 
-    dbus.Interface(item, ITEM).Activate(200, 200)
-    shown = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "sdiwindow"],
-                                   capture_output=True).returncode == 0
-    if not run_until(shown, 10):
+    # A position inside the icon's widget, as waybar 0.9 sends it, far from the pointer: the
+    # icon stands at the top right corner, under a bar the detail window must not cover.
+    dbus.Interface(item, ITEM).Activate(11, 14)
+    detail = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "sdiwindow"],
+                                    capture_output=True, text=True).stdout.split()
+    if not run_until(detail, 10):
         fail("Activate did not show the detail window")
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", detail()[0]],
+                              capture_output=True, text=True).stdout
+    place = dict(line.split("=") for line in geometry.split())
+    x, y, width = int(place["X"]), int(place["Y"]), int(place["WIDTH"])
+    if y < 48 or not 1920 - 32 <= x + width <= 1920:
+        fail("the detail window at %d,%d (%d wide) is not below the top right corner" % (x, y, width))
 
     # A watcher that starts again knows nothing: the item registers anew.
     watcher.items.clear()

@@ -43,6 +43,31 @@ std::uint32_t edgeOf(const Rect& panel, const Rect& screen) {
     return panel.left + panel.width() / 2 < screen.width() / 2 ? ABE_LEFT : ABE_RIGHT;
 }
 
+// How thick a panel that is no X window is taken to be, at 96 DPI: GNOME's top bar, waybar and
+// KDE's panel are 30 to 44 pixels.
+constexpr int assumedPanelThickness = 48;
+
+// A panel that is no X window (a Wayland panel under Xwayland, or a position a host made up)
+// runs along the edge nearest the click and is as thick as panels commonly are, so that what
+// opens beside it does not open under it.
+Taskbar panelAround(Point click, const Rect& screen, int thickness) {
+    Rect panel{click.x, click.y, click.x + 1, click.y + 1};
+    const std::uint32_t edge = edgeOf(panel, screen);
+    if (edge == ABE_TOP)
+        panel = {panel.left, screen.top, panel.right,
+                 std::max(panel.bottom, screen.top + thickness)};
+    else if (edge == ABE_BOTTOM)
+        panel = {panel.left, std::min(panel.top, screen.bottom - thickness), panel.right,
+                 screen.bottom};
+    else if (edge == ABE_LEFT)
+        panel = {screen.left, panel.top, std::max(panel.right, screen.left + thickness),
+                 panel.bottom};
+    else
+        panel = {std::min(panel.left, screen.right - thickness), panel.top, screen.right,
+                 panel.bottom};
+    return {panel, edge};
+}
+
 // The strip between the work area and the screen's edge, on the first side where there is one.
 std::optional<Taskbar> stripOutside(const Rect& work, const Rect& screen) {
     if (work.bottom < screen.bottom)
@@ -130,11 +155,8 @@ std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
         panel = topLevelAt(*click);
     else if (::Window icon = tray_->dockedIcon(); icon != 0)
         panel = topLevelOf(display_, icon);
-    // No window under the click (a host that draws elsewhere, or a position it made up): the
-    // point itself stands for the panel, at its nearest edge.
     if (panel == 0 && click)
-        return Taskbar{{click->x, click->y, click->x + 1, click->y + 1},
-                       edgeOf({click->x, click->y, click->x + 1, click->y + 1}, screen)};
+        return panelAround(*click, screen, Scale(monitorDpi(*click)).scaled(assumedPanelThickness));
     XWindowAttributes attributes{};
     if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
         return std::nullopt;
