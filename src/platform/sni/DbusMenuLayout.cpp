@@ -9,10 +9,10 @@ DbusMenuLayout::DbusMenuLayout(const std::vector<MenuItem>& first, const MenuRes
                 {static_cast<std::int32_t>(entries_.size() + 1), label(item.text), item.command});
 }
 
-std::optional<std::uint32_t> DbusMenuLayout::commandOf(std::int32_t id) const {
+const DbusMenuLayout::Entry* DbusMenuLayout::find(std::int32_t id) const {
     if (id < 1 || static_cast<std::size_t>(id) > entries_.size())
-        return std::nullopt;
-    return entries_[static_cast<std::size_t>(id) - 1].command;
+        return nullptr;
+    return &entries_[static_cast<std::size_t>(id) - 1];
 }
 
 // "&&" is a literal '&' and "&x" marks x; a '_' of the text is doubled so that it stays one.

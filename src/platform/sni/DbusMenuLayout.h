@@ -3,7 +3,6 @@
 #include "platform/Resources.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,8 +23,8 @@ public:
     DbusMenuLayout(const std::vector<MenuItem>& first, const MenuResource& menu);
 
     const std::vector<Entry>& entries() const { return entries_; }
-    // The command of the item with that id; nothing for the root or an id it does not have.
-    std::optional<std::uint32_t> commandOf(std::int32_t id) const;
+    // The item with that id; none for the root or an id it does not have.
+    const Entry* find(std::int32_t id) const;
 
     // A menu text with its '&' access key spelt as dbusmenu spells it.
     static std::string label(std::string_view text);

@@ -187,16 +187,11 @@ struct SniCallbacks {
         if (r >= 0)
             r = sd_bus_message_open_container(reply, 'a', "(ia{sv})");
         for (std::size_t i = 0; r >= 0 && i < size / sizeof(std::int32_t); ++i) {
-            const auto& entries = self.menu_.entries();
-            const DbusMenuLayout::Entry* entry =
-                ids[i] >= 1 && static_cast<std::size_t>(ids[i]) <= entries.size()
-                    ? &entries[static_cast<std::size_t>(ids[i]) - 1]
-                    : nullptr;
             r = sd_bus_message_open_container(reply, 'r', "ia{sv}");
             if (r >= 0)
                 r = sd_bus_message_append(reply, "i", ids[i]);
             if (r >= 0)
-                r = appendProperties(reply, entry);
+                r = appendProperties(reply, self.menu_.find(ids[i]));
             if (r >= 0)
                 r = sd_bus_message_close_container(reply);
         }
@@ -212,8 +207,8 @@ struct SniCallbacks {
             return r;
         const SniItem& self = item(userdata);
         if (std::string_view(kind) == "clicked")
-            if (const auto command = self.menu_.commandOf(id); command && self.handlers_.command)
-                self.handlers_.command(*command);
+            if (const auto* entry = self.menu_.find(id); entry && self.handlers_.command)
+                self.handlers_.command(entry->command);
         return sd_bus_reply_method_return(m, "");
     }
 

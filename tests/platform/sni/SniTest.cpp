@@ -28,10 +28,11 @@ TEST(DbusMenuLayout, NumbersTheItemsFromOneWithTheirAccessKeys) {
     EXPECT_EQ(layout.entries()[0].id, 1);
     EXPECT_EQ(layout.entries()[0].label, "Show _details");
     EXPECT_EQ(layout.entries()[1].label, "E_xit");
-    EXPECT_EQ(layout.commandOf(2), platform::exitCommand);
-    EXPECT_EQ(layout.commandOf(1), 7u);
-    EXPECT_FALSE(layout.commandOf(0)); // the root
-    EXPECT_FALSE(layout.commandOf(3));
+    ASSERT_TRUE(layout.find(2) && layout.find(1));
+    EXPECT_EQ(layout.find(2)->command, platform::exitCommand);
+    EXPECT_EQ(layout.find(1)->command, 7u);
+    EXPECT_FALSE(layout.find(0)); // the root
+    EXPECT_FALSE(layout.find(3));
     EXPECT_EQ(DbusMenuLayout::label("Save && quit_now&"), "Save & quit__now&");
 }
 
