@@ -38,7 +38,7 @@ app=$!
 pids+=($app)
 registered() { watcher RegisteredStatusNotifierItems | grep -q "StatusNotifierItem-$app-"; }
 await registered || fail "the icon did not register as an item"
-grep -q " - Info - the icons are shown through StatusNotifierItem." "$log_file" ||
+await grep -q " - Info - the icons are shown through StatusNotifierItem." "$log_file" ||
     fail "no line says which tray is used"
 xdotool search --onlyvisible --name '^PakVue: ' >/dev/null && fail "an XEmbed icon is shown too"
 

@@ -11,48 +11,12 @@ import os
 import struct
 import subprocess
 import sys
-import time
 import zlib
 
 import dbus
-import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
-from gi.repository import GLib
 
-WATCHER = "org.kde.StatusNotifierWatcher"
-ITEM = "org.kde.StatusNotifierItem"
-
-
-class Watcher(dbus.service.Object):
-    def __init__(self, bus):
-        super().__init__(bus, "/StatusNotifierWatcher")
-        self.items = []
-
-    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
-    def RegisterStatusNotifierItem(self, service, sender=None):
-        self.items.append((str(sender), str(service)))
-
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return {"IsStatusNotifierHostRegistered": True, "ProtocolVersion": 0,
-                "RegisteredStatusNotifierItems": dbus.Array([s for _, s in self.items], "s")}[name]
-
-
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
-
-
-def run_until(condition, seconds):
-    context = GLib.MainContext.default()
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        while context.pending():
-            context.iteration(False)
-        if condition():
-            return True
-        time.sleep(0.02)
-    return condition()
+from bus_support import ITEM, SNI_LINE, WATCHER, XEMBED_LINE, Watcher, fail, log_count, run_until
 
 
 def read_png(path):
@@ -86,18 +50,6 @@ def tray_frame_argb(work):
     return width // 8, height // 8, frame
 
 
-def log_count(work, text):
-    try:
-        with open(os.path.join(work, "pakVue.log"), encoding="utf-8") as f:
-            return f.read().count(text)
-    except FileNotFoundError:  # not written yet
-        return 0
-
-
-XEMBED_LINE = "the icons are shown through the XEmbed system tray."
-SNI_LINE = "the icons are shown through StatusNotifierItem."
-
-
 def main():
     program, work = sys.argv[1], sys.argv[2]
     DBusGMainLoop(set_as_default=True)
@@ -112,7 +64,8 @@ def main():
     watcher = Watcher(bus)
     if not run_until(lambda: watcher.items, 10):
         fail("the icon did not register with a host that started late")
-    if log_count(work, SNI_LINE) != 1:
+    # The log has a writer of its own: the line may come a moment after the item registers.
+    if not run_until(lambda: log_count(work, SNI_LINE) == 1, 5):
         fail("the move to StatusNotifierItem was not logged")
     service = watcher.items[0][1]
     item = bus.get_object(service, "/StatusNotifierItem")
