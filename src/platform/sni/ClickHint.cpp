@@ -1,6 +1,7 @@
 #include "platform/sni/ClickHint.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace platform::sni {
@@ -15,10 +16,15 @@ Point topRight(const Rect& screen) {
     return {screen.right - 1, screen.top};
 }
 
+// Wide: a host may send any two 32-bit numbers, and their distance to the pointer may not fit.
+bool near(int a, int b) {
+    return std::abs(static_cast<std::int64_t>(a) - b) <= nearby;
+}
+
 } // namespace
 
 Point placeClick(Point hint, Point pointer, const Rect& screen) {
-    if (std::abs(pointer.x - hint.x) <= nearby && std::abs(pointer.y - hint.y) <= nearby)
+    if (near(pointer.x, hint.x) && near(pointer.y, hint.y))
         return pointer;
     if (hint.x >= 0 && hint.x < nearby && hint.y >= 0 && hint.y < nearby)
         return topRight(screen);

@@ -2,6 +2,7 @@
 #include "platform/sni/DbusMenuLayout.h"
 #include "platform/sni/SniPixmap.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace platform::sni;
@@ -48,6 +49,8 @@ TEST(ClickHint, TrustsANearPointerThenTellsWidgetPositionsFromScreenPositions) {
     EXPECT_EQ(placeClick({900, 700}, {10, 10}, screen), (platform::Point{900, 700}));
     EXPECT_EQ(placeClick({5000, -30}, {10, 10}, screen), (platform::Point{1279, 0}))
         << "kept on the screen";
+    EXPECT_EQ(placeClick({INT_MIN, INT_MIN}, {INT_MAX, 10}, screen), (platform::Point{0, 0}))
+        << "any two numbers a host sends";
 }
 
 // A menu choice comes without a position: the pointer is on the menu on X11, and says nothing
