@@ -11,18 +11,12 @@ constexpr std::uint64_t firstAnswerMicroseconds = 2'000'000;
 
 } // namespace
 
-// The signals are heard before the first question, so a host that comes between the two is
-// not missed.
+// The first answer is waited for, so that the icons start in the tray that shows them.
 std::unique_ptr<HostWatch> HostWatch::open() {
     std::unique_ptr<HostWatch> watch(new HostWatch);
-    sd_bus* bus = watch->bus_.get();
-    if (!watch->bus_.connected() ||
-        matchWatcherOwner(bus, &watch->ownerSlot_, ownerChanged, watch.get()) < 0 ||
-        matchWatcherSignal(bus, &watch->registeredSlot_, "StatusNotifierHostRegistered",
-                           hostRegistered, watch.get()) < 0 ||
-        matchWatcherSignal(bus, &watch->unregisteredSlot_, "StatusNotifierHostUnregistered",
-                           hostUnregistered, watch.get()) < 0)
+    if (!watch->bus_.open())
         return nullptr;
+    sd_bus* bus = watch->bus_.get();
     sd_bus_set_method_call_timeout(bus, firstAnswerMicroseconds);
     int hasHost = 0;
     sd_bus_error error = SD_BUS_ERROR_NULL;
@@ -31,14 +25,28 @@ std::unique_ptr<HostWatch> HostWatch::open() {
                                     hostRegisteredProperty, &error, 'b', &hasHost) >= 0 &&
         hasHost != 0;
     sd_bus_error_free(&error);
+    watch->question_ = sd_bus_slot_unref(watch->question_); // answered already
     return watch;
 }
 
+HostWatch::HostWatch()
+    : bus_("the StatusNotifierItem host watch", [this](sd_bus* bus) { return attach(bus); }) {}
+
 HostWatch::~HostWatch() {
     sd_bus_slot_unref(question_);
-    sd_bus_slot_unref(unregisteredSlot_);
-    sd_bus_slot_unref(registeredSlot_);
-    sd_bus_slot_unref(ownerSlot_);
+}
+
+// The signals are heard before the question, so a host that comes between the two is not
+// missed. On a connection made again, what was known of the old one counts no more.
+bool HostWatch::attach(sd_bus* bus) {
+    present_ = false;
+    ++changes_;
+    if (matchWatcherOwner(bus, nullptr, ownerChanged, this) < 0 ||
+        matchWatcherSignal(bus, nullptr, "StatusNotifierHostRegistered", hostChanged, this) < 0 ||
+        matchWatcherSignal(bus, nullptr, "StatusNotifierHostUnregistered", hostChanged, this) < 0)
+        return false;
+    ask();
+    return true;
 }
 
 void HostWatch::ask() {
@@ -52,6 +60,7 @@ void HostWatch::ask() {
 // takes its hosts with it.
 int HostWatch::ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
     auto& self = *static_cast<HostWatch*>(userdata);
+    ++self.changes_;
     if (gainedOwner(m)) {
         self.ask();
     } else {
@@ -61,16 +70,11 @@ int HostWatch::ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
     return 0;
 }
 
-int HostWatch::hostRegistered(sd_bus_message*, void* userdata, sd_bus_error*) {
+// Another host may still be registered, or the one announced may not be: the watcher knows.
+int HostWatch::hostChanged(sd_bus_message*, void* userdata, sd_bus_error*) {
     auto& self = *static_cast<HostWatch*>(userdata);
-    self.question_ = sd_bus_slot_unref(self.question_);
-    self.present_ = true;
-    return 0;
-}
-
-// Another host may still be registered: the watcher knows.
-int HostWatch::hostUnregistered(sd_bus_message*, void* userdata, sd_bus_error*) {
-    static_cast<HostWatch*>(userdata)->ask();
+    ++self.changes_;
+    self.ask();
     return 0;
 }
 

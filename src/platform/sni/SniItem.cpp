@@ -4,7 +4,10 @@
 #include "platform/sni/WatcherSignals.h"
 #include "util/log/AppLog.h"
 
+#include <algorithm>
+#include <span>
 #include <unistd.h>
+#include <utility>
 
 namespace platform::sni {
 
@@ -17,6 +20,10 @@ constexpr const char* menuInterface = "com.canonical.dbusmenu";
 
 // At version 3 and above hosts switch to the group calls; 2 keeps them on GetLayout and Event.
 constexpr std::uint32_t menuVersion = 2;
+
+// More ids than any menu has, and than any host asks for at once; a longer list is refused
+// rather than read, whatever it repeats.
+constexpr std::size_t mostIdsAsked = 1024;
 
 int appendString(sd_bus_message* reply, const char* text) {
     return sd_bus_message_append(reply, "s", text);
@@ -175,27 +182,44 @@ struct SniCallbacks {
         return closeAndSend(reply, r);
     }
 
-    static int getGroupProperties(sd_bus_message* m, void* userdata, sd_bus_error*) {
-        const SniItem& self = item(userdata);
+    // The menu's own items among those asked for, each once and in the menu's order, so that
+    // the reply is never larger than the menu; no ids asks for all.
+    static int getGroupProperties(sd_bus_message* m, void* userdata, sd_bus_error* error) {
+        SniItem& self = item(userdata);
         const std::int32_t* ids = nullptr;
         std::size_t size = 0;
         int r = sd_bus_message_read_array(m, 'i', reinterpret_cast<const void**>(&ids), &size);
         if (r < 0)
             return r;
+        const std::span<const std::int32_t> asked(ids, size / sizeof(std::int32_t));
+        if (asked.size() > mostIdsAsked)
+            return refuseOversized(self, asked.size(), error);
         sd_bus_message* reply = nullptr;
         r = sd_bus_message_new_method_return(m, &reply);
         if (r >= 0)
             r = sd_bus_message_open_container(reply, 'a', "(ia{sv})");
-        for (std::size_t i = 0; r >= 0 && i < size / sizeof(std::int32_t); ++i) {
+        for (const auto& entry : self.menu_.entries()) {
+            if (r < 0 || !(asked.empty() || std::ranges::find(asked, entry.id) != asked.end()))
+                continue;
             r = sd_bus_message_open_container(reply, 'r', "ia{sv}");
             if (r >= 0)
-                r = sd_bus_message_append(reply, "i", ids[i]);
+                r = sd_bus_message_append(reply, "i", entry.id);
             if (r >= 0)
-                r = appendProperties(reply, self.menu_.find(ids[i]));
+                r = appendProperties(reply, &entry);
             if (r >= 0)
                 r = sd_bus_message_close_container(reply);
         }
         return closeAndSend(reply, r);
+    }
+
+    static int refuseOversized(SniItem& self, std::size_t count, sd_bus_error* error) {
+        if (!std::exchange(self.oversizeLogged_, true))
+            util::log::logMessage(util::log::LogLevel::Warning,
+                                  "a client of the session bus asked " + self.name_ +
+                                      " for the properties of " + std::to_string(count) +
+                                      " menu items; refused.");
+        return sd_bus_error_setf(error, SD_BUS_ERROR_INVALID_ARGS, "at most %zu ids are answered",
+                                 mostIdsAsked);
     }
 
     // Only "clicked" runs a command; hovering and opening are announced too.
@@ -240,12 +264,18 @@ struct SniCallbacks {
 
     static int registered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
         SniItem& self = item(userdata);
-        self.registration_ = sd_bus_slot_unref(self.registration_);
-        if (const sd_bus_error* error = sd_bus_message_get_error(reply))
+        const sd_bus_error* error = sd_bus_message_get_error(reply);
+        if (error == nullptr) {
+            self.refusalLogged_ = false;
+            return 0;
+        }
+        if (!std::exchange(self.refusalLogged_, true))
             util::log::logMessage(util::log::LogLevel::Warning,
                                   std::string("the StatusNotifierItem watcher refused ") +
                                       self.name_ + ": " +
                                       (error->message ? error->message : error->name));
+        if (self.handlers_.refused)
+            self.handlers_.refused();
         return 0;
     }
 };
@@ -302,37 +332,39 @@ std::unique_ptr<SniItem> SniItem::open(int number, std::string id, DbusMenuLayou
         "org.kde.StatusNotifierItem-" + std::to_string(::getpid()) + "-" + std::to_string(number);
     std::unique_ptr<SniItem> item(
         new SniItem(std::move(name), std::move(id), std::move(menu), std::move(handlers)));
-    sd_bus* bus = item->bus_.get();
-    if (!item->bus_.connected() || sd_bus_request_name(bus, item->name_.c_str(), 0) < 0 ||
-        sd_bus_add_object_vtable(bus, &item->itemSlot_, itemPath, itemInterface, itemTable,
-                                 item.get()) < 0 ||
-        sd_bus_add_object_vtable(bus, &item->menuSlot_, menuPath, menuInterface, menuTable,
-                                 item.get()) < 0 ||
-        matchWatcherOwner(bus, &item->ownerSlot_, SniCallbacks::ownerChanged, item.get()) < 0 ||
-        matchWatcherSignal(bus, &item->hostSlot_, "StatusNotifierHostRegistered",
-                           SniCallbacks::hostRegistered, item.get()) < 0)
+    if (!item->bus_.open())
         return nullptr;
     return item;
 }
 
 SniItem::SniItem(std::string name, std::string id, DbusMenuLayout menu, Handlers handlers)
     : name_(std::move(name)), id_(std::move(id)), menu_(std::move(menu)),
-      handlers_(std::move(handlers)) {}
+      handlers_(std::move(handlers)),
+      bus_("the StatusNotifierItem " + name_, [this](sd_bus* bus) { return attach(bus); }) {}
 
-// The slots go before the connection, which the member's own destructor closes.
-SniItem::~SniItem() {
-    sd_bus_slot_unref(registration_);
-    sd_bus_slot_unref(hostSlot_);
-    sd_bus_slot_unref(ownerSlot_);
-    sd_bus_slot_unref(menuSlot_);
-    sd_bus_slot_unref(itemSlot_);
+SniItem::~SniItem() = default;
+
+// The objects and matches float: they end with the connection, a closed one included.
+bool SniItem::attach(sd_bus* bus) {
+    oversizeLogged_ = false;
+    if (sd_bus_request_name(bus, name_.c_str(), 0) < 0 ||
+        sd_bus_add_object_vtable(bus, nullptr, itemPath, itemInterface, itemTable, this) < 0 ||
+        sd_bus_add_object_vtable(bus, nullptr, menuPath, menuInterface, menuTable, this) < 0 ||
+        matchWatcherOwner(bus, nullptr, SniCallbacks::ownerChanged, this) < 0 ||
+        matchWatcherSignal(bus, nullptr, "StatusNotifierHostRegistered",
+                           SniCallbacks::hostRegistered, this) < 0)
+        return false;
+    if (shown_)
+        registerWithWatcher(); // a connection made again
+    return true;
 }
 
 void SniItem::registerWithWatcher() {
-    registration_ = sd_bus_slot_unref(registration_);
-    sd_bus_call_method_async(bus_.get(), &registration_, watcherName, watcherPath, watcherName,
-                             "RegisterStatusNotifierItem", SniCallbacks::registered, this, "s",
-                             name_.c_str());
+    shown_ = true;
+    if (bus_.connected())
+        sd_bus_call_method_async(bus_.get(), nullptr, watcherName, watcherPath, watcherName,
+                                 "RegisterStatusNotifierItem", SniCallbacks::registered, this, "s",
+                                 name_.c_str());
 }
 
 void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
@@ -343,14 +375,16 @@ void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
         pixmaps_[i].height = pictures[i]->height();
         toArgb32(*pictures[i], pixmaps_[i].argb);
     }
-    sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewIcon", "");
+    if (bus_.connected())
+        sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewIcon", "");
 }
 
 void SniItem::setTip(const std::string& text) {
     if (text == tip_)
         return;
     tip_ = text;
-    sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewToolTip", "");
+    if (bus_.connected())
+        sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewToolTip", "");
 }
 
 } // namespace platform::sni

@@ -16,13 +16,15 @@ namespace platform::sni {
 // session bus, named org.kde.StatusNotifierItem-<pid>-<n>, since a host shows only the first
 // item of a connection that exports two. The item lives at /StatusNotifierItem and its menu, in
 // the com.canonical.dbusmenu protocol, at /MenuBar. Only the loop's thread uses it: the loop
-// polls descriptor() and calls process().
+// polls descriptor() and calls process(). A connection the bus closes is made again, and the
+// item registers anew on it.
 class SniItem {
 public:
     struct Handlers {
         std::function<void(int x, int y)> activate;    // a click, or a double click on GNOME
         std::function<void(int x, int y)> contextMenu; // a host that asks the item for its menu
         std::function<void(std::uint32_t command)> command; // an item of the exported menu
+        std::function<void()> refused; // the watcher refused to register the item
     };
 
     // Nothing when the session bus cannot be reached or the name cannot be had.
@@ -33,7 +35,8 @@ public:
     SniItem(const SniItem&) = delete;
     SniItem& operator=(const SniItem&) = delete;
 
-    // Asks the watcher to show the item; the answer comes later, through process().
+    // Asks the watcher to show the item, now and on every new connection; the answer comes
+    // later, through process().
     void registerWithWatcher();
     // The picture at 16 x 16 and at 32 x 32; hosts scale what they get, so both go.
     void setPictures(const gui::Bitmap<gui::Pixel>& small, const gui::Bitmap<gui::Pixel>& large);
@@ -47,10 +50,11 @@ public:
 
 private:
     SniItem(std::string name, std::string id, DbusMenuLayout menu, Handlers handlers);
+    // Takes the item's name and exports it on a new connection, and registers it.
+    bool attach(sd_bus* bus);
 
     friend struct SniCallbacks;
 
-    BusConnection bus_;
     std::string name_;
     std::string id_;
     DbusMenuLayout menu_;
@@ -63,11 +67,12 @@ private:
     };
     Pixmap pixmaps_[2];
     std::uint32_t menuRevision_ = 1;
-    sd_bus_slot* itemSlot_ = nullptr;
-    sd_bus_slot* menuSlot_ = nullptr;
-    sd_bus_slot* registration_ = nullptr;
-    sd_bus_slot* ownerSlot_ = nullptr; // hears a watcher start
-    sd_bus_slot* hostSlot_ = nullptr;  // hears a host register
+    bool shown_ = false; // asked to register, and to again on a new connection
+    // Said once each, whatever a peer repeats: a refusal until a registration succeeds, and an
+    // oversized request for the connection's life.
+    bool refusalLogged_ = false;
+    bool oversizeLogged_ = false;
+    BusConnection bus_; // last: it ends before what its call-backs use
 };
 
 } // namespace platform::sni

@@ -16,7 +16,7 @@ int matchWatcherOwner(sd_bus* bus, sd_bus_slot** slot, sd_bus_message_handler_t 
 
 int matchWatcherSignal(sd_bus* bus, sd_bus_slot** slot, const char* member,
                        sd_bus_message_handler_t handler, void* userdata) {
-    return sd_bus_match_signal(bus, slot, nullptr, watcherPath, watcherName, member, handler,
+    return sd_bus_match_signal(bus, slot, watcherName, watcherPath, watcherName, member, handler,
                                userdata);
 }
 

@@ -79,7 +79,8 @@ bool SniTray::add(const TrayIconRequest& request) {
             else
                 events_.push_back(
                     {self->owner, WM_COMMAND, makeWParam(static_cast<int>(command), 0), 0});
-        }};
+        },
+        nullptr};
     icon->item = sni::SniItem::open(
         ++itemsMade_, "pakvue-" + std::to_string(request.identifier),
         sni::DbusMenuLayout({{"Show &details", showDetailsCommand}}, *menu), std::move(handlers));
