@@ -58,6 +58,10 @@ bool SniTray::followHosts() {
     return hosts_ != nullptr;
 }
 
+bool SniTray::hostPresent() const {
+    return hosts_ != nullptr && hosts_->hostPresent() && refusedAt_ != hosts_->changes();
+}
+
 bool SniTray::add(const TrayIconRequest& request) {
     const MenuResource* menu = findMenuResource(contextMenuResource);
     if (menu == nullptr || find(request.owner, request.identifier) != nullptr)
@@ -80,7 +84,10 @@ bool SniTray::add(const TrayIconRequest& request) {
                 events_.push_back(
                     {self->owner, WM_COMMAND, makeWParam(static_cast<int>(command), 0), 0});
         },
-        nullptr};
+        [this] {
+            if (hosts_ != nullptr)
+                refusedAt_ = hosts_->changes();
+        }};
     icon->item = sni::SniItem::open(
         ++itemsMade_, "pakvue-" + std::to_string(request.identifier),
         sni::DbusMenuLayout({{"Show &details", showDetailsCommand}}, *menu), std::move(handlers));
@@ -98,21 +105,14 @@ bool SniTray::add(const TrayIconRequest& request) {
     return true;
 }
 
-X11Tray::PictureSet SniTray::setPicture(WindowHandle owner, std::uint32_t identifier,
-                                        const gui::Bitmap<gui::Pixel>& picture) {
-    std::lock_guard lock(mutex_);
-    if (Icon* icon = find(owner, identifier))
-        icon->newSmall = false; // made from this one instead
-    return storePicture(icons_, owner, identifier, picture);
-}
-
-X11Tray::PictureSet SniTray::setPictures(WindowHandle owner, std::uint32_t identifier,
-                                         const gui::Bitmap<gui::Pixel>& picture,
-                                         const gui::Bitmap<gui::Pixel>& small) {
+PictureSet SniTray::setPictures(WindowHandle owner, std::uint32_t identifier,
+                                const gui::Bitmap<gui::Pixel>& picture,
+                                const gui::Bitmap<gui::Pixel>* small) {
     std::lock_guard lock(mutex_);
     if (Icon* icon = find(owner, identifier)) {
-        icon->smallPicture = small;
-        icon->newSmall = true;
+        if (small != nullptr)
+            icon->smallPicture = *small;
+        icon->newSmall = small != nullptr; // else made from the picture
     }
     return storePicture(icons_, owner, identifier, picture);
 }
@@ -146,8 +146,13 @@ void SniTray::setTip(WindowHandle owner, std::uint32_t identifier, const std::st
         }
 }
 
-// Only this thread adds and removes icons, so it reads them without the lock.
 void SniTray::refresh() {
+    process();
+    sendPictures();
+}
+
+// Only this thread adds and removes icons, so it reads them without the lock.
+void SniTray::sendPictures() {
     for (const auto& icon : icons_) {
         bool picture = false;
         bool small = false;

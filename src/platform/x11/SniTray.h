@@ -1,19 +1,13 @@
 #pragma once
 
-#include "pixels/Bitmap.h"
-#include "platform/Desktop.h"
 #include "platform/sni/HostWatch.h"
 #include "platform/sni/SniItem.h"
-#include "platform/x11/X11Tray.h"
+#include "platform/x11/Tray.h"
 
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <poll.h>
-#include <string>
-#include <vector>
 
 namespace platform::x11 {
 
@@ -21,48 +15,47 @@ namespace platform::x11 {
 // xfce4-panel, waybar): one item on the session bus per icon. There is no hover: a click pins
 // the icon's detail window, the menu offers "Show details" besides the context menu's items.
 // Pictures may be set from any thread; the loop's thread sends them in refresh().
-class SniTray {
+class SniTray final : public Tray {
 public:
     // `pointer` tells where the mouse is and `screen` what it covers, to place what a click
     // opens.
     SniTray(std::function<Point()> pointer, std::function<Rect()> screen)
         : pointer_(std::move(pointer)), screen_(std::move(screen)) {}
 
-    // Starts following whether a host is there to show items, asking at once; false when the
-    // session bus cannot be reached.
-    bool followHosts();
-    // As last heard; false when hosts are not followed.
-    bool hostPresent() const { return hosts_ != nullptr && hosts_->hostPresent(); }
+    std::string_view name() const override { return "sni"; }
+    const char* shownThrough() const override {
+        return "the icons are shown through StatusNotifierItem.";
+    }
+    // Asks at once whether a host is there; false when the session bus cannot be reached.
+    bool followHosts() override;
+    // As last heard, and unless the watcher refused an item since it last changed; false when
+    // hosts are not followed.
+    bool hostPresent() const override;
 
-    bool add(const TrayIconRequest& request);
-    X11Tray::PictureSet setPicture(WindowHandle owner, std::uint32_t identifier,
-                                   const gui::Bitmap<gui::Pixel>& picture);
-    // The picture and a smaller one drawn at its own size for hosts that pick the smaller.
-    X11Tray::PictureSet setPictures(WindowHandle owner, std::uint32_t identifier,
-                                    const gui::Bitmap<gui::Pixel>& picture,
-                                    const gui::Bitmap<gui::Pixel>& small);
-    // The newest picture set, to move the icon to another tray; on the loop's thread.
+    bool add(const TrayIconRequest& request) override;
+    bool remove(WindowHandle owner, std::uint32_t identifier) override;
+    // Without a smaller picture, one is made from the picture.
+    PictureSet setPictures(WindowHandle owner, std::uint32_t identifier,
+                           const gui::Bitmap<gui::Pixel>& picture,
+                           const gui::Bitmap<gui::Pixel>* small) override;
+    // Sent with the next pictures.
+    void setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip) override;
     std::optional<gui::Bitmap<gui::Pixel>> latestPicture(WindowHandle owner,
-                                                         std::uint32_t identifier) const;
-    bool remove(WindowHandle owner, std::uint32_t identifier);
-    // From any thread; sent with the next pictures.
-    void setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip);
+                                                         std::uint32_t identifier) const override;
     // Icons are drawn at the larger size hosts use, and at the tray icons' own size beside it.
     static constexpr int pictureSide = 32;
     static constexpr int smallPictureSide = trayIconSize;
+    int pictureSize(WindowHandle, std::uint32_t) const override { return pictureSide; }
+    int smallPictureSize() const override { return smallPictureSide; }
 
-    // Sends the new pictures; on the loop's thread.
-    void refresh();
-    std::vector<TrayEvent> takeEvents();
-
-    // The items' bus connections and the hosts' watch, for the loop's poll: watch() appends
-    // them, process() takes their work after the poll.
-    void watch(std::vector<pollfd>& into) const;
-    int millisecondsToNextEvent() const;
-    void process();
-
-    // Where the last click that opened a detail window was, on the loop's thread.
-    std::optional<Point> lastClick() const { return lastClick_; }
+    // The items' bus connections and the hosts' watch, for the loop's poll.
+    void watch(std::vector<pollfd>& into) const override;
+    int millisecondsToNextEvent() const override;
+    // Takes the buses' work, then sends the new pictures.
+    void refresh() override;
+    std::vector<TrayEvent> takeEvents() override;
+    // Where the last click that opened a detail window was: the panel is under it.
+    PanelClue panelClue() const override { return {0, lastClick_}; }
 
 private:
     struct Icon {
@@ -83,6 +76,8 @@ private:
 
     void post(const Icon& icon, std::uint32_t event, Point at);
     Icon* find(WindowHandle owner, std::uint32_t identifier) const;
+    void process();
+    void sendPictures();
 
     std::function<Point()> pointer_;
     std::function<Rect()> screen_;
@@ -94,6 +89,8 @@ private:
     // A Wayland session's X server: its pointer does not follow the mouse over the panel.
     bool xwayland_ = std::getenv("WAYLAND_DISPLAY") != nullptr;
     std::unique_ptr<sni::HostWatch> hosts_;
+    // The watcher's count of changes when it last refused an item: it shows none until then.
+    std::optional<std::uint64_t> refusedAt_;
 };
 
 } // namespace platform::x11

@@ -2,6 +2,7 @@
 
 #include "platform/x11/SniTray.h"
 #include "platform/x11/X11Menu.h"
+#include "platform/x11/XEmbedTray.h"
 #include "util/log/AppLog.h"
 
 #include <X11/Xutil.h>
@@ -33,9 +34,7 @@ void markLost(Display*, void* lost) {
 
 // How long a new tray picture may wait for the pictures of the other icons.
 constexpr std::chrono::milliseconds straggler(50);
-// How long the StatusNotifierItem host may be gone before the icons go to an XEmbed tray: a
-// panel that restarts, slowly on a loaded machine, is back within it.
-constexpr std::chrono::seconds hostGrace(10);
+constexpr int eventsPerTurn = 256;
 
 constexpr long windowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                               PointerMotionMask | EnterWindowMask | LeaveWindowMask |
@@ -76,9 +75,14 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
     XSetErrorHandler(ignoreError);
     XSetIOErrorHandler(returnFromIOError);
     XSetIOErrorExitHandler(display_, markLost, &lost_);
-    tray_ = std::make_unique<X11Tray>(display_, screen_);
-    sni_ =
-        std::make_unique<SniTray>([this] { return cursorPosition(); }, [this] { return screen(); });
+    // StatusNotifierItem first: where a panel hosts both kinds, it is the one the desktop means.
+    std::vector<std::unique_ptr<Tray>> kinds;
+    kinds.push_back(std::make_unique<SniTray>([this] { return cursorPosition(); },
+                                              [this] { return screen(); }));
+    // Hosts that size icons by what they ask for give them the small-icon size of the scale.
+    kinds.push_back(std::make_unique<XEmbedTray>(
+        display_, screen_, format_, [this] { return Scale(monitorDpi({})).scaled(trayIconSize); }));
+    tray_ = std::make_unique<ActiveTray>(std::move(kinds));
     menu_ = std::make_unique<X11Menu>(display_, screen_, format_);
     // The resource database lives on the root window; hear when the desktop rewrites it (a new
     // scale chosen in its settings), besides what the tray listens for there.
@@ -95,7 +99,6 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
 X11Desktop::~X11Desktop() {
     signals_.reset();
     menu_.reset();
-    sni_.reset();
     tray_.reset();
     XCloseDisplay(display_);
 }
@@ -113,21 +116,18 @@ void X11Desktop::collectInput() {
         reportLostConnection();
 }
 
+// At most a bounded number of X events a turn: another client that floods the server with
+// events for PakVue's windows leaves the trays and the queue their turn too.
 void X11Desktop::readEvents() {
-    while (!lost_ && XPending(display_) > 0) {
+    for (int read = 0; read < eventsPerTurn && !lost_ && XPending(display_) > 0; ++read) {
         XEvent event;
         XNextEvent(display_, &event);
         translate(event);
     }
     if (lost_)
         return;
-    tray_->refresh(format_);
+    tray_->refresh();
     for (const TrayEvent& event : tray_->takeEvents())
-        postMessage(event.owner, event.message, event.wParam, event.lParam);
-    sni_->process();
-    followTrayHosts();
-    sni_->refresh();
-    for (const TrayEvent& event : sni_->takeEvents())
         postMessage(event.owner, event.message, event.wParam, event.lParam);
 }
 
@@ -147,12 +147,10 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     polled_.resize(1 + LoopWake::descriptorCount);
     polled_[0] = {ConnectionNumber(display_), POLLIN, 0};
     wake_->watch(&polled_[1]);
-    sni_->watch(polled_);
-    int timeout = -1;
-    for (const int next : {tray_->millisecondsToNextEvent(), sni_->millisecondsToNextEvent(),
-                           millisecondsToTraySwitch()})
-        if (next >= 0)
-            timeout = timeout < 0 ? next : std::min(timeout, next);
+    tray_->watch(polled_);
+    // Events Xlib has read already are no longer on the connection for poll() to see.
+    const int timeout =
+        XEventsQueued(display_, QueuedAlready) > 0 ? 0 : tray_->millisecondsToNextEvent();
     ::poll(polled_.data(), polled_.size(), timeout);
     wake_->clear(&polled_[1]);
 }
@@ -164,85 +162,6 @@ void X11Desktop::wakeLocked() {
 // Needs no lock: icon threads wake the loop without waiting for the desktop's lock.
 void X11Desktop::wake() {
     wake_->now();
-}
-
-// At the first icon, when the log is open to say which: PAKVUE_TRAY=sni or =xembed decides;
-// without it, a StatusNotifierItem host that is there now, and the icons follow hosts that
-// come and go from then on.
-void X11Desktop::chooseTray() {
-    trayChosen_ = true;
-    const char* forced = std::getenv("PAKVUE_TRAY");
-    const std::string_view choice = forced != nullptr ? forced : "";
-    if (choice == "sni" || choice == "xembed") {
-        sniShown_ = choice == "sni";
-    } else {
-        followingHosts_ = sni_->followHosts();
-        sniShown_ = sni_->hostPresent();
-    }
-    reportTray();
-}
-
-void X11Desktop::reportTray() const {
-    util::log::logMessage(util::log::LogLevel::Info,
-                          sniShown_ ? "the icons are shown through StatusNotifierItem."
-                                    : "the icons are shown through the XEmbed system tray.");
-}
-
-// A host that comes takes the icons at once; one that goes leaves them a while, since a panel
-// that restarts comes back and the icons register with it again. They go to the XEmbed tray
-// only when one is there to show them.
-void X11Desktop::followTrayHosts() {
-    if (!followingHosts_)
-        return;
-    const bool present = sni_->hostPresent();
-    if (present || !sniShown_)
-        hostGoneSince_.reset();
-    if (present && !sniShown_) {
-        showIconsThrough(true);
-    } else if (!present && sniShown_) {
-        const auto now = std::chrono::steady_clock::now();
-        if (!hostGoneSince_)
-            hostGoneSince_ = now;
-        else if (now - *hostGoneSince_ >= hostGrace && tray_->hostPresent())
-            showIconsThrough(false);
-    }
-}
-
-int X11Desktop::millisecondsToTraySwitch() const {
-    if (!hostGoneSince_)
-        return -1;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        *hostGoneSince_ + hostGrace - std::chrono::steady_clock::now());
-    if (left.count() > 0)
-        return static_cast<int>(left.count());
-    // Past it, only an XEmbed tray starting is awaited, and its announcement wakes the loop.
-    return tray_->hostPresent() ? 0 : -1;
-}
-
-// Each icon leaves one tray and joins the other with its newest picture and tip; its next
-// picture is drawn at the size of the tray it is in.
-void X11Desktop::showIconsThrough(bool sni) {
-    hostGoneSince_.reset();
-    std::lock_guard route(trayRoute_);
-    const int side = Scale(monitorDpi({})).scaled(trayIconSize);
-    for (const ShownIcon& icon : trayIcons_) {
-        std::optional<gui::Bitmap<gui::Pixel>> picture;
-        if (sniShown_) {
-            picture = sni_->latestPicture(icon.owner, icon.identifier);
-            sni_->remove(icon.owner, icon.identifier);
-        } else {
-            picture = tray_->latestPicture(icon.owner, icon.identifier);
-            tray_->remove(icon.owner, icon.identifier);
-        }
-        const TrayIconRequest request{icon.owner, icon.identifier, icon.callback,
-                                      sni && !icon.valueTip.empty() ? icon.valueTip : icon.tip,
-                                      picture ? &*picture : nullptr};
-        if (!(sni ? sni_->add(request) : tray_->add(request, side)))
-            util::log::logMessage(util::log::LogLevel::Warning,
-                                  "unable to move an icon to the other tray: " + icon.tip);
-    }
-    sniShown_ = sni;
-    reportTray();
 }
 
 // Windows: every window but a message-only one is an override-redirect X window, since
@@ -321,23 +240,13 @@ void X11Desktop::present(WindowHandle window, const gui::Bitmap<gui::Pixel>& pix
 // Notification area and menus
 
 bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
-    if (!trayChosen_)
-        chooseTray();
-    std::lock_guard route(trayRoute_);
-    // Hosts that size icons by what they ask for give them the small-icon size of the scale.
-    const bool added =
-        !lost_ && (sniShown_ ? sni_->add(request)
-                             : tray_->add(request, Scale(monitorDpi({})).scaled(trayIconSize)));
-    if (added)
-        trayIcons_.push_back(
-            {request.owner, request.identifier, request.callbackMessage, request.tip, {}});
-    return added;
+    return !lost_ && tray_->add(request);
 }
 
 // The loop's thread draws the pictures. Icons of one interval set theirs at the same moment:
 // the last one wakes the loop for all, and a deadline draws a picture whose fellows come later
 // or not at all.
-void X11Desktop::wakeFor(const X11Tray::PictureSet& set) {
+void X11Desktop::wakeFor(const PictureSet& set) {
     if (set.everyIconHasANewOne)
         wake();
     else
@@ -346,9 +255,7 @@ void X11Desktop::wakeFor(const X11Tray::PictureSet& set) {
 
 bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier,
                                     const gui::Bitmap<gui::Pixel>& picture) {
-    std::lock_guard route(trayRoute_);
-    const X11Tray::PictureSet set = sniShown_ ? sni_->setPicture(owner, identifier, picture)
-                                              : tray_->setPicture(owner, identifier, picture);
+    const PictureSet set = tray_->setPictures(owner, identifier, picture, nullptr);
     wakeFor(set);
     return set.known;
 }
@@ -356,43 +263,27 @@ bool X11Desktop::setTrayIconPicture(WindowHandle owner, std::uint32_t identifier
 bool X11Desktop::setTrayIconPictures(WindowHandle owner, std::uint32_t identifier,
                                      const gui::Bitmap<gui::Pixel>& picture,
                                      const gui::Bitmap<gui::Pixel>& small) {
-    std::lock_guard route(trayRoute_);
-    const X11Tray::PictureSet set = sniShown_ ? sni_->setPictures(owner, identifier, picture, small)
-                                              : tray_->setPicture(owner, identifier, picture);
+    const PictureSet set = tray_->setPictures(owner, identifier, picture, &small);
     wakeFor(set);
     return set.known;
 }
 
+// A lost connection takes the icons' windows with it.
 bool X11Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) {
-    std::lock_guard route(trayRoute_);
-    std::erase_if(trayIcons_, [&](const ShownIcon& icon) {
-        return icon.owner == owner && icon.identifier == identifier;
-    });
-    if (sniShown_)
-        return sni_->remove(owner, identifier);
     return !lost_ && tray_->remove(owner, identifier);
 }
 
-// XEmbed hosts show no tips of their own: the hover shows the detail window instead. The tip is
-// kept for a host that comes later.
 void X11Desktop::setTrayIconTip(WindowHandle owner, std::uint32_t identifier,
                                 const std::string& tip) {
-    std::lock_guard route(trayRoute_);
-    for (ShownIcon& icon : trayIcons_)
-        if (icon.owner == owner && icon.identifier == identifier)
-            icon.valueTip = tip;
-    if (sniShown_)
-        sni_->setTip(owner, identifier, tip);
+    tray_->setTip(owner, identifier, tip);
 }
 
 int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) const {
-    std::lock_guard route(trayRoute_);
-    return sniShown_ ? SniTray::pictureSide : tray_->pictureSize(owner, identifier);
+    return tray_->pictureSize(owner, identifier);
 }
 
 int X11Desktop::traySmallPictureSize(WindowHandle, std::uint32_t) const {
-    std::lock_guard route(trayRoute_);
-    return sniShown_ ? SniTray::smallPictureSide : 0;
+    return tray_->smallPictureSize();
 }
 
 void X11Desktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "platform/software/SoftwareDesktop.h"
+#include "platform/x11/ActiveTray.h"
 #include "platform/x11/LoopWake.h"
 #include "platform/x11/TerminationSignals.h"
 #include "platform/x11/X11Pixels.h"
-#include "platform/x11/X11Tray.h"
 
 #include <X11/Xlib.h>
-#include <chrono>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -18,13 +16,12 @@
 namespace platform::x11 {
 
 class X11Menu;
-class SniTray;
 
-// The X11 desktop: override-redirect windows for pop-ups, the freedesktop system tray for the
-// icons, and X input turned into the shared window messages. Xlib is used on the thread that
-// runs the message loop only; other threads post, redraw and set tray pictures through the
-// shared queue, and a pipe wakes the loop out of its poll on the X connection. A lost connection
-// ends the message loop with exit code 1; from then on nothing is sent to the server.
+// The X11 desktop: override-redirect windows for pop-ups, the icons in whichever kind of tray
+// the desktop offers, and X input turned into the shared window messages. Xlib is used on the
+// thread that runs the message loop only; other threads post, redraw and set tray pictures through
+// the shared queue, and a pipe wakes the loop out of its poll on the X connection. A lost
+// connection ends the message loop with exit code 1; from then on nothing is sent to the server.
 class X11Desktop final : public software::SoftwareDesktop {
 public:
     // Null, with the reason, when no display can be opened.
@@ -58,23 +55,8 @@ private:
         Point at;
     };
 
-    // What an icon was added with, to add it to the other tray when the desktop's changes.
-    struct ShownIcon {
-        WindowHandle owner;
-        std::uint32_t identifier;
-        std::uint32_t callback;
-        std::string tip;
-        std::string valueTip; // the latest one set, which only StatusNotifierItem hosts show
-    };
-
     X11Desktop(Display* display, std::unique_ptr<LoopWake> wake);
-    void chooseTray();
-    // Moves the icons to the tray that can show them now; on the loop's thread.
-    void followTrayHosts();
-    void showIconsThrough(bool sni);
-    void reportTray() const;
-    int millisecondsToTraySwitch() const;
-    void wakeFor(const X11Tray::PictureSet& set);
+    void wakeFor(const PictureSet& set);
 
     void collectInput() override;
     void waitForInputLocked(Lock& lock) override;
@@ -115,20 +97,8 @@ private:
     Atom resourceManager_;
     ImageBuffer image_;
     LastPress lastPress_;
-    std::unique_ptr<X11Tray> tray_;
-    std::unique_ptr<SniTray> sni_;
-    // Icons go to a StatusNotifierItem host when one is there, or PAKVUE_TRAY=sni asks for it;
-    // to the XEmbed tray otherwise, or when PAKVUE_TRAY=xembed. Never to both, or a host that
-    // shows both would show each icon twice. Unless forced, the icons move when a host comes,
-    // or has been gone for a while (a host that restarts comes back within it).
-    bool trayChosen_ = false;
-    bool followingHosts_ = false;
-    std::optional<std::chrono::steady_clock::time_point> hostGoneSince_;
-    // Animation threads set pictures while the loop's thread moves icons between the trays.
-    mutable std::mutex trayRoute_;
-    bool sniShown_ = false;            // set on the loop's thread, under trayRoute_
-    std::vector<ShownIcon> trayIcons_; // under trayRoute_
-    std::vector<pollfd> polled_;       // kept, so that waiting does not allocate
+    std::unique_ptr<ActiveTray> tray_;
+    std::vector<pollfd> polled_; // kept, so that waiting does not allocate
     std::unique_ptr<X11Menu> menu_;
     std::unique_ptr<TerminationSignals> signals_;
 };

@@ -1,7 +1,6 @@
 // The X11 desktop's input: X events of its windows turned into the shared window messages.
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Menu.h"
-#include "platform/x11/X11Tray.h"
 
 #include <cstdlib>
 

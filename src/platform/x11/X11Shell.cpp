@@ -1,7 +1,5 @@
 // The X11 desktop's shell queries: the pointer, the monitors and the panel that holds the tray.
-#include "platform/x11/SniTray.h"
 #include "platform/x11/X11Desktop.h"
-#include "platform/x11/X11Tray.h"
 #include "platform/x11/XftDpi.h"
 
 #include <X11/Xatom.h>
@@ -146,17 +144,18 @@ std::optional<Taskbar> X11Desktop::panelFromWorkArea(const Rect& screen) const {
     return result;
 }
 
-// The tray host's panel is the top-level window the docked icons sit in; a StatusNotifierItem
-// host draws the icons itself, in the window that was clicked.
+// The tray host's panel is the top-level window the docked icons sit in; a host that draws
+// the icons itself does so in the window that was clicked.
 std::optional<Taskbar> X11Desktop::panelOfTrayHost(const Rect& screen) const {
+    const PanelClue clue = tray_->panelClue();
     ::Window panel = 0;
-    std::optional<Point> click = sniShown_ ? sni_->lastClick() : std::nullopt;
-    if (click)
-        panel = topLevelAt(*click);
-    else if (::Window icon = tray_->dockedIcon(); icon != 0)
-        panel = topLevelOf(display_, icon);
-    if (panel == 0 && click)
-        return panelAround(*click, screen, Scale(monitorDpi(*click)).scaled(assumedPanelThickness));
+    if (clue.click)
+        panel = topLevelAt(*clue.click);
+    else if (clue.inside != 0)
+        panel = topLevelOf(display_, clue.inside);
+    if (panel == 0 && clue.click)
+        return panelAround(*clue.click, screen,
+                           Scale(monitorDpi(*clue.click)).scaled(assumedPanelThickness));
     XWindowAttributes attributes{};
     if (panel == 0 || XGetWindowAttributes(display_, panel, &attributes) == 0)
         return std::nullopt;

@@ -1,65 +1,58 @@
 #pragma once
 
-#include "pixels/Bitmap.h"
-#include "platform/Desktop.h"
+#include "platform/x11/Tray.h"
 #include "platform/x11/X11Pixels.h"
 
-#include <X11/Xlib.h>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <vector>
 
 namespace platform::x11 {
-
-// A tray call-back due for an owner window.
-struct TrayEvent {
-    WindowHandle owner;
-    std::uint32_t message;
-    WParam wParam;
-    LParam lParam;
-};
 
 // The notification area through the freedesktop system tray protocol: each icon is a small
 // window docked into the tray host (XEmbed). Pointer crossings and clicks on it become the
 // version-4 call-backs; the hover opens after a short rest, as on Windows. Pictures may be
 // set from any thread; the loop's thread draws them in refresh(). The icons' windows live as
 // long as the connection.
-class X11Tray {
+class XEmbedTray final : public Tray {
 public:
-    X11Tray(Display* display, int screen);
-    X11Tray(const X11Tray&) = delete;
-    X11Tray& operator=(const X11Tray&) = delete;
+    // Icons ask the host for an `iconSide()` pixels square, and are drawn in `format`.
+    XEmbedTray(Display* display, int screen, const PixelFormat& format,
+               std::function<int()> iconSide);
+    XEmbedTray(const XEmbedTray&) = delete;
+    XEmbedTray& operator=(const XEmbedTray&) = delete;
 
-    // Asks the host for a `side` pixels square; the host may give the icon another size.
-    bool add(const TrayIconRequest& request, int side);
-    struct PictureSet {
-        bool known;               // the icon exists
-        bool everyIconHasANewOne; // none of the other icons still shows its last picture
-    };
-    PictureSet setPicture(WindowHandle owner, std::uint32_t identifier,
-                          const gui::Bitmap<gui::Pixel>& picture);
-    bool remove(WindowHandle owner, std::uint32_t identifier);
-    // The newest picture set, to move the icon to another tray; on the loop's thread.
+    std::string_view name() const override { return "xembed"; }
+    const char* shownThrough() const override {
+        return "the icons are shown through the XEmbed system tray.";
+    }
+    // Whether a tray host owns the selection now.
+    bool hostPresent() const override { return manager_ != 0; }
+
+    // The host may give the icon another size than the one asked for.
+    bool add(const TrayIconRequest& request) override;
+    bool remove(WindowHandle owner, std::uint32_t identifier) override;
+    // One picture only: the host shows the window at the size it gave it.
+    PictureSet setPictures(WindowHandle owner, std::uint32_t identifier,
+                           const gui::Bitmap<gui::Pixel>& picture,
+                           const gui::Bitmap<gui::Pixel>* small) override;
     std::optional<gui::Bitmap<gui::Pixel>> latestPicture(WindowHandle owner,
-                                                         std::uint32_t identifier) const;
+                                                         std::uint32_t identifier) const override;
     // The side of the square that fits the icon's window as the host sized it; 16 for an icon
     // it does not know.
-    int pictureSize(WindowHandle owner, std::uint32_t identifier) const;
+    int pictureSize(WindowHandle owner, std::uint32_t identifier) const override;
 
-    // True when the event belongs to an icon window.
-    bool handles(const XEvent& event);
-    // Docks icons the host has not taken yet and draws changed pictures.
-    void refresh(const PixelFormat& format);
-    // The call-backs due now, taken out.
-    std::vector<TrayEvent> takeEvents();
+    // True when the event belongs to an icon window or the host.
+    bool handles(const XEvent& event) override;
     // How long the loop may sleep before a hover opens; -1 for as long as it likes.
-    int millisecondsToNextEvent() const;
-    // Whether a tray host owns the selection now; on the loop's thread.
-    bool hostPresent() const { return manager_ != 0; }
-    // The window of an icon the tray host has docked, or 0: the host's panel contains it.
-    ::Window dockedIcon() const;
+    int millisecondsToNextEvent() const override;
+    // Docks icons the host has not taken yet and draws changed pictures.
+    void refresh() override;
+    // The call-backs due now, taken out.
+    std::vector<TrayEvent> takeEvents() override;
+    // The window of an icon the host has docked: the host's panel contains it.
+    PanelClue panelClue() const override;
 
 private:
     enum class Hover { Outside, Resting, Open };
@@ -90,8 +83,8 @@ private:
     void followManager();
     void dock(Icon& icon);
     bool takePicture(Icon& icon);
-    void draw(Icon& icon, const PixelFormat& format);
-    void readBehind(Icon& icon, const PixelFormat& format, int width, int height);
+    void draw(Icon& icon);
+    void readBehind(Icon& icon, int width, int height);
     void reportHost(bool waiting);
     void post(const Icon& icon, std::uint32_t event);
     Icon* iconOf(::Window window);
@@ -99,6 +92,8 @@ private:
 
     Display* display_;
     int screen_;
+    PixelFormat format_;
+    std::function<int()> iconSide_;
     Atom selection_;
     Atom managerAtom_;
     Atom opcode_;
@@ -115,22 +110,5 @@ private:
     bool hostMissing_ = false; // said that icons wait for a notification area
     gui::Bitmap<gui::Pixel> canvas_{0, 0, gui::Pixel{}};
 };
-
-// Stores a new picture for the icon among `icons` that has the owner and identifier, and says
-// whether every icon now has one it has not shown. The caller holds the icons' lock.
-template <typename Icons>
-X11Tray::PictureSet storePicture(Icons& icons, WindowHandle owner, std::uint32_t identifier,
-                                 const gui::Bitmap<gui::Pixel>& picture) {
-    X11Tray::PictureSet set{false, true};
-    for (const auto& icon : icons) {
-        if (icon->owner == owner && icon->identifier == identifier) {
-            icon->picture = picture;
-            icon->newPicture = true;
-            set.known = true;
-        }
-        set.everyIconHasANewOne = set.everyIconHasANewOne && icon->newPicture;
-    }
-    return set;
-}
 
 } // namespace platform::x11

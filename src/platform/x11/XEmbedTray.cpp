@@ -1,4 +1,4 @@
-#include "platform/x11/X11Tray.h"
+#include "platform/x11/XEmbedTray.h"
 
 #include "util/log/AppLog.h"
 
@@ -22,8 +22,9 @@ constexpr long iconEvents = ExposureMask | StructureNotifyMask | EnterWindowMask
 
 } // namespace
 
-X11Tray::X11Tray(Display* display, int screen)
-    : display_(display), screen_(screen),
+XEmbedTray::XEmbedTray(Display* display, int screen, const PixelFormat& format,
+                       std::function<int()> iconSide)
+    : display_(display), screen_(screen), format_(format), iconSide_(std::move(iconSide)),
       selection_(
           XInternAtom(display, ("_NET_SYSTEM_TRAY_S" + std::to_string(screen)).c_str(), False)),
       managerAtom_(XInternAtom(display, "MANAGER", False)),
@@ -41,7 +42,7 @@ X11Tray::X11Tray(Display* display, int screen)
 // server is held meanwhile: a host that ended between the two requests would never be heard of.
 // Icons a host was asked for but has not taken are asked for again: that host may have died
 // before it took them, and a new one knows nothing of them.
-void X11Tray::followManager() {
+void XEmbedTray::followManager() {
     XGrabServer(display_);
     manager_ = XGetSelectionOwner(display_, selection_);
     if (manager_ != 0)
@@ -53,7 +54,7 @@ void X11Tray::followManager() {
 }
 
 // A host announcing itself on the root window, or the window of the one followed going away.
-bool X11Tray::handlesHost(const XEvent& event) {
+bool XEmbedTray::handlesHost(const XEvent& event) {
     bool announced = event.type == ClientMessage && event.xclient.message_type == managerAtom_ &&
                      static_cast<Atom>(event.xclient.data.l[1]) == selection_;
     bool ended =
@@ -63,7 +64,7 @@ bool X11Tray::handlesHost(const XEvent& event) {
     return announced || ended;
 }
 
-Visual* X11Tray::trayVisual(::Window host, int& depth) const {
+Visual* XEmbedTray::trayVisual(::Window host, int& depth) const {
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -89,7 +90,8 @@ Visual* X11Tray::trayVisual(::Window host, int& depth) const {
     return visual;
 }
 
-bool X11Tray::add(const TrayIconRequest& request, int side) {
+bool XEmbedTray::add(const TrayIconRequest& request) {
+    const int side = iconSide_();
     std::lock_guard lock(mutex_);
     for (const auto& icon : icons_)
         if (icon->owner == request.owner && icon->identifier == request.identifier)
@@ -140,7 +142,7 @@ bool X11Tray::add(const TrayIconRequest& request, int side) {
     return true;
 }
 
-void X11Tray::dock(Icon& icon) {
+void XEmbedTray::dock(Icon& icon) {
     XEvent message{};
     message.xclient.type = ClientMessage;
     message.xclient.window = manager_;
@@ -153,13 +155,14 @@ void X11Tray::dock(Icon& icon) {
     icon.host = manager_;
 }
 
-X11Tray::PictureSet X11Tray::setPicture(WindowHandle owner, std::uint32_t identifier,
-                                        const gui::Bitmap<gui::Pixel>& picture) {
+PictureSet XEmbedTray::setPictures(WindowHandle owner, std::uint32_t identifier,
+                                   const gui::Bitmap<gui::Pixel>& picture,
+                                   const gui::Bitmap<gui::Pixel>*) {
     std::lock_guard lock(mutex_);
     return storePicture(icons_, owner, identifier, picture);
 }
 
-bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {
+bool XEmbedTray::remove(WindowHandle owner, std::uint32_t identifier) {
     std::lock_guard lock(mutex_);
     auto found = std::find_if(icons_.begin(), icons_.end(), [&](const auto& icon) {
         return icon->owner == owner && icon->identifier == identifier;
@@ -171,8 +174,8 @@ bool X11Tray::remove(WindowHandle owner, std::uint32_t identifier) {
     return true;
 }
 
-std::optional<gui::Bitmap<gui::Pixel>> X11Tray::latestPicture(WindowHandle owner,
-                                                              std::uint32_t identifier) const {
+std::optional<gui::Bitmap<gui::Pixel>> XEmbedTray::latestPicture(WindowHandle owner,
+                                                                 std::uint32_t identifier) const {
     std::lock_guard lock(mutex_);
     for (const auto& icon : icons_)
         if (icon->owner == owner && icon->identifier == identifier)
@@ -180,7 +183,7 @@ std::optional<gui::Bitmap<gui::Pixel>> X11Tray::latestPicture(WindowHandle owner
     return std::nullopt;
 }
 
-int X11Tray::pictureSize(WindowHandle owner, std::uint32_t identifier) const {
+int XEmbedTray::pictureSize(WindowHandle owner, std::uint32_t identifier) const {
     std::lock_guard lock(mutex_);
     for (const auto& icon : icons_)
         if (icon->owner == owner && icon->identifier == identifier)
@@ -188,14 +191,14 @@ int X11Tray::pictureSize(WindowHandle owner, std::uint32_t identifier) const {
     return trayIconSize;
 }
 
-X11Tray::Icon* X11Tray::iconOf(::Window window) {
+XEmbedTray::Icon* XEmbedTray::iconOf(::Window window) {
     for (const auto& icon : icons_)
         if (icon->window == window)
             return icon.get();
     return nullptr;
 }
 
-void X11Tray::post(const Icon& icon, std::uint32_t event) {
+void XEmbedTray::post(const Icon& icon, std::uint32_t event) {
     ::Window child = 0;
     int x = 0, y = 0;
     XTranslateCoordinates(display_, icon.window, RootWindow(display_, screen_), icon.width / 2,
@@ -204,7 +207,7 @@ void X11Tray::post(const Icon& icon, std::uint32_t event) {
                        makeLParam(static_cast<int>(event), static_cast<int>(icon.identifier))});
 }
 
-bool X11Tray::handles(const XEvent& event) {
+bool XEmbedTray::handles(const XEvent& event) {
     std::lock_guard lock(mutex_);
     if (handlesHost(event))
         return true;
@@ -266,7 +269,7 @@ bool X11Tray::handles(const XEvent& event) {
     return true;
 }
 
-std::vector<TrayEvent> X11Tray::takeEvents() {
+std::vector<TrayEvent> XEmbedTray::takeEvents() {
     std::lock_guard lock(mutex_);
     Clock::time_point now = Clock::now();
     for (const auto& icon : icons_)
@@ -277,7 +280,7 @@ std::vector<TrayEvent> X11Tray::takeEvents() {
     return std::exchange(events_, {});
 }
 
-int X11Tray::millisecondsToNextEvent() const {
+int XEmbedTray::millisecondsToNextEvent() const {
     std::lock_guard lock(mutex_);
     int wait = -1;
     Clock::time_point now = Clock::now();
@@ -292,7 +295,7 @@ int X11Tray::millisecondsToNextEvent() const {
 
 // Only this thread changes the icons themselves; animation threads set pictures. The lock is
 // held just to take the new pictures, so that a thread setting one never waits for the drawing.
-void X11Tray::refresh(const PixelFormat& format) {
+void XEmbedTray::refresh() {
     bool waiting = false;
     for (const auto& icon : icons_) {
         if (icon->host == 0 && manager_ != 0)
@@ -300,12 +303,12 @@ void X11Tray::refresh(const PixelFormat& format) {
         waiting = waiting || icon->host == 0;
         const bool newPicture = takePicture(*icon); // taken while undocked too
         if ((newPicture || icon->dirty) && icon->host != 0)
-            draw(*icon, format);
+            draw(*icon);
     }
     reportHost(waiting);
 }
 
-bool X11Tray::takePicture(Icon& icon) {
+bool XEmbedTray::takePicture(Icon& icon) {
     std::lock_guard lock(mutex_);
     if (!icon.newPicture)
         return false;
@@ -315,7 +318,7 @@ bool X11Tray::takePicture(Icon& icon) {
 }
 
 // Icons waiting for a host are invisible: say so once, and once more when a host takes them.
-void X11Tray::reportHost(bool waiting) {
+void XEmbedTray::reportHost(bool waiting) {
     if (waiting && !hostMissing_)
         util::log::logMessage(util::log::LogLevel::Warning,
                               "no notification area found; the icons appear when one starts.");
@@ -325,20 +328,20 @@ void X11Tray::reportHost(bool waiting) {
     hostMissing_ = waiting;
 }
 
-void X11Tray::draw(Icon& icon, const PixelFormat& format) {
+void XEmbedTray::draw(Icon& icon) {
     icon.dirty = false;
     int width = std::max(1, icon.width);
     int height = std::max(1, icon.height);
     if (canvas_.width() != width || canvas_.height() != height)
         canvas_ = gui::Bitmap<gui::Pixel>(width, height, gui::Pixel{});
-    PixelFormat target = format;
+    PixelFormat target = format_;
     const auto pixelCount = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (icon.argb) {
         target.depth = 32;
         std::fill(canvas_.scanline(0), canvas_.scanline(0) + pixelCount, gui::Pixel{});
     } else {
         if (!icon.behindKnown || icon.behind.width() != width || icon.behind.height() != height)
-            readBehind(icon, format, width, height);
+            readBehind(icon, width, height);
         std::copy(icon.behind.scanline(0), icon.behind.scanline(0) + pixelCount,
                   canvas_.scanline(0));
     }
@@ -363,7 +366,7 @@ void X11Tray::draw(Icon& icon, const PixelFormat& format) {
 // What the host shows behind the icon, to lay the picture over. Reading it back costs a round
 // trip to the server, so it is kept until the icon moves or the host redraws it: a host that
 // changes its background exposes its icons.
-void X11Tray::readBehind(Icon& icon, const PixelFormat& format, int width, int height) {
+void XEmbedTray::readBehind(Icon& icon, int width, int height) {
     if (icon.behind.width() != width || icon.behind.height() != height)
         icon.behind = gui::Bitmap<gui::Pixel>(width, height, gui::Pixel{});
     XClearWindow(display_, icon.window);
@@ -372,18 +375,18 @@ void X11Tray::readBehind(Icon& icon, const PixelFormat& format, int width, int h
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             icon.behind.scanline(y)[x] =
-                behind ? format.unpack(static_cast<std::uint32_t>(XGetPixel(behind, x, y)))
+                behind ? format_.unpack(static_cast<std::uint32_t>(XGetPixel(behind, x, y)))
                        : gui::Pixel{0, 0, 0, 255};
     if (behind != nullptr)
         XDestroyImage(behind);
     icon.behindKnown = behind != nullptr;
 }
 
-::Window X11Tray::dockedIcon() const {
+PanelClue XEmbedTray::panelClue() const {
     std::lock_guard lock(mutex_);
     auto docked =
         std::find_if(icons_.begin(), icons_.end(), [](const auto& icon) { return icon->embedded; });
-    return docked != icons_.end() ? (*docked)->window : 0;
+    return {docked != icons_.end() ? (*docked)->window : 0, std::nullopt};
 }
 
 } // namespace platform::x11
