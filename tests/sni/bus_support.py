@@ -17,11 +17,13 @@ SNI_LINE = "the icons are shown through StatusNotifierItem."
 
 
 class Watcher(dbus.service.Object):
-    """A watcher with a host registered: it records the items that register."""
+    """A watcher, with a host registered unless told otherwise: it records the items that
+    register."""
 
-    def __init__(self, bus):
+    def __init__(self, bus, host=True):
         super().__init__(bus, "/StatusNotifierWatcher")
         self.items = []
+        self.host = host
 
     @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
@@ -29,8 +31,16 @@ class Watcher(dbus.service.Object):
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
-        return {"IsStatusNotifierHostRegistered": True, "ProtocolVersion": 0,
+        return {"IsStatusNotifierHostRegistered": self.host, "ProtocolVersion": 0,
                 "RegisteredStatusNotifierItems": dbus.Array([s for _, s in self.items], "s")}[name]
+
+    @dbus.service.signal(WATCHER)
+    def StatusNotifierHostRegistered(self):
+        pass
+
+    def register_host(self):
+        self.host = True
+        self.StatusNotifierHostRegistered()
 
 
 def fail(message):

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """PakVue's StatusNotifierItems against peers on the session bus that are buggy or hostile, on a
 bus daemon of the test's own: a forged StatusNotifierHostRegistered with no watcher on the bus
-leaves the icons in the XEmbed tray; a menu request for millions of ids is refused and the item
+leaves the icons in the XEmbed tray, and the watcher's own moves them; a menu request for millions of ids is refused and the item
 stays; two clients flooding menu requests neither grow PakVue nor keep it from answering another
 item or drawing; a menu item acts only when clicked; and a bus daemon that restarts gets the
 items again, with a Warning in the log.
@@ -42,9 +42,9 @@ class Bus:
         self.daemon.stdout.readline()  # it listens once it says where
         self.connection = dbus.bus.BusConnection(self.address)
 
-    def watch(self):
-        """A watcher with a host, under the watcher's name."""
-        watcher = Watcher(self.connection)
+    def watch(self, host=True):
+        """A watcher under the watcher's name."""
+        watcher = Watcher(self.connection, host)
         self.name = dbus.service.BusName(WATCHER, self.connection)
         return watcher
 
@@ -176,9 +176,14 @@ def main():
             fail("the icons did not dock in the XEmbed tray")
         forged_signal_leaves_the_icons_docked(bus, work)
 
-        watcher = bus.watch()
+        # The watcher's own word is believed: a host that registers with it takes the icons.
+        watcher = bus.watch(host=False)
+        run_until(lambda: False, 2)
+        if log_count(work, SNI_LINE) or watcher.items:
+            fail("the icons moved to a watcher without a host")
+        watcher.register_host()
         if not run_until(lambda: len(watcher.items) == 3, 10):
-            fail("the items did not register with a host that started")
+            fail("the items did not register when a host registered with the watcher")
         services = [s for _, s in watcher.items]
         exit_item = dbus.Interface(bus.connection.get_object(services[0], "/MenuBar"), MENU)
         exit_item.Event(EXIT_ID, "hovered", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
