@@ -142,7 +142,8 @@ def flood_leaves_the_program_answering(bus, app, services, work):
         f.wait(30)
     print("flood: slowest Ping %.0f ms, largest RSS %d KiB, %d new pictures of the other item" %
           (slowest * 1000, largest, len(pictures)))
-    if largest > 50 * 1024:
+    # A sanitizer's quarantine keeps what the program frees: its size says nothing there.
+    if largest > 50 * 1024 and not os.environ.get("PAKVUE_SANITIZED"):
         fail("the flood grew PakVue to %d KiB" % largest)
     if slowest > 0.1:
         fail("another item took %.0f ms to answer Ping during the flood" % (slowest * 1000))
