@@ -90,6 +90,20 @@ TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {
     EXPECT_EQ(platform::procfs::memoryLoad(procfs.root() / "missing"), 0u);
 }
 
+// The program's reader of the live system shares a reading among the queries of one tick only:
+// a collect one shortest update interval later reads the sources again, or every rate of that
+// tick would read zero. The up time of a query that reads a source is the time of its reading.
+TEST(ProcfsCounterQuery, TheLiveSystemIsReadAgainAtTheNextTick) {
+    const std::unique_ptr<platform::CounterQuery> query = platform::openCounterQuery();
+    query->addCounter("\\Processor(_Total)\\% Processor Time");
+    const std::size_t upTime = query->addCounter("\\System\\System Up Time");
+    ASSERT_TRUE(query->collect());
+    const double first = query->read(upTime);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(query->collect());
+    EXPECT_GE(query->read(upTime) - first, 0.09) << "the second collect reused the first reading";
+}
+
 // Each device reads its own power of two of sectors, so that a wrong total, in sectors, shows
 // in binary which devices it took. Real disks have an empty slaves/ folder.
 TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
