@@ -2,8 +2,7 @@
 
 #include "monitoring/WmiDataCollector.h"
 #include "support/Failure.h"
-#include "support/TemporaryDirectory.h"
-#include "util/log/AppLog.h"
+#include "support/LogCapture.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -142,7 +141,8 @@ TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
 
 TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFailure) {
     test::TemporaryDirectory logDir;
-    const auto log = util::log::AppLog::create(logDir.file("pakVue.log"));
+    test::LogCapture log(logDir);
+    log.open();
     FakeProcfs procfs;
     const std::string path = "\\Network Interface(eth0)\\Bytes Received/sec";
     WmiDataCollector collector(std::make_unique<ProcfsCounterQuery>(procfs.root()), path,
@@ -156,12 +156,11 @@ TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFai
     std::filesystem::remove(procfs.root() / "proc/net/dev");
     collector.collect(); // the source went away
     EXPECT_EQ(buffer->getLast(), 0.0);
-    log->close();
-    const std::string text = test::readBinary(logDir.file("pakVue.log"));
-    const std::string failure = " - Error - data collection for wmi counter '" + path +
-                                "' failed: GetFormattedCounterValue failed\r\n";
-    ASSERT_NE(text.find(failure), std::string::npos) << text;
-    EXPECT_EQ(text.find(failure), text.rfind(failure)) << "one failed read, one line";
+    const std::vector<test::LogLine> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u) << "one failed read, one line";
+    EXPECT_EQ(lines[0].level + ": " + lines[0].message,
+              "Error: data collection for wmi counter '" + path +
+                  "' failed: GetFormattedCounterValue failed");
 }
 
 TEST(WmiDataCollector, TheFactoryBuildsCollectorsByTypeWithItsMessages) {
