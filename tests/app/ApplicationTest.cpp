@@ -267,6 +267,8 @@ TEST_F(ApplicationTest, ASecondInstanceOnTheConfigurationSaysSoAndLeavesTheFirst
     EXPECT_TRUE(second->icons().empty());
     second.reset();
     EXPECT_EQ(desktop.trayIcons().size(), 1u) << "the first instance's icon stays";
+    // Without the quit message the loop would wait for ever.
+    ASSERT_FALSE(desktop.pump()) << "the second instance did not end the program";
     EXPECT_EQ(finish(), 0) << "the second instance's quit message ends this loop";
     EXPECT_EQ(messages(),
               (std::vector<std::string>{"Info: starting up.", "Info: already running; exiting.",
