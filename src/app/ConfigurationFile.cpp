@@ -9,6 +9,8 @@ using util::log::LogLevel;
 using util::log::logMessage;
 
 void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files) {
+    if (const std::string warning = files.passedOver(); !warning.empty())
+        logMessage(LogLevel::Warning, warning);
     try {
         reader.load(files.configuration());
     } catch (const std::exception& e) {

@@ -255,6 +255,50 @@ TEST_F(ApplicationTest, StartedElsewhereItRunsOnTheConfigurationBesideTheProgram
     EXPECT_EQ(lines, (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
 }
 
+// Anyone could have put a configuration in a working directory such as /tmp; the program's own
+// folder is passed over too when it is that directory.
+TEST_F(ApplicationTest, AWorkingDirectoryAnyoneMayWriteIsPassedOverAndTheLogSaysSo) {
+    configure("{ \"icons\": [ ] }");
+    std::filesystem::copy_file(example, programDir.path() / ProgramFiles::configurationName);
+    std::filesystem::permissions(dir.path(),
+                                 std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    EXPECT_FALSE(ProgramFiles(dir.path(), dir.path()).found());
+    start();
+    ASSERT_EQ(application->icons().size(), 1u) << "the configuration beside the program";
+    chooseExit(application->icons()[0]->identifier());
+    EXPECT_EQ(finish(), 0);
+    EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
+    std::vector<std::string> lines;
+    for (const test::LogLine& line : test::LogCapture(programDir).lines())
+        lines.push_back(line.level + ": " + line.message);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Info: starting up.",
+                         "Warning: the working directory \"" + dir.path().string() +
+                             "\" may be changed by other users; its pakvue.config.json is not "
+                             "used.",
+                         "Info: shutting down."}));
+}
+
+// A link planted where the log goes, to a file of the user's or to none, is not followed: the
+// program runs without a log and says so.
+TEST_F(ApplicationTest, ALogThatIsALinkIsLeftAloneAndTheProgramRunsWithoutIt) {
+    configure(R"({ "icons": [ )" + iconOf(graphOf("win32")) + " ] }");
+    std::ofstream(programDir.path() / "precious") << "the user's own";
+    for (const char* target : {"precious", "new"}) {
+        std::filesystem::remove(ProgramFiles::logName);
+        std::filesystem::create_symlink(programDir.path() / target, ProgramFiles::logName);
+        testing::internal::CaptureStderr();
+        start();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "Unable to open log output stream: the log file is a symbolic link.");
+        EXPECT_EQ(application->icons().size(), 1u);
+        chooseExit(application->icons()[0]->identifier());
+        EXPECT_EQ(finish(), 0);
+    }
+    EXPECT_EQ(test::readBinary((programDir.path() / "precious").string()), "the user's own");
+    EXPECT_FALSE(std::filesystem::exists(programDir.path() / "new"));
+}
+
 TEST_F(ApplicationTest, ASecondInstanceOnTheConfigurationSaysSoAndLeavesTheFirstAlone) {
     configure(R"({ "icons": [ )" + iconOf(graphOf("win32")) + " ] }");
     start();

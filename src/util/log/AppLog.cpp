@@ -29,11 +29,11 @@ Singleton& singleton() {
 
 } // namespace
 
-std::shared_ptr<AppLog> AppLog::create(const std::filesystem::path& fileName) {
+std::shared_ptr<AppLog> AppLog::create(const FileOpener& open) {
     Singleton& s = singleton();
     std::lock_guard lock(s.mutex);
     if (!s.log)
-        s.log = std::make_shared<AppLog>(fileName);
+        s.log = std::make_shared<AppLog>(open());
     return s.log;
 }
 

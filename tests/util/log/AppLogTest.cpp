@@ -1,6 +1,6 @@
 #include "util/log/AppLog.h"
 
-#include "support/TemporaryDirectory.h"
+#include "support/LogCapture.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ TEST(AppLog, WritesEntriesAsStampedAndContinuationLines) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
     {
-        Storage log(file);
+        Storage log(test::appendTo(file));
         log.start();
         log.write(LogEntry("starting up.", LogLevel::Info));
         LogEntry entry("second", LogLevel::Warning);
@@ -73,7 +73,7 @@ TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
         earlier << "earlier run\r\n";
     }
     for (const char* message : {"run one", "run two"}) {
-        Storage log(file);
+        Storage log(test::appendTo(file));
         log.start();
         log.write(LogEntry(message, LogLevel::Info));
     }
@@ -87,7 +87,7 @@ TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
 TEST(AppLog, AfterCloseEntriesAreWrittenBeforeWriteReturns) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
-    Storage log(file);
+    Storage log(test::appendTo(file));
     log.start();
     log.write(LogEntry("queued", LogLevel::Info));
     log.close();
@@ -103,7 +103,7 @@ TEST(AppLog, AfterCloseEntriesAreWrittenBeforeWriteReturns) {
 TEST(AppLog, AFileThatCannotBeOpenedFailsConstruction) {
     test::TemporaryDirectory dir;
     try {
-        Storage log(dir.file("missing/pakVue.log"));
+        Storage log(test::appendTo(dir.file("missing/pakVue.log")));
         FAIL() << "a log in a missing directory was opened";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "Unable to open log output stream.");
@@ -116,7 +116,7 @@ TEST(AppLog, EntriesFromManyThreadsAreAllWrittenEachThreadInOrder) {
     constexpr int threads = 4;
     constexpr int perThread = 200;
     {
-        Storage log(file);
+        Storage log(test::appendTo(file));
         log.start();
         std::vector<std::jthread> writers;
         for (int t = 0; t < threads; ++t) {
@@ -151,8 +151,9 @@ TEST(AppLogDeathTest, EverythingLoggedBeforeExitReachesTheFile) {
         {
             if (AppLog::instance())
                 std::exit(2);
-            const auto log = AppLog::create(file);
-            if (AppLog::create(file + ".other") != log || AppLog::instance() != log)
+            const auto log = AppLog::create([&] { return test::appendTo(file); });
+            if (AppLog::create([&] { return test::appendTo(file + ".other"); }) != log ||
+                AppLog::instance() != log)
                 std::exit(3);
             std::jthread other([] {
                 for (int i = 0; i < 100; ++i)
