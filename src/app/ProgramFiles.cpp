@@ -84,12 +84,17 @@ ProgramFiles ProgramFiles::named(const std::filesystem::path& configuration) {
     files.configuration_ = std::filesystem::absolute(configuration, error).lexically_normal();
     if (error)
         files.configuration_ = configuration;
-    files.found_ = std::filesystem::is_regular_file(files.configuration_, error);
+    const std::filesystem::file_status status =
+        std::filesystem::status(files.configuration_, error);
+    files.found_ = std::filesystem::is_regular_file(status);
+    files.notRegular_ = std::filesystem::exists(status) && !files.found_;
     files.logFiles_ = {files.configuration_.parent_path() / logName};
     return files;
 }
 
 std::string ProgramFiles::notFound() const {
+    if (notRegular_)
+        return "the configuration file \"" + text(configuration_) + "\" is not a regular file.";
     if (folders_.empty())
         return "the configuration file \"" + text(configuration_) + "\" was not found.";
     std::string message =

@@ -28,7 +28,8 @@ public:
     const std::filesystem::path& configuration() const { return configuration_; }
     // Where the log goes, best first.
     const std::vector<std::filesystem::path>& logFiles() const { return logFiles_; }
-    // Says which file was looked for, and in which folders.
+    // Says which file was looked for, and in which folders; or that the file named is not a
+    // regular file.
     std::string notFound() const;
     // A warning that the working directory's configuration was passed over, or empty when there
     // was none there or the directory was looked in.
@@ -44,6 +45,7 @@ private:
     std::vector<std::filesystem::path> folders_; // looked in, in order, each once; none when named
     std::filesystem::path passedOver_; // the working directory, when it held one not looked at
     bool found_ = false;
+    bool notRegular_ = false; // named, and something else than a file is there
     std::filesystem::path configuration_;
     std::vector<std::filesystem::path> logFiles_;
 };
