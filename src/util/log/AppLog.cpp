@@ -1,5 +1,7 @@
 #include "util/log/AppLog.h"
 
+#include "util/log/LogText.h"
+
 #include <mutex>
 #include <ostream>
 
@@ -25,6 +27,13 @@ struct Singleton {
 Singleton& singleton() {
     static Singleton instance;
     return instance;
+}
+
+void copyLine(std::ostream& out, LogLevel level, std::string_view message) {
+    std::string line(levelName(level));
+    line += " - ";
+    appendLogText(line, message, "\n - ");
+    out << line << std::endl;
 }
 
 } // namespace
@@ -66,7 +75,7 @@ void logMessage(LogLevel level, std::string message) {
         Singleton& s = singleton();
         std::lock_guard lock(s.mutex);
         if (s.copy != nullptr)
-            *s.copy << levelName(level) << " - " << message << std::endl;
+            copyLine(*s.copy, level, message);
         log = s.log;
     }
     if (log)

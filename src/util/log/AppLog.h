@@ -36,7 +36,8 @@ public:
 void logMessage(LogLevel level, std::string message);
 
 // While it lives, every logged line is also written to `stream` at once, as
-// "<Level> - <message>", whether or not a log is open. For a check run from a terminal.
+// "<Level> - <message>" in the log's text, whether or not a log is open. For a check run from a
+// terminal.
 class LogCopy {
 public:
     explicit LogCopy(std::ostream& stream);

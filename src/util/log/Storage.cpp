@@ -1,5 +1,7 @@
 #include "util/log/Storage.h"
 
+#include "util/log/LogText.h"
+
 #include <condition_variable>
 #include <cstdio>
 #include <ctime>
@@ -113,6 +115,7 @@ void Storage::Queue::drain() {
     }
 }
 
+// A line end inside a message continues the entry on a line of its own, as a further item does.
 bool Storage::Queue::writeEntry(const LogEntry& entry) {
     static constexpr const char* separator = " - ";
     try {
@@ -124,7 +127,9 @@ bool Storage::Queue::writeEntry(const LogEntry& entry) {
                 line_.append(separator).append(levelName(level));
                 first = false;
             }
-            line_.append(separator).append(message).append("\r\n");
+            line_.append(separator);
+            appendLogText(line_, message, "\r\n - ");
+            line_.append("\r\n");
             if (!writeLine())
                 break; // further lines alone would read as part of the entry before
         }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -63,6 +64,33 @@ TEST(AppLog, WritesEntriesAsStampedAndContinuationLines) {
         EXPECT_EQ(match[2], expected[i][0]);
         EXPECT_EQ(match[3], expected[i][1]);
     }
+}
+
+// Text from outside (a file name, another program's error text) cannot start a line of its own
+// or steer a terminal: a line end in a message continues the entry on a line that is plainly not
+// stamped, as the reader's multi-line errors are shown, and every other control is escaped.
+TEST(AppLog, TextFromOutsideCannotPassForALineOfTheLogsOwn) {
+    test::TemporaryDirectory dir;
+    const auto file = dir.file("pakVue.log");
+    const std::string forged = "counter 'x\r\n2030-Jan-01 00:00:00 - Critical - forged'\r\n";
+    const std::string controls = "\x1b[31m\ttab\nfeed\rreturn\x7f\xc2\x9b\xe2\x80\xa8 \xc3\xa9";
+    std::ostringstream copied;
+    {
+        util::log::LogCopy copy(copied);
+        Storage log(test::appendTo(file));
+        log.write(LogEntry(forged, LogLevel::Error));
+        log.write(LogEntry(controls, LogLevel::Info));
+        util::log::logMessage(LogLevel::Error, forged);
+    }
+    const auto written = lines(test::readBinary(file));
+    ASSERT_EQ(written.size(), 3u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(written[0], match, stampedLine)) << written[0];
+    EXPECT_EQ(match[3], "counter 'x");
+    EXPECT_EQ(written[1], " - 2030-Jan-01 00:00:00 - Critical - forged'");
+    ASSERT_TRUE(std::regex_match(written[2], match, stampedLine)) << written[2];
+    EXPECT_EQ(match[3], "\\x1b[31m\\ttab\\nfeed\\rreturn\\x7f\\u009b\\u2028 \xc3\xa9");
+    EXPECT_EQ(copied.str(), "Error - counter 'x\n - 2030-Jan-01 00:00:00 - Critical - forged'\n");
 }
 
 TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
