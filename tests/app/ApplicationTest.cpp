@@ -62,9 +62,15 @@ protected:
         desktop.chooseMenuItem(platform::exitCommand);
     }
 
-    std::vector<std::string> messages() {
+    // The lines of the log in the working directory, or in `folder`, as "Level: message".
+    std::vector<std::string> messages() { return messagesOf(log); }
+    static std::vector<std::string> messagesIn(const test::TemporaryDirectory& folder) {
+        test::LogCapture capture(folder);
+        return messagesOf(capture);
+    }
+    static std::vector<std::string> messagesOf(test::LogCapture& capture) {
         std::vector<std::string> result;
-        for (const test::LogLine& line : log.lines())
+        for (const test::LogLine& line : capture.lines())
             result.push_back(line.level + ": " + line.message);
         return result;
     }
@@ -249,10 +255,8 @@ TEST_F(ApplicationTest, StartedElsewhereItRunsOnTheConfigurationBesideTheProgram
     chooseExit(application->icons()[0]->identifier());
     EXPECT_EQ(finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
-    std::vector<std::string> lines;
-    for (const test::LogLine& line : test::LogCapture(programDir).lines())
-        lines.push_back(line.level + ": " + line.message);
-    EXPECT_EQ(lines, (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+    EXPECT_EQ(messagesIn(programDir),
+              (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
 }
 
 // Anyone could have put a configuration in a working directory such as /tmp; the program's own
@@ -268,15 +272,13 @@ TEST_F(ApplicationTest, AWorkingDirectoryAnyoneMayWriteIsPassedOverAndTheLogSays
     chooseExit(application->icons()[0]->identifier());
     EXPECT_EQ(finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
-    std::vector<std::string> lines;
-    for (const test::LogLine& line : test::LogCapture(programDir).lines())
-        lines.push_back(line.level + ": " + line.message);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "Info: starting up.",
-                         "Warning: the working directory \"" + dir.path().string() +
-                             "\" may be changed by other users; its pakvue.config.json is not "
-                             "used.",
-                         "Info: shutting down."}));
+    EXPECT_EQ(messagesIn(programDir),
+              (std::vector<std::string>{
+                  "Info: starting up.",
+                  "Warning: the working directory \"" + dir.path().string() +
+                      "\" may be changed by other users; its pakvue.config.json is not "
+                      "used.",
+                  "Info: shutting down."}));
 }
 
 // A link planted where the log goes, to a file of the user's or to none, is not followed: the

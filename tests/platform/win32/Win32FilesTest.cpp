@@ -8,22 +8,10 @@
 
 namespace {
 
-TEST(Win32Files, AppendingKeepsWhatIsThereAndRefusesAnythingButAFile) {
-    test::TemporaryDirectory dir;
-    const std::filesystem::path file = dir.path() / "pakVue.log";
-    for (const char* text : {"one\n", "two\n"}) {
-        std::string refusal = "left over";
-        util::OwnedFile opened = platform::appendToFile(file, refusal);
-        ASSERT_TRUE(opened);
-        EXPECT_EQ(refusal, "");
-        std::fputs(text, opened.get());
-    }
-    EXPECT_EQ(test::readBinary(file.string()), "one\ntwo\n") << "binary, at the end";
+TEST(Win32Files, AppendingRefusesAnythingButAFile) {
     std::string refusal;
     EXPECT_FALSE(platform::appendToFile("NUL", refusal));
     EXPECT_EQ(refusal, "is not a regular file");
-    EXPECT_FALSE(platform::appendToFile(dir.path() / "gone" / "file", refusal));
-    EXPECT_EQ(refusal, "");
 }
 
 // Where the system lets this user make a link (Windows asks for a privilege or developer mode).
@@ -48,18 +36,6 @@ TEST(Win32Files, ALinkInTheWayIsNeitherAppendedToNorWrittenThrough) {
     EXPECT_FALSE(platform::appendToFile(log, refusal));
     EXPECT_EQ(refusal, "is a symbolic link");
     EXPECT_EQ(test::readBinary(victim.string()), "the user's own");
-}
-
-TEST(Win32Files, AReplacedFileTakesTheBytesAndLeavesNothingBeside) {
-    test::TemporaryDirectory dir;
-    const std::filesystem::path picture = dir.path() / "icon1-tray.png";
-    std::ofstream(picture) << "an older picture, longer than the new one";
-    platform::replaceFile(picture, "new");
-    EXPECT_EQ(test::readBinary(picture.string()), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    std::filesystem::create_directory(dir.path() / "folder");
-    EXPECT_THROW(platform::replaceFile(dir.path() / "folder", "x"), std::runtime_error);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 } // namespace
