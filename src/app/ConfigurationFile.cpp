@@ -19,11 +19,13 @@ void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files
         reader.load(files.configuration());
         return;
     }
+    std::string empty; // the reader's message for a file without text
     try {
         reader.parse("", files.configuration().string());
     } catch (const std::exception& e) {
-        throw std::runtime_error(std::string(e.what()) + files.notFound());
+        empty = e.what();
     }
+    throw std::runtime_error(empty + files.notFound());
 }
 
 IconCount
