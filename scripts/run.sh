@@ -11,12 +11,17 @@ scripts/install-deps.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux
 
-home=${PAKVUE_HOME:-$HOME/.pakvue}
-mkdir -p "$home"
-if [ ! -f "$home/pakvue.config.json" ]; then
+home=$(realpath -ms -- "${PAKVUE_HOME:-$HOME/.pakvue}")
+# The user's alone: PakVue does not use a configuration that others may change. Folders made
+# above it keep the usual mode.
+# shellcheck disable=SC2174
+mkdir -p -m 700 "$home"
+# A link in the configuration's place is the user's, even one to nothing; the schema is replaced.
+if [ ! -e "$home/pakvue.config.json" ] && [ ! -L "$home/pakvue.config.json" ]; then
     cp examples/pakvue.config.json "$home/"
     echo "Wrote the example configuration to $home/pakvue.config.json"
 fi
+rm -f "$home/pakvue.config.schema.json"
 cp examples/pakvue.config.schema.json "$home/"
 if [ -z "${DISPLAY:-}" ]; then
     echo "No DISPLAY is set: PakVue needs an X11 desktop with a notification area." >&2

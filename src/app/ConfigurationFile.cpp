@@ -8,15 +8,24 @@
 using util::log::LogLevel;
 using util::log::logMessage;
 
+// Without a configuration nothing is opened, as something else than a file (a FIFO) could keep
+// the read waiting for ever: the reader's text for an empty file says what is wrong, then which
+// file was looked for, and where. A file swapped for a FIFO after it was found would still be
+// waited for; only someone who may write the folder can do that.
 void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files) {
-    try {
+    if (const std::string warning = files.passedOver(); !warning.empty())
+        logMessage(LogLevel::Warning, warning);
+    if (files.found()) {
         reader.load(files.configuration());
-    } catch (const std::exception& e) {
-        if (files.found())
-            throw;
-        // The reader only saw an empty text: say which file was looked for, and where.
-        throw std::runtime_error(std::string(e.what()) + files.notFound());
+        return;
     }
+    std::string empty; // the reader's message for a file without text
+    try {
+        reader.parse("", files.configuration().string());
+    } catch (const std::exception& e) {
+        empty = e.what();
+    }
+    throw std::runtime_error(empty + files.notFound());
 }
 
 IconCount

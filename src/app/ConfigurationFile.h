@@ -10,8 +10,9 @@
 // Reading the configuration and going through its icons, the same way for the program and for a
 // check of the file, so that both log the same lines.
 
-// Reads the configuration `files` found into `reader`. Throws with the text the log shows; when
-// there is no file, the text says where it was looked for.
+// Reads the configuration `files` found into `reader`, after a warning when the working
+// directory's was passed over. Throws with the text the log shows; when there is no file, the
+// text says where it was looked for.
 void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files);
 
 struct IconCount {

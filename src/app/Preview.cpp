@@ -6,11 +6,11 @@
 #include "gui/detail/WindowManager.h"
 #include "gui/tray/AnimatedGraphTrayIcon.h"
 #include "pixels/Png.h"
+#include "platform/Files.h"
 #include "platform/headless/HeadlessDesktopScope.h"
 #include "util/log/AppLog.h"
 
 #include <chrono>
-#include <fstream>
 #include <ostream>
 #include <thread>
 
@@ -29,12 +29,10 @@ gui::Bitmap<gui::Pixel> enlarged(const gui::Bitmap<gui::Pixel>& picture, int fac
     return result;
 }
 
+// The folder may be shared, such as /tmp: a link planted at a picture's name is replaced, not
+// written through.
 void writePicture(const std::filesystem::path& file, const gui::Bitmap<gui::Pixel>& picture) {
-    std::ofstream output(file, std::ios::binary | std::ios::trunc);
-    output << gui::encodePng(picture);
-    output.close();
-    if (!output)
-        throw std::runtime_error("unable to write \"" + file.string() + "\".");
+    platform::replaceFile(file, gui::encodePng(picture));
 }
 
 // Each icon samples at its own interval, all of them for `seconds`.

@@ -1,9 +1,11 @@
 #include "app/ProgramFiles.h"
 
+#include "platform/Files.h"
 #include "platform/Process.h"
 #include "util/log/AppLog.h"
 
 #include <iostream>
+#include <stdexcept>
 
 namespace {
 
@@ -29,15 +31,30 @@ std::string text(const std::filesystem::path& path) {
     return {utf8.begin(), utf8.end()};
 }
 
+// The log, opened as a file someone else may have put in place: a link there is not followed.
+util::OwnedFile openLogFile(const std::filesystem::path& file) {
+    std::string refusal;
+    util::OwnedFile opened = platform::appendToFile(file, refusal);
+    if (!refusal.empty())
+        throw std::runtime_error("Unable to open log output stream: the log file " + refusal + ".");
+    return opened;
+}
+
 } // namespace
 
 ProgramFiles::ProgramFiles(const std::filesystem::path& workingDirectory,
                            const std::filesystem::path& programDirectory) {
-    for (const std::filesystem::path& given : {workingDirectory, programDirectory}) {
-        const std::filesystem::path folder = fullFolder(given);
-        if (!folder.empty() && (folders_.empty() || !sameFolder(folders_.front(), folder)))
-            folders_.push_back(folder);
-    }
+    const std::filesystem::path working = fullFolder(workingDirectory);
+    const bool shared = !working.empty() && platform::othersMayWrite(working);
+    if (!working.empty() && !shared)
+        folders_.push_back(working);
+    std::error_code unknown; // a file that cannot be examined was not there
+    if (shared && std::filesystem::exists(working / configurationName, unknown))
+        passedOver_ = working;
+    // The program's folder, when it is the working directory, was looked in or passed over.
+    const std::filesystem::path program = fullFolder(programDirectory);
+    if (!program.empty() && (working.empty() || !sameFolder(working, program)))
+        folders_.push_back(program);
     for (const std::filesystem::path& folder : folders_) {
         std::error_code error;
         if (std::filesystem::is_regular_file(folder / configurationName, error)) {
@@ -67,12 +84,17 @@ ProgramFiles ProgramFiles::named(const std::filesystem::path& configuration) {
     files.configuration_ = std::filesystem::absolute(configuration, error).lexically_normal();
     if (error)
         files.configuration_ = configuration;
-    files.found_ = std::filesystem::is_regular_file(files.configuration_, error);
+    const std::filesystem::file_status status =
+        std::filesystem::status(files.configuration_, error);
+    files.found_ = std::filesystem::is_regular_file(status);
+    files.notRegular_ = std::filesystem::exists(status) && !files.found_;
     files.logFiles_ = {files.configuration_.parent_path() / logName};
     return files;
 }
 
 std::string ProgramFiles::notFound() const {
+    if (notRegular_)
+        return "the configuration file \"" + text(configuration_) + "\" is not a regular file.";
     if (folders_.empty())
         return "the configuration file \"" + text(configuration_) + "\" was not found.";
     std::string message =
@@ -85,11 +107,18 @@ std::string ProgramFiles::notFound() const {
     return message + ".";
 }
 
+std::string ProgramFiles::passedOver() const {
+    if (passedOver_.empty())
+        return {};
+    return "the working directory \"" + text(passedOver_) +
+           "\" may be changed by other users; its " + configurationName + " is not used.";
+}
+
 void ProgramFiles::openLog() const {
     std::string failure = "Unable to open log output stream.";
     for (const std::filesystem::path& file : logFiles_) {
         try {
-            util::log::AppLog::create(file);
+            util::log::AppLog::create([&] { return openLogFile(file); });
             return;
         } catch (const std::exception& e) {
             failure = e.what();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 
 // Screen and window geometry in pixels, with the same layout the desktop's own records use.
 namespace platform {
@@ -27,5 +28,9 @@ struct Rect {
 
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// As text, for messages and for test failures, which otherwise show the bytes.
+std::ostream& operator<<(std::ostream& out, Point point);
+std::ostream& operator<<(std::ostream& out, const Rect& rect);
 
 } // namespace platform

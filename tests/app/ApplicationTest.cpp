@@ -1,6 +1,7 @@
 // The whole program on the headless desktop, in a temporary working directory, with another
-// temporary directory as the folder of its executable. ctest runs each test in a process of its
-// own, as a real start of the program is, so tray identifiers count from 2361 in every test.
+// temporary directory as the folder of its executable. Tray identifiers count on through the
+// process, so a test knows its icons' identifiers only relative to each other: the first of a
+// real start is 2361, which the desktop tests of the program see.
 #include "app/Application.h"
 
 #include "monitoring/WmiDataCollector.h"
@@ -61,9 +62,15 @@ protected:
         desktop.chooseMenuItem(platform::exitCommand);
     }
 
-    std::vector<std::string> messages() {
+    // The lines of the log in the working directory, or in `folder`, as "Level: message".
+    std::vector<std::string> messages() { return messagesOf(log); }
+    static std::vector<std::string> messagesIn(const test::TemporaryDirectory& folder) {
+        test::LogCapture capture(folder);
+        return messagesOf(capture);
+    }
+    static std::vector<std::string> messagesOf(test::LogCapture& capture) {
         std::vector<std::string> result;
-        for (const test::LogLine& line : log.lines())
+        for (const test::LogLine& line : capture.lines())
             result.push_back(line.level + ": " + line.message);
         return result;
     }
@@ -95,7 +102,6 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     start();
     ASSERT_EQ(application->icons().size(), 1u);
     const std::uint32_t id = application->icons()[0]->identifier();
-    EXPECT_EQ(id, 2361u);
     ASSERT_TRUE(desktop.trayIcon(id));
     EXPECT_EQ(desktop.trayIcon(id)->tip, "PakVue: CPU")
         << "the graphs it draws; Memory is preview only";
@@ -199,12 +205,12 @@ TEST_F(ApplicationTest, ABrokenIconIsSkippedAndTakesNoIdentifier) {
               iconOf(graphOf("win32")) + " ] }");
     start();
     ASSERT_EQ(application->icons().size(), 2u);
-    EXPECT_EQ(application->icons()[0]->identifier(), 2361u);
-    EXPECT_EQ(application->icons()[1]->identifier(), 2362u);
+    const std::uint32_t second = application->icons()[1]->identifier();
+    EXPECT_EQ(second, application->icons()[0]->identifier() + 1);
     EXPECT_EQ(desktop.trayIcons().size(), 2u);
     desktop.sendMessage(application->hwnd, WM_COMMAND, 123, 0);
     EXPECT_TRUE(desktop.pump()) << "other commands are ignored";
-    chooseExit(2362);
+    chooseExit(second);
     EXPECT_EQ(finish(), 0);
     EXPECT_EQ(messages(),
               (std::vector<std::string>{"Info: starting up.", "Error: empty graph configuration.",
@@ -249,10 +255,50 @@ TEST_F(ApplicationTest, StartedElsewhereItRunsOnTheConfigurationBesideTheProgram
     chooseExit(application->icons()[0]->identifier());
     EXPECT_EQ(finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
-    std::vector<std::string> lines;
-    for (const test::LogLine& line : test::LogCapture(programDir).lines())
-        lines.push_back(line.level + ": " + line.message);
-    EXPECT_EQ(lines, (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+    EXPECT_EQ(messagesIn(programDir),
+              (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+}
+
+// Anyone could have put a configuration in a working directory such as /tmp; the program's own
+// folder is passed over too when it is that directory.
+TEST_F(ApplicationTest, AWorkingDirectoryAnyoneMayWriteIsPassedOverAndTheLogSaysSo) {
+    configure("{ \"icons\": [ ] }");
+    std::filesystem::copy_file(example, programDir.path() / ProgramFiles::configurationName);
+    std::filesystem::permissions(dir.path(),
+                                 std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    EXPECT_FALSE(ProgramFiles(dir.path(), dir.path()).found());
+    start();
+    ASSERT_EQ(application->icons().size(), 1u) << "the configuration beside the program";
+    chooseExit(application->icons()[0]->identifier());
+    EXPECT_EQ(finish(), 0);
+    EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
+    EXPECT_EQ(messagesIn(programDir),
+              (std::vector<std::string>{
+                  "Info: starting up.",
+                  "Warning: the working directory \"" + dir.path().string() +
+                      "\" may be changed by other users; its pakvue.config.json is not "
+                      "used.",
+                  "Info: shutting down."}));
+}
+
+// A link planted where the log goes, to a file of the user's or to none, is not followed: the
+// program runs without a log and says so.
+TEST_F(ApplicationTest, ALogThatIsALinkIsLeftAloneAndTheProgramRunsWithoutIt) {
+    configure(R"({ "icons": [ )" + iconOf(graphOf("win32")) + " ] }");
+    std::ofstream(programDir.path() / "precious") << "the user's own";
+    for (const char* target : {"precious", "new"}) {
+        std::filesystem::remove(ProgramFiles::logName);
+        std::filesystem::create_symlink(programDir.path() / target, ProgramFiles::logName);
+        testing::internal::CaptureStderr();
+        start();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "Unable to open log output stream: the log file is a symbolic link.");
+        EXPECT_EQ(application->icons().size(), 1u);
+        chooseExit(application->icons()[0]->identifier());
+        EXPECT_EQ(finish(), 0);
+    }
+    EXPECT_EQ(test::readBinary((programDir.path() / "precious").string()), "the user's own");
+    EXPECT_FALSE(std::filesystem::exists(programDir.path() / "new"));
 }
 
 TEST_F(ApplicationTest, ASecondInstanceOnTheConfigurationSaysSoAndLeavesTheFirstAlone) {
@@ -267,6 +313,8 @@ TEST_F(ApplicationTest, ASecondInstanceOnTheConfigurationSaysSoAndLeavesTheFirst
     EXPECT_TRUE(second->icons().empty());
     second.reset();
     EXPECT_EQ(desktop.trayIcons().size(), 1u) << "the first instance's icon stays";
+    // Without the quit message the loop would wait for ever.
+    ASSERT_FALSE(desktop.pump()) << "the second instance did not end the program";
     EXPECT_EQ(finish(), 0) << "the second instance's quit message ends this loop";
     EXPECT_EQ(messages(),
               (std::vector<std::string>{"Info: starting up.", "Info: already running; exiting.",

@@ -19,9 +19,13 @@ noCounters(Units, const std::string&, const std::string&, const std::string&) {
 
 } // namespace
 
-// The README shows these pictures; they change only when the drawing or the example does.
+// The README shows these pictures; they change only when the drawing or the example does. The
+// folder may be shared: a link planted at a picture's name is replaced, not written through.
 TEST(Preview, TheSyntheticPreviewOfTheExampleIsTheSameOnEveryRun) {
     test::TemporaryDirectory dir;
+    test::TemporaryDirectory elsewhere;
+    std::ofstream(elsewhere.file("precious")) << "the user's own";
+    std::filesystem::create_symlink(elsewhere.file("precious"), dir.file("icon1-tray.png"));
     std::ostringstream out;
     ASSERT_EQ(renderPreview(ProgramFiles::named(example), {dir.path(), 5, true}, noCounters, out),
               CheckResult::Loaded)
@@ -33,6 +37,7 @@ TEST(Preview, TheSyntheticPreviewOfTheExampleIsTheSameOnEveryRun) {
         ASSERT_TRUE(picture) << name;
         test::checkGolden(std::string("preview-") + name, *picture);
     }
+    EXPECT_EQ(test::readBinary(elsewhere.file("precious")), "the user's own");
 }
 
 // Nothing to sample and nothing to draw: the load's lines, and a failure.

@@ -9,6 +9,11 @@
 
 namespace test {
 
+// `file` opened to append to, as the log needs it; null when it cannot be.
+inline util::OwnedFile appendTo(const std::string& file) {
+    return util::OwnedFile(std::fopen(file.c_str(), "ab"));
+}
+
 // One stamped log line: its level word and its message.
 struct LogLine {
     std::string level;
@@ -23,7 +28,9 @@ public:
     ~LogCapture() { util::log::AppLog::release(); }
 
     // Opens the log, as the program does at start-up.
-    void open() { util::log::AppLog::create(file_); }
+    void open() {
+        util::log::AppLog::create([this] { return appendTo(file_); });
+    }
 
     // Closes the log and returns its stamped lines; a line in another form is returned with
     // the level "(malformed)", and text after the last CR LF with the level "(unterminated)".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 
 // Control geometry: positions are relative to the parent control's top-left corner.
 namespace gui {
@@ -28,6 +29,10 @@ struct Rect {
     }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// As text, for messages and for test failures, which otherwise show the bytes.
+std::ostream& operator<<(std::ostream& out, Point point);
+std::ostream& operator<<(std::ostream& out, const Rect& rect);
 
 // Padding and margins, in this order.
 struct Edges {

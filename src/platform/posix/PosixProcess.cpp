@@ -1,11 +1,14 @@
 // The process seam on Linux: the executable from procfs, the instance lock as flock(2) on a file
 // beside the configuration.
 #include "platform/Process.h"
+#include "platform/posix/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <stdexcept>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -27,18 +30,34 @@ private:
     int descriptor_;
 };
 
-// Opens the lock file, creating it when it is missing. A lock file that exists in a folder this
-// user may not write is still locked through a read-only descriptor.
-int openLockFile(const std::filesystem::path& file) {
-    int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (descriptor < 0 && (errno == EACCES || errno == EROFS))
-        descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    return descriptor;
-}
-
 [[noreturn]] void fail(int error, const std::string& what, const std::filesystem::path& file) {
     throw std::system_error(error, std::generic_category(),
                             "unable to " + what + " the instance lock \"" + file.string() + "\"");
+}
+
+// Only this user may open the lock: anyone who can open it, even to read, can hold it, and the
+// program would then never start. A lock file of this user's that others could open, made before
+// it was kept private, is made private now.
+void keepPrivate(int descriptor) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && status.st_uid == ::geteuid() &&
+        (status.st_mode & 077) != 0)
+        ::fchmod(descriptor, 0600);
+}
+
+// Opens the lock file, creating it when it is missing. A lock file that exists in a folder this
+// user may not write is still locked through a read-only descriptor.
+int openLockFile(const std::filesystem::path& file) {
+    std::string refusal;
+    int descriptor = posix::openRegularFile(file, O_RDWR | O_CREAT, 0600, refusal);
+    if (descriptor < 0 && (errno == EACCES || errno == EROFS) && refusal.empty())
+        descriptor = posix::openRegularFile(file, O_RDONLY, 0, refusal);
+    if (descriptor < 0 && !refusal.empty())
+        throw std::runtime_error("unable to open the instance lock \"" + file.string() + "\": it " +
+                                 refusal + ".");
+    if (descriptor >= 0)
+        keepPrivate(descriptor);
+    return descriptor;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "util/log/AppLog.h"
 
+#include "util/log/LogText.h"
+
 #include <mutex>
 #include <ostream>
 
@@ -27,13 +29,20 @@ Singleton& singleton() {
     return instance;
 }
 
+void copyLine(std::ostream& out, LogLevel level, std::string_view message) {
+    std::string line(levelName(level));
+    line += " - ";
+    appendLogText(line, message, "\n - ");
+    out << line << std::endl;
+}
+
 } // namespace
 
-std::shared_ptr<AppLog> AppLog::create(const std::filesystem::path& fileName) {
+std::shared_ptr<AppLog> AppLog::create(const FileOpener& open) {
     Singleton& s = singleton();
     std::lock_guard lock(s.mutex);
     if (!s.log)
-        s.log = std::make_shared<AppLog>(fileName);
+        s.log = std::make_shared<AppLog>(open());
     return s.log;
 }
 
@@ -66,7 +75,7 @@ void logMessage(LogLevel level, std::string message) {
         Singleton& s = singleton();
         std::lock_guard lock(s.mutex);
         if (s.copy != nullptr)
-            *s.copy << levelName(level) << " - " << message << std::endl;
+            copyLine(*s.copy, level, message);
         log = s.log;
     }
     if (log)

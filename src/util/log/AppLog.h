@@ -2,7 +2,7 @@
 
 #include "util/log/Storage.h"
 
-#include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -13,11 +13,14 @@ namespace util::log {
 // instance(). It is released at process exit, which writes out everything still queued.
 class AppLog : public Storage {
 public:
-    explicit AppLog(const std::filesystem::path& fileName) : Storage(fileName) {}
+    // Opens the log's file: null, or an exception saying why, when it cannot.
+    using FileOpener = std::function<OwnedFile()>;
 
-    // Creates the log on `fileName` unless one exists (then the name is ignored) and returns it.
-    // A failure to open the file propagates and leaves no log behind.
-    static std::shared_ptr<AppLog> create(const std::filesystem::path& fileName);
+    explicit AppLog(OwnedFile file) : Storage(std::move(file)) {}
+
+    // Creates the log on the file `open` gives unless one exists (then `open` is not called)
+    // and returns it. A failure to open the file propagates and leaves no log behind.
+    static std::shared_ptr<AppLog> create(const FileOpener& open);
     // The log, or an empty pointer before create() succeeded.
     static std::shared_ptr<AppLog> instance();
     // Writes out and closes the log, so that the next create() opens a new one: for hosts that
@@ -33,7 +36,8 @@ public:
 void logMessage(LogLevel level, std::string message);
 
 // While it lives, every logged line is also written to `stream` at once, as
-// "<Level> - <message>", whether or not a log is open. For a check run from a terminal.
+// "<Level> - <message>" in the log's text, whether or not a log is open. For a check run from a
+// terminal.
 class LogCopy {
 public:
     explicit LogCopy(std::ostream& stream);

@@ -1,9 +1,11 @@
 #include "util/log/Storage.h"
 
+#include "util/log/LogText.h"
+
 #include <condition_variable>
+#include <cstdio>
 #include <ctime>
 #include <deque>
-#include <fstream>
 #include <iostream>
 #include <stdexcept>
 
@@ -22,27 +24,12 @@ void appendTimestamp(std::string& line) {
     line.append(buffer);
 }
 
-// Opens the log for appending, creating it if it does not exist. Anything else than a regular
-// file is refused before the open: a FIFO would block the open until some reader comes, and a
-// device or folder holds no log. A FIFO put in the file's place between the check and the open
-// would still block; that race needs someone to swap the file at start-up on purpose.
-void openLog(std::ofstream& output, const std::filesystem::path& fileName) {
-    std::error_code unknown; // a file that cannot be examined is left to the open to refuse
-    const std::filesystem::file_status status = std::filesystem::status(fileName, unknown);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw std::runtime_error(
-            "Unable to open log output stream: the log file is not a regular file.");
-    output.open(fileName, std::ios::out | std::ios::app | std::ios::binary);
-    if (!output.is_open())
-        throw std::runtime_error("Unable to open log output stream.");
-}
-
 } // namespace
 
 // The entries waiting to be written, the file they go to, and the writer's side of the hand-over.
 class Storage::Queue {
 public:
-    explicit Queue(const std::filesystem::path& fileName);
+    explicit Queue(OwnedFile output);
 
     void push(const LogEntry& entry);
     // Wakes the writer to drain the queue.
@@ -67,11 +54,15 @@ private:
     std::mutex drainMutex_;      // one drain at a time: the writer's, or a caller's once closed
     std::deque<LogEntry> batch_; // the drain's copy of the queue while it writes
     std::string line_;           // reused by the drain for each formatted line
-    std::ofstream output_;
+    OwnedFile output_;
 };
 
-Storage::Queue::Queue(const std::filesystem::path& fileName) {
-    openLog(output_, fileName);
+// Unbuffered: each line goes to the file in one write, and a write that failed leaves nothing
+// behind to come out later.
+Storage::Queue::Queue(OwnedFile output) : output_(std::move(output)) {
+    if (!output_)
+        throw std::runtime_error("Unable to open log output stream.");
+    std::setvbuf(output_.get(), nullptr, _IONBF, 0);
 }
 
 void Storage::Queue::push(const LogEntry& entry) {
@@ -124,6 +115,7 @@ void Storage::Queue::drain() {
     }
 }
 
+// A line end inside a message continues the entry on a line of its own, as a further item does.
 bool Storage::Queue::writeEntry(const LogEntry& entry) {
     static constexpr const char* separator = " - ";
     try {
@@ -135,7 +127,9 @@ bool Storage::Queue::writeEntry(const LogEntry& entry) {
                 line_.append(separator).append(levelName(level));
                 first = false;
             }
-            line_.append(separator).append(message).append("\r\n");
+            line_.append(separator);
+            appendLogText(line_, message, "\r\n - ");
+            line_.append("\r\n");
             if (!writeLine())
                 break; // further lines alone would read as part of the entry before
         }
@@ -146,21 +140,17 @@ bool Storage::Queue::writeEntry(const LogEntry& entry) {
     }
 }
 
-// A failed write (a full disk) leaves the stream failed, and a failed stream writes nothing more;
-// clearing it lets the next entry try again, so the log goes on once space returns. The line that
-// failed is not tried again: it is lost, or the stream still holds it and writes it, in part or
-// whole, with a later line.
+// A failed write (a full disk) marks the stream failed; clearing the mark lets the next entry try
+// again, so the log goes on once space returns. The line that failed, or its unwritten part, is
+// lost.
 bool Storage::Queue::writeLine() {
-    output_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
-    output_.flush();
-    if (output_)
+    if (std::fwrite(line_.data(), 1, line_.size(), output_.get()) == line_.size())
         return true;
-    output_.clear();
+    std::clearerr(output_.get());
     return false;
 }
 
-Storage::Storage(const std::filesystem::path& fileName)
-    : queue_(std::make_unique<Queue>(fileName)) {}
+Storage::Storage(OwnedFile file) : queue_(std::make_unique<Queue>(std::move(file))) {}
 
 Storage::~Storage() {
     close();

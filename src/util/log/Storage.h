@@ -1,9 +1,9 @@
 #pragma once
 
+#include "util/OwnedFile.h"
 #include "util/log/LogEntry.h"
 
 #include <atomic>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,10 +16,9 @@ namespace util::log {
 // dies.
 class Storage {
 public:
-    // Opens `fileName` for appending in binary mode; throws std::runtime_error("Unable to open
-    // log output stream.") when it cannot, and with the reason added when the file exists but
-    // is not a regular file (a FIFO, a device, a folder), without opening it.
-    explicit Storage(const std::filesystem::path& fileName);
+    // Appends to `file`, open for writing at its end; throws std::runtime_error("Unable to open
+    // log output stream.") when it is null.
+    explicit Storage(OwnedFile file);
     // close()
     ~Storage();
 

@@ -196,4 +196,10 @@ TEST(ControlMouse, EventsGoToTheLowestDepthChildAndFallBackToTheParent) {
     EXPECT_TRUE(over->isHovered());
 }
 
+// A failed comparison shows the geometry, not its bytes.
+TEST(ControlGeometry, PrintsAsItsFields) {
+    EXPECT_EQ(testing::PrintToString(Rect{1, -2, 3, 4}), "{x 1, y -2, width 3, height 4}");
+    EXPECT_EQ(testing::PrintToString(gui::Point{-5, 6}), "(-5, 6)");
+}
+
 } // namespace

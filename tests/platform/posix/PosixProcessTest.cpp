@@ -52,6 +52,37 @@ TEST_F(InstanceLockTest, EveryPathToTheConfigurationMeetsTheSameLock) {
         << "another configuration runs an instance of its own";
 }
 
+// Anyone who can open the lock file, even to read, can hold the lock and keep the program from
+// starting: it is this user's alone, also when an earlier version left it readable. A link
+// planted in its place is not followed, to an existing file or to none.
+TEST_F(InstanceLockTest, TheLockFileIsThisUsersAloneAndNoLinkStandsForIt) {
+    using std::filesystem::perms;
+    const std::filesystem::path file = dir.path() / "pakvue.config.json.lock";
+    const auto mode = [&] { return std::filesystem::status(file).permissions() & perms::all; };
+    EXPECT_TRUE(platform::lockInstance(configuration));
+    EXPECT_EQ(mode(), perms::owner_read | perms::owner_write);
+    std::filesystem::permissions(file, perms::owner_read | perms::owner_write | perms::group_read |
+                                           perms::others_read);
+    EXPECT_TRUE(platform::lockInstance(configuration));
+    EXPECT_EQ(mode(), perms::owner_read | perms::owner_write);
+
+    test::TemporaryDirectory elsewhere;
+    const std::filesystem::path victim = elsewhere.path() / "precious";
+    std::ofstream(victim) << "the user's own";
+    std::filesystem::permissions(victim, perms::owner_all | perms::group_read | perms::others_read);
+    for (const std::filesystem::path& target : {victim, elsewhere.path() / "new"}) {
+        std::filesystem::remove(file);
+        std::filesystem::create_symlink(target, file);
+        EXPECT_EQ(test::failure([&] { platform::lockInstance(configuration); }),
+                  "unable to open the instance lock \"" + file.string() +
+                      "\": it is a symbolic link.");
+    }
+    EXPECT_EQ(test::readBinary(victim.string()), "the user's own");
+    EXPECT_EQ(std::filesystem::status(victim).permissions(),
+              perms::owner_all | perms::group_read | perms::others_read);
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "new"));
+}
+
 TEST_F(InstanceLockTest, ALockThatCannotBeMadeSaysWhichFile) {
     const std::filesystem::path file = dir.path() / "gone" / "pakvue.config.json";
     EXPECT_EQ(test::failure([&] { platform::lockInstance(file); }),

@@ -2,8 +2,7 @@
 
 #include "monitoring/WmiDataCollector.h"
 #include "support/Failure.h"
-#include "support/TemporaryDirectory.h"
-#include "util/log/AppLog.h"
+#include "support/LogCapture.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -90,6 +89,20 @@ TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {
     EXPECT_EQ(platform::procfs::memoryLoad(procfs.root() / "missing"), 0u);
 }
 
+// The program's reader of the live system shares a reading among the queries of one tick only:
+// a collect one shortest update interval later reads the sources again, or every rate of that
+// tick would read zero. The up time of a query that reads a source is the time of its reading.
+TEST(ProcfsCounterQuery, TheLiveSystemIsReadAgainAtTheNextTick) {
+    const std::unique_ptr<platform::CounterQuery> query = platform::openCounterQuery();
+    query->addCounter("\\Processor(_Total)\\% Processor Time");
+    const std::size_t upTime = query->addCounter("\\System\\System Up Time");
+    ASSERT_TRUE(query->collect());
+    const double first = query->read(upTime);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(query->collect());
+    EXPECT_GE(query->read(upTime) - first, 0.09) << "the second collect reused the first reading";
+}
+
 // Each device reads its own power of two of sectors, so that a wrong total, in sectors, shows
 // in binary which devices it took. Real disks have an empty slaves/ folder.
 TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
@@ -128,7 +141,8 @@ TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
 
 TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFailure) {
     test::TemporaryDirectory logDir;
-    const auto log = util::log::AppLog::create(logDir.file("pakVue.log"));
+    test::LogCapture log(logDir);
+    log.open();
     FakeProcfs procfs;
     const std::string path = "\\Network Interface(eth0)\\Bytes Received/sec";
     WmiDataCollector collector(std::make_unique<ProcfsCounterQuery>(procfs.root()), path,
@@ -142,12 +156,11 @@ TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFai
     std::filesystem::remove(procfs.root() / "proc/net/dev");
     collector.collect(); // the source went away
     EXPECT_EQ(buffer->getLast(), 0.0);
-    log->close();
-    const std::string text = test::readBinary(logDir.file("pakVue.log"));
-    const std::string failure = " - Error - data collection for wmi counter '" + path +
-                                "' failed: GetFormattedCounterValue failed\r\n";
-    ASSERT_NE(text.find(failure), std::string::npos) << text;
-    EXPECT_EQ(text.find(failure), text.rfind(failure)) << "one failed read, one line";
+    const std::vector<test::LogLine> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u) << "one failed read, one line";
+    EXPECT_EQ(lines[0].level + ": " + lines[0].message,
+              "Error: data collection for wmi counter '" + path +
+                  "' failed: GetFormattedCounterValue failed");
 }
 
 TEST(WmiDataCollector, TheFactoryBuildsCollectorsByTypeWithItsMessages) {

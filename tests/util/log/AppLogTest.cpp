@@ -1,10 +1,11 @@
 #include "util/log/AppLog.h"
 
-#include "support/TemporaryDirectory.h"
+#include "support/LogCapture.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -38,7 +39,7 @@ TEST(AppLog, WritesEntriesAsStampedAndContinuationLines) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
     {
-        Storage log(file);
+        Storage log(test::appendTo(file));
         log.start();
         log.write(LogEntry("starting up.", LogLevel::Info));
         LogEntry entry("second", LogLevel::Warning);
@@ -65,6 +66,33 @@ TEST(AppLog, WritesEntriesAsStampedAndContinuationLines) {
     }
 }
 
+// Text from outside (a file name, another program's error text) cannot start a line of its own
+// or steer a terminal: a line end in a message continues the entry on a line that is plainly not
+// stamped, as the reader's multi-line errors are shown, and every other control is escaped.
+TEST(AppLog, TextFromOutsideCannotPassForALineOfTheLogsOwn) {
+    test::TemporaryDirectory dir;
+    const auto file = dir.file("pakVue.log");
+    const std::string forged = "counter 'x\r\n2030-Jan-01 00:00:00 - Critical - forged'\r\n";
+    const std::string controls = "\x1b[31m\ttab\nfeed\rreturn\x7f\xc2\x9b\xe2\x80\xa8 \xc3\xa9";
+    std::ostringstream copied;
+    {
+        util::log::LogCopy copy(copied);
+        Storage log(test::appendTo(file));
+        log.write(LogEntry(forged, LogLevel::Error));
+        log.write(LogEntry(controls, LogLevel::Info));
+        util::log::logMessage(LogLevel::Error, forged);
+    }
+    const auto written = lines(test::readBinary(file));
+    ASSERT_EQ(written.size(), 3u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(written[0], match, stampedLine)) << written[0];
+    EXPECT_EQ(match[3], "counter 'x");
+    EXPECT_EQ(written[1], " - 2030-Jan-01 00:00:00 - Critical - forged'");
+    ASSERT_TRUE(std::regex_match(written[2], match, stampedLine)) << written[2];
+    EXPECT_EQ(match[3], "\\x1b[31m\\ttab\\nfeed\\rreturn\\x7f\\u009b\\u2028 \xc3\xa9");
+    EXPECT_EQ(copied.str(), "Error - counter 'x\n - 2030-Jan-01 00:00:00 - Critical - forged'\n");
+}
+
 TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
@@ -73,7 +101,7 @@ TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
         earlier << "earlier run\r\n";
     }
     for (const char* message : {"run one", "run two"}) {
-        Storage log(file);
+        Storage log(test::appendTo(file));
         log.start();
         log.write(LogEntry(message, LogLevel::Info));
     }
@@ -87,7 +115,7 @@ TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
 TEST(AppLog, AfterCloseEntriesAreWrittenBeforeWriteReturns) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
-    Storage log(file);
+    Storage log(test::appendTo(file));
     log.start();
     log.write(LogEntry("queued", LogLevel::Info));
     log.close();
@@ -103,7 +131,7 @@ TEST(AppLog, AfterCloseEntriesAreWrittenBeforeWriteReturns) {
 TEST(AppLog, AFileThatCannotBeOpenedFailsConstruction) {
     test::TemporaryDirectory dir;
     try {
-        Storage log(dir.file("missing/pakVue.log"));
+        Storage log(test::appendTo(dir.file("missing/pakVue.log")));
         FAIL() << "a log in a missing directory was opened";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "Unable to open log output stream.");
@@ -116,7 +144,7 @@ TEST(AppLog, EntriesFromManyThreadsAreAllWrittenEachThreadInOrder) {
     constexpr int threads = 4;
     constexpr int perThread = 200;
     {
-        Storage log(file);
+        Storage log(test::appendTo(file));
         log.start();
         std::vector<std::jthread> writers;
         for (int t = 0; t < threads; ++t) {
@@ -151,8 +179,9 @@ TEST(AppLogDeathTest, EverythingLoggedBeforeExitReachesTheFile) {
         {
             if (AppLog::instance())
                 std::exit(2);
-            const auto log = AppLog::create(file);
-            if (AppLog::create(file + ".other") != log || AppLog::instance() != log)
+            const auto log = AppLog::create([&] { return test::appendTo(file); });
+            if (AppLog::create([&] { return test::appendTo(file + ".other"); }) != log ||
+                AppLog::instance() != log)
                 std::exit(3);
             std::jthread other([] {
                 for (int i = 0; i < 100; ++i)

@@ -1,15 +1,11 @@
-#include "support/TemporaryDirectory.h"
+#include "support/LogCapture.h"
 #include "util/log/AppLog.h"
 
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-using util::log::AppLog;
 using util::log::LogEntry;
 using util::log::LogLevel;
 using util::log::Storage;
@@ -41,35 +37,12 @@ private:
 
 } // namespace
 
-// A FIFO would block the open until a reader comes, so the test holds a reader: a log that
-// opens the FIFO anyway fails the test instead of hanging it. A device and a folder are refused
-// the same way, and the process log is then not created, as for a file that cannot be opened.
-TEST(LogFile, AnythingButARegularFileIsRefusedUnopened) {
-    test::TemporaryDirectory dir;
-    const std::string fifo = dir.file("pakVue.log");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    for (const std::string& file : {fifo, std::string("/dev/null"), dir.path().string()}) {
-        try {
-            Storage log(file);
-            ADD_FAILURE() << file << " was opened as the log";
-        } catch (const std::runtime_error& e) {
-            EXPECT_STREQ(e.what(),
-                         "Unable to open log output stream: the log file is not a regular file.");
-        }
-    }
-    EXPECT_THROW(AppLog::create(fifo), std::runtime_error);
-    EXPECT_FALSE(AppLog::instance());
-    ::close(reader);
-}
-
 // The entry written while the disk is full may be lost, but the log must not stay failed. Once
 // closed, the log writes on the caller's thread, so each write has been tried when it returns.
 TEST(LogFile, AfterAFailedWriteLaterEntriesReachTheFile) {
     test::TemporaryDirectory dir;
     const std::string file = dir.file("pakVue.log");
-    Storage log(file);
+    Storage log(test::appendTo(file));
     log.close();
     log.write(LogEntry("before", LogLevel::Info));
     {
