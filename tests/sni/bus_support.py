@@ -24,9 +24,13 @@ class Watcher(dbus.service.Object):
         super().__init__(bus, "/StatusNotifierWatcher")
         self.items = []
         self.host = host
+        self.refusal = None  # the error text of a watcher that refuses items
 
     @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
+        if self.refusal:
+            raise dbus.exceptions.DBusException(self.refusal,
+                                                name="org.freedesktop.DBus.Error.Failed")
         self.items.append((str(sender), str(service)))
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")

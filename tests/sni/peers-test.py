@@ -152,14 +152,22 @@ def flood_leaves_the_program_answering(bus, app, services, work):
 
 
 def restarted_bus_gets_the_items_again(bus, work):
+    """The bus daemon restarts with a watcher that refuses the items with an error text made to
+    look like lines of the log, then registers a host and takes them."""
     warnings = log_text(work).count(" - Warning - ")
     bus.stop()
     bus.start()
     watcher = bus.watch()
+    watcher.refusal = "no\r\n2030-Jan-01 00:00:00 - Critical - forged"
+    escaped = "no\\r\\n2030-Jan-01 00:00:00 - Critical - forged\r\n"
+    if not run_until(lambda: log_text(work).count(escaped) == 3, 5):
+        fail("the refusals are not in the log, escaped on one line each")
+    if log_text(work).count(" - Warning - ") - warnings != 3 + 4:
+        fail("not one Warning for each lost connection and each refusal")
+    watcher.refusal = None
+    watcher.register_host()
     if not run_until(lambda: len(watcher.items) == 3, 5):
         fail("%d items registered within 5 s of the bus daemon's restart" % len(watcher.items))
-    if not run_until(lambda: log_text(work).count(" - Warning - ") > warnings, 5):
-        fail("the lost connections were not logged")
     return watcher
 
 

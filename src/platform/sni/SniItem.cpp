@@ -3,6 +3,7 @@
 #include "platform/sni/SniPixmap.h"
 #include "platform/sni/WatcherSignals.h"
 #include "util/log/AppLog.h"
+#include "util/log/LogText.h"
 
 #include <algorithm>
 #include <span>
@@ -270,10 +271,10 @@ struct SniCallbacks {
             return 0;
         }
         if (!std::exchange(self.refusalLogged_, true))
-            util::log::logMessage(util::log::LogLevel::Warning,
-                                  std::string("the StatusNotifierItem watcher refused ") +
-                                      self.name_ + ": " +
-                                      (error->message ? error->message : error->name));
+            util::log::logMessage(
+                util::log::LogLevel::Warning,
+                "the StatusNotifierItem watcher refused " + self.name_ + ": " +
+                    util::log::quotedText(error->message ? error->message : error->name));
         if (self.handlers_.refused)
             self.handlers_.refused();
         return 0;

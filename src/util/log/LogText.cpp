@@ -72,4 +72,10 @@ void appendLogText(std::string& line, std::string_view message, std::string_view
     }
 }
 
+std::string quotedText(std::string_view text) {
+    std::string quoted;
+    appendLogText(quoted, text, "\\r\\n");
+    return quoted;
+}
+
 } // namespace util::log

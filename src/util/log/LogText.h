@@ -12,4 +12,8 @@ namespace util::log {
 // so are the C1 controls and the line and paragraph separators of UTF-8 text, as \uNNNN.
 void appendLogText(std::string& line, std::string_view message, std::string_view lineBreak);
 
+// Another program's text to be quoted inside a message, its line ends escaped too, so that it
+// stays on the message's line.
+std::string quotedText(std::string_view text);
+
 } // namespace util::log
