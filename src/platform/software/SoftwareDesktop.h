@@ -5,9 +5,13 @@
 #include "platform/Scale.h"
 #include "platform/software/WindowTable.h"
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
+#include <vector>
 
 namespace platform::software {
 
@@ -64,6 +68,10 @@ public:
     MenuHandle loadMenu(int resource) override;
     void destroyMenu(MenuHandle menu) override;
     void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
+    void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) override;
+    void setTimer(WindowHandle window, std::uintptr_t identifier,
+                  std::uint32_t milliseconds) override;
+    void killTimer(WindowHandle window, std::uintptr_t identifier) override;
     void setForegroundWindow(WindowHandle window) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
@@ -72,6 +80,7 @@ public:
 
 protected:
     using Lock = std::unique_lock<std::mutex>;
+    using Clock = std::chrono::steady_clock;
 
     SoftwareDesktop() = default;
 
@@ -108,6 +117,8 @@ protected:
     // The next message due, if any; the quit message comes only after the queue is empty.
     bool nextMessageLocked(Message& message);
     bool quitWaitingLocked() const { return queue_.empty() && quitting_; }
+    // When the next timer is due, for the backend's wait; none while no timer runs.
+    std::optional<Clock::time_point> nextTimerLocked() const;
 
     // Input from the backend, in the window's client coordinates.
     void postButtonLocked(WindowHandle window, MouseButton button, ButtonAction action,
@@ -138,7 +149,22 @@ private:
     int exitCode_ = 0;
     WindowHandle capture_ = nullptr;
     WindowHandle foreground_ = nullptr;
-    std::map<std::uintptr_t, int> menus_; // menu handle to resource
+    struct Timer {
+        WindowHandle window;
+        std::uintptr_t identifier;
+        Clock::duration period;
+        Clock::time_point due;
+    };
+    bool dueTimerLocked(Message& message);
+
+    struct LoadedMenu {
+        int resource;
+        std::set<std::uint32_t> checked; // the commands whose items show a check mark
+    };
+    std::optional<MenuResource> shownMenuLocked(MenuHandle menu, WindowHandle owner) const;
+
+    std::map<std::uintptr_t, LoadedMenu> menus_; // by menu handle
+    std::vector<Timer> timers_;
     std::uintptr_t nextMenu_ = 0x20010;
     int dpi_ = standardDpi;
 };

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Desktop.h"
 
 #include "platform/Resources.h"
+#include "platform/win32/Win32FileWatch.h"
 #include "platform/win32/Win32Pixels.h"
 #include "platform/win32/Win32ShellWindow.h"
 #include "platform/win32/Win32Tray.h"
@@ -359,7 +360,10 @@ MenuHandle Win32Desktop::loadMenu(int resource) {
     HMENU bar = CreateMenu();
     HMENU popup = CreatePopupMenu();
     for (const MenuItem& item : data->items)
-        AppendMenuA(popup, MF_STRING, item.command, item.text.c_str());
+        if (item.kind == MenuItemKind::Separator)
+            AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuA(popup, MF_STRING, item.command, item.text.c_str());
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), data->popup.c_str());
     return reinterpret_cast<MenuHandle>(bar);
 }
@@ -372,6 +376,25 @@ void Win32Desktop::destroyMenu(MenuHandle menu) {
 void Win32Desktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) {
     if (HMENU popup = GetSubMenu(native(menu), 0))
         TrackPopupMenu(popup, 0, at.x, at.y, 0, native(owner), nullptr);
+}
+
+void Win32Desktop::setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) {
+    if (HMENU popup = GetSubMenu(native(menu), 0))
+        CheckMenuItem(popup, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Win32Desktop::setTimer(WindowHandle window, std::uintptr_t identifier,
+                            std::uint32_t milliseconds) {
+    SetTimer(native(window), identifier, milliseconds, nullptr);
+}
+
+void Win32Desktop::killTimer(WindowHandle window, std::uintptr_t identifier) {
+    KillTimer(native(window), identifier);
+}
+
+std::unique_ptr<FileWatch> Win32Desktop::watchFile(const std::filesystem::path& file,
+                                                   WindowHandle owner, std::uint32_t message) {
+    return Win32FileWatch::open(file, native(owner), message);
 }
 
 void Win32Desktop::setForegroundWindow(WindowHandle window) {

@@ -1,6 +1,9 @@
 #include "platform/headless/HeadlessDesktop.h"
 
+#include "platform/Resources.h"
+
 #include "gtest/gtest.h"
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -213,21 +216,77 @@ TEST_F(HeadlessDesktopTest, TrayIconsSpeakVersionFourAndKeepTheirLastPicture) {
     EXPECT_THROW(desktop.clickTrayIcon(2361), std::invalid_argument);
 }
 
-TEST_F(HeadlessDesktopTest, TheContextMenuDeliversTheChosenCommand) {
+// The owner hears WM_INITMENUPOPUP before the menu shows, and the check marks it sets then are
+// the ones shown.
+TEST_F(HeadlessDesktopTest, TheContextMenuShowsTheOwnersCheckMarksAndDeliversTheChosenCommand) {
     WindowHandle owner = popup({0, 0, 1, 1});
     EXPECT_EQ(desktop.loadMenu(999), nullptr);
     EXPECT_EQ(desktop.lastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
     platform::MenuHandle menu = desktop.loadMenu(130);
     ASSERT_NE(menu, nullptr);
     EXPECT_THROW(desktop.chooseMenuItem(40018), std::logic_error);
+    const auto shownChecks = [&] {
+        std::vector<bool> checks;
+        const platform::headless::MenuRequest shown = desktop.menuRequest().value();
+        for (const platform::MenuItem& item : shown.items)
+            checks.push_back(item.checked);
+        return checks;
+    };
+    desktop.setMenuItemChecked(menu, platform::startAtLoginCommand, true);
+    desktop.setMenuItemChecked(menu, platform::exitCommand, true); // not a check item
     desktop.trackPopupMenu(menu, {1800, 1060}, owner);
+    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_INITMENUPOPUP}));
     ASSERT_TRUE(desktop.menuRequest());
-    EXPECT_EQ(desktop.menuRequest()->items.at(0).text, "E&xit");
+    EXPECT_EQ(desktop.menuRequest()->items.back().text, "E&xit");
+    EXPECT_EQ(desktop.menuRequest()->items.back().command, 40018u);
+    EXPECT_EQ(shownChecks(), (std::vector<bool>{false, false, false, true, false, false}));
+    desktop.setMenuItemChecked(menu, platform::startAtLoginCommand, false);
+    desktop.trackPopupMenu(menu, {1800, 1060}, owner);
+    EXPECT_EQ(shownChecks(), std::vector<bool>(6, false));
     EXPECT_THROW(desktop.chooseMenuItem(1), std::logic_error);
     desktop.chooseMenuItem(40018);
     EXPECT_FALSE(desktop.menuRequest());
-    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_COMMAND}));
+    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_INITMENUPOPUP, WM_COMMAND}));
     desktop.destroyMenu(menu);
+}
+
+// A timer ticks once per period, starts afresh when set again, and ends when killed or with its
+// window; the loop sleeps until it is due.
+TEST_F(HeadlessDesktopTest, TimersTickAfterTheirPeriodUntilKilled) {
+    using namespace std::chrono_literals;
+    WindowHandle window = popup({0, 0, 1, 1});
+    const auto start = std::chrono::steady_clock::now();
+    desktop.setTimer(window, 7, 100);
+    std::this_thread::sleep_for(60ms);
+    desktop.setTimer(window, 7, 100); // afresh: due 100 ms from now
+    Message message;
+    ASSERT_TRUE(desktop.getMessage(message)) << "the loop waits for the timer";
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 155ms);
+    EXPECT_EQ(message.message, WM_TIMER);
+    EXPECT_EQ(message.wParam, 7u);
+    EXPECT_EQ(message.window, window);
+    EXPECT_TRUE(desktop.pump()) << "not due again yet";
+    ASSERT_TRUE(desktop.getMessage(message));
+    EXPECT_EQ(message.message, WM_TIMER) << "it ticks until killed";
+    desktop.killTimer(window, 7);
+    desktop.setTimer(window, 8, 1);
+    desktop.destroyWindow(window);
+    std::this_thread::sleep_for(20ms);
+    desktop.postQuitMessage(0);
+    EXPECT_FALSE(desktop.getMessage(message)) << "no timer outlives its window";
+}
+
+TEST_F(HeadlessDesktopTest, AChangedFileReachesItsWatchesUntilTheyEnd) {
+    WindowHandle owner = popup({0, 0, 1, 1});
+    auto watch = desktop.watchFile("/home/u/pakvue.config.json", owner, WM_APP);
+    desktop.changeFile("/home/u/other.json");
+    EXPECT_TRUE(messages().empty());
+    desktop.changeFile("/home/u/pakvue.config.json");
+    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_APP}));
+    watch.reset();
+    EXPECT_TRUE(desktop.watchedFiles().empty());
+    desktop.changeFile("/home/u/pakvue.config.json");
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(HeadlessDesktopTest, ANewScaleReachesEveryWindowAndTheTray) {
