@@ -1,6 +1,7 @@
 // The process seam on Windows: the executable from the module, the instance lock as a named
 // mutex of the user's session.
 #include "platform/Process.h"
+#include "platform/win32/Utf16.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -88,16 +89,6 @@ std::wstring mutexName(const std::wstring& path) {
     return name;
 }
 
-std::string utf8Of(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-    result.pop_back(); // the terminating zero
-    return result;
-}
-
 // A stream leads nowhere when its handle is missing or names no file, pipe or console.
 bool leadsNowhere(DWORD stream) {
     const HANDLE handle = GetStdHandle(stream);
@@ -118,7 +109,7 @@ std::vector<std::string> commandArguments(int, char**) {
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> result;
     for (int i = 1; arguments != nullptr && i < count; ++i)
-        result.push_back(utf8Of(arguments[i]));
+        result.push_back(win32::utf8Of(arguments[i]));
     LocalFree(arguments);
     return result;
 }
