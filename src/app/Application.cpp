@@ -127,8 +127,8 @@ void Application::onTrayNotify(const winui::evtarg& message) {
     try {
         auto lParam = static_cast<std::uintptr_t>(message.lParam);
         std::uint32_t event = platform::lowWord(lParam);
-        std::shared_ptr<gui::PerformanceMonitorVisualiser> visualiser =
-            findVisualiser(platform::highWord(lParam));
+        std::uint32_t identifier = platform::highWord(lParam);
+        std::shared_ptr<gui::PerformanceMonitorVisualiser> visualiser = findVisualiser(identifier);
         std::shared_ptr<gui::DetailWindow> window = visualiser ? visualiser->getWindow() : nullptr;
         // Monitors left of or above the primary one have negative coordinates.
         std::int32_t x = platform::signedLowWord(message.wParam);
@@ -142,16 +142,13 @@ void Application::onTrayNotify(const winui::evtarg& message) {
         else if (event == NIN_POPUPCLOSE && window && !window->isPinned())
             window->hidePreview();
         else if (event == WM_CONTEXTMENU)
-            openContextMenu();
+            openContextMenu({x, y}, identifier);
     } catch (const std::exception& e) {
         logMessage(LogLevel::Error, e.what());
     }
 }
 
-void Application::openContextMenu() {
-    platform::Desktop& desktop = platform::desktop();
-    platform::Point cursor = desktop.cursorPosition();
-    desktop.setForegroundWindow(hwnd);
-    desktop.trackPopupMenu(menu_, cursor, hwnd);
-    desktop.postMessage(hwnd, WM_NULL, 0, 0);
+// At the anchor, which is the icon itself when the menu key or Shift+F10 opened the menu.
+void Application::openContextMenu(platform::Point anchor, std::uint32_t identifier) {
+    platform::desktop().trackPopupMenu(menu_, anchor, hwnd, identifier);
 }

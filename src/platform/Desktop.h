@@ -141,12 +141,15 @@ public:
         return setTrayIconPicture(owner, identifier, picture);
     }
 
-    // Menus: a menu resource's first pop-up shown at a point; the chosen item reaches the owner
-    // as WM_COMMAND.
+    // Menus: a menu resource's first pop-up, opened for a notification-area icon at a point (where
+    // it was clicked, or the icon itself for a keyboard user); the chosen item reaches the icon's
+    // owner as WM_COMMAND. Where a menu closes on a click elsewhere only while its window is the
+    // foreground one, the desktop shows it from a top-level window of its own brought to the
+    // foreground, and gives the icon back the keyboard focus when the menu is dismissed.
     virtual MenuHandle loadMenu(int resource) = 0;
     virtual void destroyMenu(MenuHandle menu) = 0;
-    virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) = 0;
-    virtual void setForegroundWindow(WindowHandle window) = 0;
+    virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                                std::uint32_t identifier) = 0;
 
     // Resources: an icon drawn at size x size pixels; none when there is no such resource.
     virtual std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) = 0;

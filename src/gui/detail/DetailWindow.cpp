@@ -38,6 +38,11 @@ void DetailWindow::build() {
     create();
     initialise();
     setHandler(WM_DPICHANGED, [this](winui::evtarg& message) { dpiChanged(message); });
+    // Only a pinned window takes the keyboard when clicked: a preview is a glance.
+    setHandler(WM_MOUSEACTIVATE, [this](winui::evtarg& message) {
+        message.result = MA_NOACTIVATE;
+        message.handled = !pinned_;
+    });
     std::lock_guard lock(treeMutex());
     setBackground(background_);
     Colour header(background_.red * 1.1f, background_.green * 1.1f, background_.blue * 1.1f, 255);

@@ -53,12 +53,14 @@ public:
     void releaseButton(MouseButton button);
     void doubleClick(MouseButton button);     // two clicks in quick succession
     void setModifierKeys(std::uint32_t keys); // MK_SHIFT and MK_CONTROL
-    // The notification area's call-backs; each moves the cursor to the icon first. Throws
-    // std::invalid_argument for an identifier with no icon.
+    // The notification area's call-backs; each moves the cursor to the icon first, but for the
+    // keyboard's menu key, which leaves it where it is. Throws std::invalid_argument for an
+    // identifier with no icon.
     void hoverTrayIcon(std::uint32_t identifier);
     void leaveTrayIcon(std::uint32_t identifier);
     void clickTrayIcon(std::uint32_t identifier);
     void openTrayContextMenu(std::uint32_t identifier);
+    void pressTrayMenuKey(std::uint32_t identifier);
     // Chooses an item of the open menu. Throws std::logic_error when no menu is open or it
     // has no such item.
     void chooseMenuItem(std::uint32_t command);
@@ -88,7 +90,6 @@ public:
     std::optional<TrayIconState> trayIcon(std::uint32_t identifier) const;
     std::optional<MenuRequest> menuRequest() const;
     WindowHandle captureWindow() const;
-    WindowHandle foregroundWindow() const;
     // How many times a window's messages of one number reached the default procedure.
     unsigned defaultTreatments(WindowHandle window, std::uint32_t message) const;
 
@@ -108,7 +109,8 @@ private:
     std::optional<std::pair<WindowHandle, Point>> mouseInputLocked() const;
     void pressLocked(MouseButton button, software::ButtonAction action);
     void releaseLocked(MouseButton button);
-    void postTrayEvent(std::uint32_t identifier, std::initializer_list<std::uint32_t> events);
+    void postTrayEvent(std::uint32_t identifier, std::initializer_list<std::uint32_t> events,
+                       bool pointer = true);
     void resizePresentedLocked(WindowHandle window, const Rect& bounds);
 
     std::condition_variable wake_;

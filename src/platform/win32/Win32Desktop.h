@@ -70,8 +70,8 @@ public:
 
     MenuHandle loadMenu(int resource) override;
     void destroyMenu(MenuHandle menu) override;
-    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
-    void setForegroundWindow(WindowHandle window) override;
+    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                        std::uint32_t identifier) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     Point cursorPosition() const override;

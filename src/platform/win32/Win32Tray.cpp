@@ -143,6 +143,12 @@ bool Win32Tray::remove(HWND owner, std::uint32_t identifier) {
     return true;
 }
 
+void Win32Tray::returnFocus(HWND owner, std::uint32_t identifier) {
+    std::lock_guard lock(mutex_);
+    if (Icon* icon = find(owner, identifier))
+        Shell_NotifyIconW(NIM_SETFOCUS, &icon->data);
+}
+
 void Win32Tray::restore() {
     std::lock_guard lock(mutex_);
     for (Icon& icon : icons_)

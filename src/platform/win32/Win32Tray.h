@@ -32,6 +32,8 @@ public:
     bool remove(HWND owner, std::uint32_t identifier);
     // Adds every icon again, as a new taskbar knows none of them.
     void restore();
+    // Gives the notification area the keyboard focus back, at the icon, after its menu.
+    void returnFocus(HWND owner, std::uint32_t identifier);
 
 private:
     struct Icon {

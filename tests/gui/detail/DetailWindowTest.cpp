@@ -113,8 +113,11 @@ TEST_F(DetailWindowTest, PreviewAndPinnedWindowsLookAsTheyShould) {
     window->show(icon.x, icon.y, false);
     expectPicture("detail-preview", *window);
     EXPECT_EQ(window->rows()[0]->name().text, "Processor");
+    EXPECT_EQ(desktop.sendMessage(window->hwnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE)
+        << "a click on a preview leaves the keyboard where it was";
     window->show(icon.x, icon.y, true);
     expectPicture("detail-pinned", *window);
+    EXPECT_NE(desktop.sendMessage(window->hwnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
 }
 
 // At 150 % every measure is half as large again: 744 x 278 instead of 496 x 185, a 720 x 122
