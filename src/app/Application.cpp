@@ -135,10 +135,8 @@ void Application::onTrayNotify(const winui::evtarg& message) {
         std::int32_t y = platform::signedHighWord(message.wParam);
         // A keyboard user selects the icon with Space or Enter: that is their click.
         bool click = event == WM_LBUTTONDOWN || event == NIN_SELECT || event == NIN_KEYSELECT;
-        if (click && window)
-            window->show(x, y, true);
-        else if (event == NIN_POPUPOPEN && window)
-            window->show(x, y, false);
+        if ((click || event == NIN_POPUPOPEN) && window)
+            window->show(x, y, click, platform::desktop().trayIconRect(hwnd, identifier));
         else if (event == NIN_POPUPCLOSE && window && !window->isPinned())
             window->hidePreview();
         else if (event == WM_CONTEXTMENU)

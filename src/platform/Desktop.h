@@ -158,6 +158,15 @@ public:
     virtual Point cursorPosition() const = 0;
     virtual std::vector<Rect> monitors() const = 0;
     virtual std::optional<Taskbar> taskbar() const = 0; // none when the shell cannot tell
+    // The part of the monitor at a point, or of the nearest one, that windows may cover: the
+    // monitor less the taskbar and any other bar docked to its edges. None without monitors.
+    // By default the monitor less the taskbar, where the desktop knows of no other bars.
+    virtual std::optional<Rect> workArea(Point at) const;
+    // Where a notification-area icon is on the screen, which may be in a flyout of hidden icons
+    // apart from the taskbar; none when the notification area does not tell.
+    virtual std::optional<Rect> trayIconRect(WindowHandle, std::uint32_t) const {
+        return std::nullopt;
+    }
     // The dots per inch of the monitor at a screen point, or of the nearest monitor; 96 at
     // 100 %. A window that is on a monitor when its value changes hears WM_DPICHANGED.
     virtual int monitorDpi(Point at) const = 0;
@@ -174,6 +183,9 @@ public:
 private:
     std::function<void()> sessionEnd_;
 };
+
+// The monitor that holds a point, or else the one nearest to it; none when there is none.
+std::optional<std::size_t> nearestMonitor(const std::vector<Rect>& monitors, Point at);
 
 // The desktop the program talks to; installing null removes it. Throws std::logic_error when
 // none is installed.

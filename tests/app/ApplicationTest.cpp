@@ -171,6 +171,20 @@ TEST_F(ApplicationTest, AKeyboardSelectionPinsTheWindowOnAMonitorLeftOfThePrimar
     EXPECT_EQ(finish(), 0);
 }
 
+// Windows 11 puts new icons in the flyout of hidden icons: the preview leaves the icon in sight.
+TEST_F(ApplicationTest, APreviewOfAnIconInTheFlyoutLeavesTheIconInSight) {
+    std::filesystem::copy_file(example, ProgramFiles::configurationName);
+    start();
+    const std::uint32_t id = application->icons()[0]->identifier();
+    desktop.moveTrayIcon(id, {1700, 990});
+    desktop.hoverTrayIcon(id);
+    desktop.pump();
+    std::shared_ptr<gui::DetailWindow> window = application->findVisualiser(id)->getWindow();
+    EXPECT_EQ(desktop.windowRect(window->hwnd).bottom, 990 - 12 - 8);
+    chooseExit(id);
+    EXPECT_EQ(finish(), 0);
+}
+
 // At log-off the system may end the process as soon as it has told it: the whole shutdown, the
 // log written out included, runs inside that call, and only once.
 TEST_F(ApplicationTest, TheSessionsEndRunsTheWholeShutdownBeforeItReturns) {

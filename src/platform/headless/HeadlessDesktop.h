@@ -44,6 +44,8 @@ public:
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
+    std::optional<Rect> workArea(Point at) const override;
+    std::optional<Rect> trayIconRect(WindowHandle owner, std::uint32_t identifier) const override;
 
     // What a user does. Each call queues the messages a desktop would send; pump() delivers
     // them. Mouse input goes to the window holding the capture, else the visible window under
@@ -69,6 +71,12 @@ public:
     // its bottom. No taskbar makes the shell's taskbar query fail.
     void setMonitors(std::vector<Rect> monitors);
     void setTaskbar(std::optional<Taskbar> taskbar);
+    // The monitors' work areas, in their order, for bars besides the taskbar; by default, and
+    // for monitors past the list's end, each monitor less the taskbar.
+    void setWorkAreas(std::vector<Rect> areas);
+    // Moves an icon, its anchor and its rectangle to another place, such as the flyout of
+    // hidden icons. Throws std::invalid_argument for an identifier with no icon.
+    void moveTrayIcon(std::uint32_t identifier, Point anchor);
     // The dots per inch of every monitor, 96 by default. A change sends WM_DPICHANGED to the
     // windows at once, on the calling thread; tray pictures follow at the small-icon size.
     void setDpi(int dpi) { changeDpi(dpi); }
@@ -121,6 +129,7 @@ private:
 
     Point cursor_;
     std::vector<Rect> monitors_;
+    std::vector<Rect> workAreas_;
     std::optional<Taskbar> taskbar_;
     std::uint32_t buttons_ = 0; // MK_ flags of the held buttons
     std::uint32_t keys_ = 0;

@@ -145,6 +145,17 @@ void HeadlessDesktop::setTaskbar(std::optional<Taskbar> taskbar) {
     taskbar_ = taskbar;
 }
 
+void HeadlessDesktop::setWorkAreas(std::vector<Rect> areas) {
+    Lock held = lock();
+    workAreas_ = std::move(areas);
+}
+
+void HeadlessDesktop::moveTrayIcon(std::uint32_t identifier, Point anchor) {
+    Lock held = lock();
+    if (!tray_.move(identifier, anchor))
+        throw std::invalid_argument("no tray icon " + std::to_string(identifier));
+}
+
 void HeadlessDesktop::failNextRegistration(std::uint32_t error) {
     Lock held = lock();
     failRegistration_ = error;

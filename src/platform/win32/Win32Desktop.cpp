@@ -424,6 +424,26 @@ std::optional<Taskbar> Win32Desktop::taskbar() const {
     return Taskbar{{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom}, data.uEdge};
 }
 
+// What the shell leaves free of the taskbar and every other bar docked on that monitor.
+std::optional<Rect> Win32Desktop::workArea(Point at) const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint({at.x, at.y}, MONITOR_DEFAULTTONEAREST), &info))
+        return std::nullopt;
+    return Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+std::optional<Rect> Win32Desktop::trayIconRect(WindowHandle owner, std::uint32_t identifier) const {
+    NOTIFYICONIDENTIFIER icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = native(owner);
+    icon.uID = identifier;
+    RECT r{};
+    if (Shell_NotifyIconGetRect(&icon, &r) != S_OK || r.right <= r.left || r.bottom <= r.top)
+        return std::nullopt;
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
 int Win32Desktop::monitorDpi(Point at) const {
     constexpr int effectiveDpi = 0; // MDT_EFFECTIVE_DPI: the scale the user chose
     HMONITOR monitor = MonitorFromPoint({at.x, at.y}, MONITOR_DEFAULTTONEAREST);

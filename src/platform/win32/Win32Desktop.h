@@ -77,6 +77,8 @@ public:
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
+    std::optional<Rect> workArea(Point at) const override;
+    std::optional<Rect> trayIconRect(WindowHandle owner, std::uint32_t identifier) const override;
     int monitorDpi(Point at) const override;
 
 private:
