@@ -62,6 +62,17 @@ struct TrayIconRequest {
     const gui::Bitmap<gui::Pixel>* picture = nullptr; // a square picture
 };
 
+// What a pop-up window is to the user.
+enum class WindowRole { Preview, Pinned, Menu };
+
+// How a pop-up window is named to the desktop's task lists, compositors and window rules.
+struct WindowDescription {
+    std::string title; // UTF-8
+    WindowRole role = WindowRole::Preview;
+
+    friend bool operator==(const WindowDescription&, const WindowDescription&) = default;
+};
+
 struct Taskbar {
     Rect bounds;
     std::uint32_t edge = ABE_BOTTOM; // ABE_LEFT, ABE_TOP, ABE_RIGHT or ABE_BOTTOM
@@ -99,6 +110,9 @@ public:
     virtual void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) = 0;
     virtual Rect windowRect(WindowHandle window) const = 0; // screen coordinates
     virtual Rect clientRect(WindowHandle window) const = 0; // origin at 0, 0
+    // Names a pop-up and says what it is, before it shows or as it changes. Desktops whose
+    // windows tell no one such things ignore it.
+    virtual void describeWindow(WindowHandle, const WindowDescription&) {}
 
     // Painting: invalidate marks a window for a later WM_PAINT; update paints a marked window
     // now; redraw does both and may be called from any thread. Between beginPaint and endPaint

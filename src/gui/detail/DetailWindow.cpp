@@ -64,6 +64,9 @@ void DetailWindow::build() {
     events.mouseMove = [this](unsigned, unsigned) { return dragMove(); };
     create();
     initialise();
+    // Told apart from the icon, which is named after the graphs too.
+    title_ = displayTitle(configuration_->detail, "PakVue details");
+    describe();
     setHandler(WM_DPICHANGED, [this](winui::evtarg& message) { dpiChanged(message); });
     // Only a pinned window takes the keyboard when clicked: a preview is a glance.
     setHandler(WM_MOUSEACTIVATE, [this](winui::evtarg& message) {
@@ -118,6 +121,7 @@ void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin,
         platform::desktop().redraw(hwnd); // after the close button, so that it shows at once
         showing_ = true;
     }
+    describe();
     winui::window::show();
     platform::desktop().setTopmost(hwnd);
     // A frame thread asked to stop by the close button may still be finishing: wait for it,
@@ -237,6 +241,11 @@ void DetailWindow::place(std::int32_t x, std::int32_t y,
     move(target.left, target.top);
     arrange();
     positioned_ = true;
+}
+
+void DetailWindow::describe() {
+    platform::desktop().describeWindow(
+        hwnd, {title_, pinned_ ? platform::WindowRole::Pinned : platform::WindowRole::Preview});
 }
 
 // Scaling

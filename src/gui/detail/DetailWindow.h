@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace gui {
@@ -66,6 +67,8 @@ private:
     // Lays the controls out at the current scale for the window's client area.
     void arrange();
     void dpiChanged(winui::evtarg& message);
+    // Names the window after its graphs and says whether it is pinned.
+    void describe();
     // Stops the frames and hides the window; `join` waits for the frame thread to end.
     void withdraw(bool join);
     bool beginDrag(MouseClickArgs& args);
@@ -85,6 +88,7 @@ private:
     bool pinned_ = false;
     bool showing_ = false; // frames are drawn only while true
     Colour background_{63, 63, 63, 255};
+    std::string title_;
     bool dragging_ = false;
     platform::Point dragCursor_;
     platform::Point dragOrigin_;

@@ -94,6 +94,7 @@ public:
     // What a user sees.
     std::vector<WindowHandle> windows() const;
     gui::Bitmap<gui::Pixel> presentedPixels(WindowHandle window) const;
+    WindowDescription description(WindowHandle window) const;
     std::vector<TrayIconState> trayIcons() const;
     std::optional<TrayIconState> trayIcon(std::uint32_t identifier) const;
     std::optional<MenuRequest> menuRequest() const;

@@ -181,6 +181,12 @@ gui::Bitmap<gui::Pixel> HeadlessDesktop::presentedPixels(WindowHandle window) co
     return found->second;
 }
 
+WindowDescription HeadlessDesktop::description(WindowHandle window) const {
+    Lock held = lock();
+    const software::SoftwareWindow* record = findLocked(window);
+    return record != nullptr ? record->description : WindowDescription{};
+}
+
 std::vector<TrayIconState> HeadlessDesktop::trayIcons() const {
     Lock held = lock();
     return tray_.icons();

@@ -317,6 +317,15 @@ Rect SoftwareDesktop::clientRect(WindowHandle window) const {
     return record != nullptr ? Rect{0, 0, record->bounds.width(), record->bounds.height()} : Rect{};
 }
 
+void SoftwareDesktop::describeWindow(WindowHandle window, const WindowDescription& description) {
+    Lock held = lock();
+    SoftwareWindow* record = findLocked(window);
+    if (record == nullptr || record->description == description)
+        return;
+    record->description = description;
+    describeNativeLocked(window, *record);
+}
+
 // Painting
 
 void SoftwareDesktop::invalidate(WindowHandle window) {

@@ -50,6 +50,7 @@ public:
     void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) override;
     Rect windowRect(WindowHandle window) const override;
     Rect clientRect(WindowHandle window) const override;
+    void describeWindow(WindowHandle window, const WindowDescription& description) override;
 
     void invalidate(WindowHandle window) override;
     void update(WindowHandle window) override;
@@ -88,6 +89,7 @@ protected:
     virtual void showNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void raiseNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void moveNativeLocked(WindowHandle, SoftwareWindow&) {}
+    virtual void describeNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void captureNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void releaseNativeCaptureLocked() {}
     // Called after anything that may change which window is under the mouse.

@@ -129,9 +129,13 @@ TEST_F(DetailWindowTest, PreviewAndPinnedWindowsLookAsTheyShould) {
     EXPECT_EQ(window->rows()[0]->name().text, "Processor");
     EXPECT_EQ(desktop.sendMessage(window->hwnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE)
         << "a click on a preview leaves the keyboard where it was";
+    EXPECT_EQ(desktop.description(window->hwnd),
+              (platform::WindowDescription{"PakVue details: Processor, Memory, Network",
+                                           platform::WindowRole::Preview}));
     window->show(icon.x, icon.y, true);
     expectPicture("detail-pinned", *window);
     EXPECT_NE(desktop.sendMessage(window->hwnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    EXPECT_EQ(desktop.description(window->hwnd).role, platform::WindowRole::Pinned);
 }
 
 // At 150 % every measure is half as large again: 744 x 278 instead of 496 x 185, a 720 x 122
