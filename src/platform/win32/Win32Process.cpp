@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <windows.h>
@@ -89,6 +90,9 @@ std::wstring mutexName(const std::wstring& path) {
     return name;
 }
 
+// The console's output code page before the program set UTF-8.
+UINT consoleCodePage = 0;
+
 // A stream leads nowhere when its handle is missing or names no file, pipe or console.
 bool leadsNowhere(DWORD stream) {
     const HANDLE handle = GetStdHandle(stream);
@@ -116,6 +120,8 @@ std::vector<std::string> commandArguments(int, char**) {
 
 // A GUI program started from a console gets no streams; it may borrow its parent's console.
 // The console's prompt is back before the output arrives, which is how GUI programs print.
+// The output is UTF-8, which the console shows as such only while its code page says so; the
+// console is the user's, so its own code page comes back when the program ends.
 void useStartingTerminal() {
     const bool output = leadsNowhere(STD_OUTPUT_HANDLE);
     const bool error = leadsNowhere(STD_ERROR_HANDLE);
@@ -125,6 +131,9 @@ void useStartingTerminal() {
         std::freopen("CONOUT$", "w", stdout);
     if (error)
         std::freopen("CONOUT$", "w", stderr);
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit([] { SetConsoleOutputCP(consoleCodePage); });
 }
 
 std::unique_ptr<InstanceLock> lockInstance(const std::filesystem::path& configuration) {
