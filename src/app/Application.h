@@ -45,7 +45,7 @@ private:
     void loadConfiguration();
     std::shared_ptr<util::system::monitoring::AnimatedMonitoringTrayIcon>
     loadIcon(const std::shared_ptr<javascript::Value>& entry);
-    void openContextMenu();
+    void openContextMenu(platform::Point anchor, std::uint32_t identifier);
     void shutDown();
 
     ProgramFiles files_;

@@ -189,13 +189,12 @@ bool SoftwareDesktop::destroyWindow(WindowHandle window) {
     }
     sendMessage(window, WM_DESTROY, 0, 0);
     Lock held = lock();
-    if (capture_ == window)
+    if (capture_ == window) {
         releaseNativeCaptureLocked();
+        capture_ = nullptr;
+    }
     destroyNativeLocked(window, *table_.find(window));
     table_.remove(window);
-    for (WindowHandle* gone : {&capture_, &foreground_})
-        if (*gone == window)
-            *gone = nullptr;
     windowsChangedLocked();
     return true;
 }
@@ -318,6 +317,15 @@ Rect SoftwareDesktop::clientRect(WindowHandle window) const {
     return record != nullptr ? Rect{0, 0, record->bounds.width(), record->bounds.height()} : Rect{};
 }
 
+void SoftwareDesktop::describeWindow(WindowHandle window, const WindowDescription& description) {
+    Lock held = lock();
+    SoftwareWindow* record = findLocked(window);
+    if (record == nullptr || record->description == description)
+        return;
+    record->description = description;
+    describeNativeLocked(window, *record);
+}
+
 // Painting
 
 void SoftwareDesktop::invalidate(WindowHandle window) {
@@ -434,7 +442,7 @@ void SoftwareDesktop::destroyMenu(MenuHandle menu) {
     menus_.erase(reinterpret_cast<std::uintptr_t>(menu));
 }
 
-void SoftwareDesktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) {
+void SoftwareDesktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner, std::uint32_t) {
     const MenuResource* resource = nullptr;
     {
         Lock held = lock();
@@ -444,12 +452,6 @@ void SoftwareDesktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle own
         resource = findMenuResource(found->second);
     }
     openMenu(*resource, at, owner);
-}
-
-void SoftwareDesktop::setForegroundWindow(WindowHandle window) {
-    Lock held = lock();
-    if (findLocked(window) != nullptr)
-        foreground_ = window;
 }
 
 std::optional<gui::Bitmap<gui::Pixel>> SoftwareDesktop::loadIcon(int resource, int size) {

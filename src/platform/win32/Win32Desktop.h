@@ -70,13 +70,15 @@ public:
 
     MenuHandle loadMenu(int resource) override;
     void destroyMenu(MenuHandle menu) override;
-    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
-    void setForegroundWindow(WindowHandle window) override;
+    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                        std::uint32_t identifier) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
+    std::optional<Rect> workArea(Point at) const override;
+    std::optional<Rect> trayIconRect(WindowHandle owner, std::uint32_t identifier) const override;
     int monitorDpi(Point at) const override;
 
 private:

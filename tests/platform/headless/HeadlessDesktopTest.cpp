@@ -220,7 +220,7 @@ TEST_F(HeadlessDesktopTest, TheContextMenuDeliversTheChosenCommand) {
     platform::MenuHandle menu = desktop.loadMenu(130);
     ASSERT_NE(menu, nullptr);
     EXPECT_THROW(desktop.chooseMenuItem(40018), std::logic_error);
-    desktop.trackPopupMenu(menu, {1800, 1060}, owner);
+    desktop.trackPopupMenu(menu, {1800, 1060}, owner, 2361);
     ASSERT_TRUE(desktop.menuRequest());
     EXPECT_EQ(desktop.menuRequest()->items.at(0).text, "E&xit");
     EXPECT_THROW(desktop.chooseMenuItem(1), std::logic_error);
