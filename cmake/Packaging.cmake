@@ -1,7 +1,7 @@
 # What `cpack` makes from a build: on Windows PakVue-<version>-win64.zip, one folder holding
 # pakvue.exe with the example configuration beside it, a README.txt and the licence; on Linux
-# pakvue_<version>_<arch>.deb with the program, its manual page, a desktop entry and the
-# examples. The program's own install rule is in src/app/.
+# pakvue_<version>_<arch>.deb with the program, its manual page, a desktop entry with its icon
+# and the examples. The program's own install rule is in src/app/.
 
 set(CPACK_PACKAGE_VENDOR "The PakVue developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tray performance monitor with live graphs")
@@ -56,6 +56,12 @@ else()
     install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/pakvue RENAME copyright)
     install(FILES ${pakvue_examples} DESTINATION share/doc/pakvue/examples)
     install(FILES ${pakvue_packaging}/pakvue.desktop DESTINATION share/applications)
+    # The desktop entry's icon, in the theme every desktop falls back to.
+    foreach(size IN LISTS PAKVUE_ICON_PNG_SIZES)
+        install(FILES ${PAKVUE_ICON_DIR}/pakvue-${size}.png
+                DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME pakvue.png)
+    endforeach()
+    install(FILES ${PAKVUE_ICON_DIR}/pakvue.svg DESTINATION share/icons/hicolor/scalable/apps)
     # The desktop entry starts the program in the user's folder, through a script that gives
     # that folder the example configuration first; /usr/share/doc may be left out of an
     # installation, so the script's copy lives apart from the documentation.

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     g++ clang libclang-rt-14-dev clang-format cmake ninja-build pkg-config
-    libgtest-dev libbenchmark-dev libpng-dev python3-jsonschema
+    python3 libgtest-dev libbenchmark-dev libpng-dev python3-jsonschema
     libfreetype-dev libfontconfig-dev fonts-dejavu-core
     libx11-dev libxrandr-dev libsystemd-dev xvfb trayer tint2 xdotool x11-utils
     xfce4-panel dbus python3-dbus python3-gi

@@ -66,7 +66,7 @@ sleep 1
 mapfile -t icons < <(xdotool search --name '^PakVue: ')
 [ "${#icons[@]}" -eq "$intervals" ] || fail "${#icons[@]} tray icons for $intervals configured"
 
-visible_detail() { xdotool search --onlyvisible --name 'sdiwindow' | head -n 1; }
+visible_detail() { detail_window --onlyvisible; }
 detail_shown() { [ -n "$(visible_detail)" ]; }
 detail_hidden() { [ -z "$(visible_detail)" ]; }
 viewable() { xwininfo -id "$1" | grep -q IsViewable; }

@@ -264,31 +264,26 @@ void Application::onTrayNotify(const winui::evtarg& message) {
     try {
         auto lParam = static_cast<std::uintptr_t>(message.lParam);
         std::uint32_t event = platform::lowWord(lParam);
-        std::shared_ptr<gui::PerformanceMonitorVisualiser> visualiser =
-            findVisualiser(platform::highWord(lParam));
+        std::uint32_t identifier = platform::highWord(lParam);
+        std::shared_ptr<gui::PerformanceMonitorVisualiser> visualiser = findVisualiser(identifier);
         std::shared_ptr<gui::DetailWindow> window = visualiser ? visualiser->getWindow() : nullptr;
         // Monitors left of or above the primary one have negative coordinates.
         std::int32_t x = platform::signedLowWord(message.wParam);
         std::int32_t y = platform::signedHighWord(message.wParam);
         // A keyboard user selects the icon with Space or Enter: that is their click.
         bool click = event == WM_LBUTTONDOWN || event == NIN_SELECT || event == NIN_KEYSELECT;
-        if (click && window)
-            window->show(x, y, true);
-        else if (event == NIN_POPUPOPEN && window)
-            window->show(x, y, false);
+        if ((click || event == NIN_POPUPOPEN) && window)
+            window->show(x, y, click, platform::desktop().trayIconRect(hwnd, identifier));
         else if (event == NIN_POPUPCLOSE && window && !window->isPinned())
             window->hidePreview();
         else if (event == WM_CONTEXTMENU)
-            openContextMenu();
+            openContextMenu({x, y}, identifier);
     } catch (const std::exception& e) {
         logMessage(LogLevel::Error, e.what());
     }
 }
 
-void Application::openContextMenu() {
-    platform::Desktop& desktop = platform::desktop();
-    platform::Point cursor = desktop.cursorPosition();
-    desktop.setForegroundWindow(hwnd);
-    desktop.trackPopupMenu(menu_, cursor, hwnd);
-    desktop.postMessage(hwnd, WM_NULL, 0, 0);
+// At the anchor, which is the icon itself when the menu key or Shift+F10 opened the menu.
+void Application::openContextMenu(platform::Point anchor, std::uint32_t identifier) {
+    platform::desktop().trackPopupMenu(menu_, anchor, hwnd, identifier);
 }

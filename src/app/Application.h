@@ -58,7 +58,7 @@ private:
     void startUp(const std::string& lockFailure);
     void sayWhereFilesAre();
     void handleMessages();
-    void openContextMenu();
+    void openContextMenu(platform::Point anchor, std::uint32_t identifier);
     void edit(const std::filesystem::path& file);
     void toggleStartAtLogin();
     void showStartAtLogin();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace gui {
@@ -62,5 +63,9 @@ struct DisplayConfiguration {
     double computedMaximum = 0.0;
     InspectorType inspectorType = static_cast<InspectorType>(0);
 };
+
+// `name`, then the names of the graphs as in "PakVue: Processor, Memory in use": what the
+// desktop lists an icon or a window by.
+std::string displayTitle(const DisplayConfiguration& descriptor, std::string name = "PakVue");
 
 } // namespace gui

@@ -64,6 +64,17 @@ struct TrayIconRequest {
     const gui::Bitmap<gui::Pixel>* picture = nullptr; // a square picture
 };
 
+// What a pop-up window is to the user.
+enum class WindowRole { Preview, Pinned, Menu };
+
+// How a pop-up window is named to the desktop's task lists, compositors and window rules.
+struct WindowDescription {
+    std::string title; // UTF-8
+    WindowRole role = WindowRole::Preview;
+
+    friend bool operator==(const WindowDescription&, const WindowDescription&) = default;
+};
+
 // A watch on a file, kept while this object lives; it is released on the thread that asked
 // for it.
 class FileWatch {
@@ -108,6 +119,9 @@ public:
     virtual void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) = 0;
     virtual Rect windowRect(WindowHandle window) const = 0; // screen coordinates
     virtual Rect clientRect(WindowHandle window) const = 0; // origin at 0, 0
+    // Names a pop-up and says what it is, before it shows or as it changes. Desktops whose
+    // windows tell no one such things ignore it.
+    virtual void describeWindow(WindowHandle, const WindowDescription&) {}
 
     // Painting: invalidate marks a window for a later WM_PAINT; update paints a marked window
     // now; redraw does both and may be called from any thread. Between beginPaint and endPaint
@@ -150,16 +164,20 @@ public:
         return setTrayIconPicture(owner, identifier, picture);
     }
 
-    // Menus: a menu resource's first pop-up shown at a point; the chosen item reaches the owner
-    // as WM_COMMAND. Just before a menu shows, its owner hears WM_INITMENUPOPUP and may set its
-    // check marks; a notification area that shows the menu itself (a StatusNotifierItem host)
-    // sends it when its host is about to show the menu.
+    // Menus: a menu resource's first pop-up, opened for a notification-area icon at a point (where
+    // it was clicked, or the icon itself for a keyboard user); the chosen item reaches the icon's
+    // owner as WM_COMMAND. Where a menu closes on a click elsewhere only while its window is the
+    // foreground one, the desktop shows it from a top-level window of its own brought to the
+    // foreground, and gives the icon back the keyboard focus when the menu is dismissed.
     virtual MenuHandle loadMenu(int resource) = 0;
     virtual void destroyMenu(MenuHandle menu) = 0;
-    virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) = 0;
+    virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                                std::uint32_t identifier) = 0;
     // Shows or clears the check mark of the item with that command, wherever the menu shows.
+    // Just before a menu shows, its owner hears WM_INITMENUPOPUP and may set its check marks
+    // then; a notification area that shows the menu itself (a StatusNotifierItem host) sends
+    // it when its host is about to show the menu.
     virtual void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) = 0;
-    virtual void setForegroundWindow(WindowHandle window) = 0;
 
     // Timers: the window hears WM_TIMER, with the timer's identifier in wParam, every
     // `milliseconds` until the timer is killed or the window destroyed. Setting a timer that
@@ -182,6 +200,15 @@ public:
     virtual Point cursorPosition() const = 0;
     virtual std::vector<Rect> monitors() const = 0;
     virtual std::optional<Taskbar> taskbar() const = 0; // none when the shell cannot tell
+    // The part of the monitor at a point, or of the nearest one, that windows may cover: the
+    // monitor less the taskbar and any other bar docked to its edges. None without monitors.
+    // By default the monitor less the taskbar, where the desktop knows of no other bars.
+    virtual std::optional<Rect> workArea(Point at) const;
+    // Where a notification-area icon is on the screen, which may be in a flyout of hidden icons
+    // apart from the taskbar; none when the notification area does not tell.
+    virtual std::optional<Rect> trayIconRect(WindowHandle, std::uint32_t) const {
+        return std::nullopt;
+    }
     // The dots per inch of the monitor at a screen point, or of the nearest monitor; 96 at
     // 100 %. A window that is on a monitor when its value changes hears WM_DPICHANGED.
     virtual int monitorDpi(Point at) const = 0;
@@ -206,6 +233,9 @@ public:
 private:
     std::function<void()> sessionEnd_;
 };
+
+// The monitor that holds a point, or else the one nearest to it; none when there is none.
+std::optional<std::size_t> nearestMonitor(const std::vector<Rect>& monitors, Point at);
 
 // The desktop the program talks to; installing null removes it. Throws std::logic_error when
 // none is installed.

@@ -57,6 +57,7 @@ inline constexpr std::uint32_t WM_CLOSE = 0x0010;
 inline constexpr std::uint32_t WM_QUIT = 0x0012;
 inline constexpr std::uint32_t WM_ERASEBKGND = 0x0014;
 inline constexpr std::uint32_t WM_SHOWWINDOW = 0x0018;
+inline constexpr std::uint32_t WM_MOUSEACTIVATE = 0x0021;
 inline constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 inline constexpr std::uint32_t WM_COMMAND = 0x0111;
 inline constexpr std::uint32_t WM_TIMER = 0x0113;
@@ -100,6 +101,7 @@ inline constexpr std::uint32_t WS_EX_TOOLWINDOW = 0x00000080;
 inline constexpr std::int32_t CW_USEDEFAULT = static_cast<std::int32_t>(0x80000000);
 
 inline constexpr std::uint32_t SIZE_RESTORED = 0;
+inline constexpr std::uint32_t MA_NOACTIVATE = 3;
 inline constexpr std::uint32_t IDC_ARROW = 32512;
 inline constexpr std::uint32_t COLOR_WINDOW = 5;
 #endif

@@ -55,12 +55,13 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     desktop.pump();
     EXPECT_EQ(desktop.windowRect(window->hwnd), preview);
 
-    desktop.openTrayContextMenu(id);
+    // The menu key opens the menu at the icon, wherever the mouse is.
+    desktop.moveMouse({100, 100});
+    desktop.pressTrayMenuKey(id);
     desktop.pump();
     ASSERT_TRUE(desktop.menuRequest());
     EXPECT_EQ(desktop.menuRequest()->at, anchor);
     EXPECT_EQ(desktop.menuRequest()->owner, application->hwnd);
-    EXPECT_EQ(desktop.foregroundWindow(), application->hwnd);
     desktop.chooseMenuItem(platform::exitCommand);
     EXPECT_EQ(finish(), 0);
     EXPECT_TRUE(desktop.trayIcons().empty()) << "every icon leaves the notification area";
@@ -144,6 +145,20 @@ TEST_F(ApplicationTest, AKeyboardSelectionPinsTheWindowOnAMonitorLeftOfThePrimar
     platform::Rect placed = desktop.windowRect(window->hwnd);
     EXPECT_EQ(placed.left + placed.right, -1280) << "centred on the icon";
     EXPECT_EQ(placed.bottom, 1016) << "inside the icon's monitor";
+    chooseExit(id);
+    EXPECT_EQ(finish(), 0);
+}
+
+// Windows 11 puts new icons in the flyout of hidden icons: the preview leaves the icon in sight.
+TEST_F(ApplicationTest, APreviewOfAnIconInTheFlyoutLeavesTheIconInSight) {
+    std::filesystem::copy_file(example, ProgramFiles::configurationName);
+    start();
+    const std::uint32_t id = application->icons()[0]->identifier();
+    desktop.moveTrayIcon(id, {1700, 990});
+    desktop.hoverTrayIcon(id);
+    desktop.pump();
+    std::shared_ptr<gui::DetailWindow> window = application->findVisualiser(id)->getWindow();
+    EXPECT_EQ(desktop.windowRect(window->hwnd).bottom, 990 - 12 - 8);
     chooseExit(id);
     EXPECT_EQ(finish(), 0);
 }

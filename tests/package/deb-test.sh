@@ -27,8 +27,16 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 for file in usr/bin/pakvue usr/libexec/pakvue/pakvue-start usr/share/applications/pakvue.desktop \
     usr/share/man/man1/pakvue.1.gz usr/share/doc/pakvue/copyright usr/share/doc/pakvue/changelog.gz \
-    usr/share/doc/pakvue/examples/pakvue.config.json usr/share/pakvue/pakvue.config.json; do
+    usr/share/doc/pakvue/examples/pakvue.config.json usr/share/pakvue/pakvue.config.json \
+    usr/share/icons/hicolor/scalable/apps/pakvue.svg; do
     [ -f "$root/$file" ] || fail "the package has no /$file"
+done
+# The desktop entry's icon, at each size in the folder of that size.
+grep -qx 'Icon=pakvue' "$root/usr/share/applications/pakvue.desktop" || fail "the entry names no icon"
+for size in 16 24 32 48 256; do
+    icon=$root/usr/share/icons/hicolor/${size}x$size/apps/pakvue.png
+    [[ $(file -b "$icon") == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] ||
+        fail "$icon: $(file -b "$icon")"
 done
 # The dependencies come from the libraries the program links.
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Makes the Windows zip of a cross build, unpacks it and runs the program it holds under Wine,
-# from another folder, so that it finds the example configuration beside itself.
-# Usage: zip-test.sh <cpack> <build folder> <version> <Wine runner>
+# Makes the Windows zip of a cross build, unpacks it, reads the program's resources (manifest,
+# version and icon) back out of it and runs it under Wine, from another folder, so that it finds
+# the example configuration beside itself.
+# Usage: zip-test.sh <cpack> <build folder> <version> <Wine runner> <cmake> <objdump>
 set -euo pipefail
 
 cpack=$1
 build=$2
 version=$3
 wine_run=$(realpath "$4")
+cmake=$5
+objdump=$6
+check_resources=$(realpath "$(dirname "$0")/../wine/check-resources.cmake")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -29,6 +33,9 @@ done
 for file in README.txt LICENSE; do
     ! grep -qv $'\r$' "$folder/$file" || fail "$file has lines without Windows line ends"
 done
+
+"$cmake" -DOBJDUMP="$objdump" -DPROGRAM="$folder/pakvue.exe" -DVERSION="$version" \
+    -P "$check_resources" || fail "the program's resources are not all there"
 
 cd "$work"
 output=$("$wine_run" "$folder/pakvue.exe" --version | tr -d '\r')

@@ -59,8 +59,8 @@ read -r left top right bottom <<<"$("$probe" 00ff00)"
 x=$(((left + right) / 2))
 y=$(((top + bottom) / 2))
 xdotool mousemove "$x" "$y" click 1
-await xdotool search --onlyvisible --name 'sdiwindow' || fail "a click did not show the detail window"
-detail=$(xdotool search --onlyvisible --name 'sdiwindow' | head -n 1)
+await detail_window --onlyvisible || fail "a click did not show the detail window"
+detail=$(detail_window --onlyvisible)
 eval "$(xdotool getwindowgeometry --shell "$detail")"
 [ $((X - x)) -le 16 ] && [ $((x - X - WIDTH)) -le 16 ] && [ $((Y - y)) -le 64 ] ||
     fail "the detail window at $X,$Y (${WIDTH}x$HEIGHT) is not next to the click at $x,$y"

@@ -120,7 +120,8 @@ def main():
     # A position inside the icon's widget, as waybar 0.9 sends it, far from the pointer: the
     # icon stands at the top right corner, under a bar the detail window must not cover.
     dbus.Interface(item, ITEM).Activate(11, 14)
-    detail = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "sdiwindow"],
+    detail = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                     "^PakVue details: "],
                                     capture_output=True, text=True).stdout.split()
     if not run_until(detail, 10):
         fail("Activate did not show the detail window")

@@ -62,6 +62,11 @@ use_wine() {
     trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
 }
 
+# PakVue's detail window, shown or not (with --onlyvisible, shown only).
+detail_window() {
+    xdotool search "$@" --name '^PakVue details: ' | head -n 1
+}
+
 # Ends the Linux program as a user does: a right click on its icon at (x, y), then "Exit" from
 # the menu; then checks its ending as expect_clean_exit does.
 exit_through_menu() {

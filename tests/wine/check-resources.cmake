@@ -1,7 +1,8 @@
-# Checks that pakvue.exe carries its manifest and version resource where Windows looks for them:
-# resource 1 of type 24 (RT_MANIFEST) and of type 16 (RT_VERSION) in the .rsrc section, with the
-# manifest's execution level, scaling mode and supported systems, and the product's name and
-# version.
+# Checks that pakvue.exe carries its manifest, version resource and icon where Windows looks for
+# them: resource 1 of type 24 (RT_MANIFEST) and of type 16 (RT_VERSION) in the .rsrc section,
+# with the manifest's execution level, scaling mode and supported systems, and the product's name
+# and version; and an icon group (RT_GROUP_ICON, type 14) of 16, 20, 24, 32, 48 and 256 pixels
+# whose images (RT_ICON, type 3) are there.
 #
 #   cmake -DOBJDUMP=<mingw objdump> -DPROGRAM=<pakvue.exe> -DVERSION=<x.y.z> -P check-resources.cmake
 
@@ -20,15 +21,19 @@ execute_process(COMMAND ${OBJDUMP} -s -j .rsrc ${PROGRAM}
 if(failed)
     message(FATAL_ERROR "${OBJDUMP} failed: ${error}")
 endif()
-string(REPLACE "\n" ";" lines "${dump}")
+# Only the address and the groups are taken: the text may hold ';' and '[', which would break
+# the lines apart or join them as a CMake list.
+string(REGEX MATCHALL "\n [0-9a-f]+ [0-9a-f]+( [0-9a-f]+)?( [0-9a-f]+)?( [0-9a-f]+)?" rows
+       "${dump}")
 set(section "")
-foreach(line IN LISTS lines)
-    if(line MATCHES "^ [0-9a-f]+ [0-9a-f]")
-        string(REGEX REPLACE "^ [0-9a-f]+ " "" bytes "${line}")
-        string(SUBSTRING "${bytes}" 0 35 bytes)
-        string(REPLACE " " "" bytes "${bytes}")
-        string(APPEND section "${bytes}")
+set(section_address "")
+foreach(row IN LISTS rows)
+    string(REGEX MATCH "^\n ([0-9a-f]+) (.*)$" row "${row}")
+    if(section_address STREQUAL "")
+        set(section_address "0x${CMAKE_MATCH_1}")
     endif()
+    string(REPLACE " " "" bytes "${CMAKE_MATCH_2}")
+    string(APPEND section "${bytes}")
 endforeach()
 if(section STREQUAL "")
     message(FATAL_ERROR "${PROGRAM} has no .rsrc section")
@@ -86,6 +91,71 @@ function(has_resource_one out type)
     endforeach()
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
+
+# Resource data entries hold addresses relative to the image's base, the dump the base's own.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers)
+if(NOT headers MATCHES "ImageBase[ \t]+([0-9a-fA-F]+)")
+    message(FATAL_ERROR "${OBJDUMP} -p names no ImageBase")
+endif()
+math(EXPR section_rva "${section_address} - 0x${CMAKE_MATCH_1}")
+
+# The ids of the resources of a type, and where the first one's data is in the section.
+function(resources out_ids out_offset type)
+    directory_entries(types 0)
+    set(ids "")
+    set(offset -1)
+    foreach(entry IN LISTS types)
+        if(entry MATCHES "^${type}:([0-9]+)$")
+            math(EXPR names "${CMAKE_MATCH_1} & 0x7fffffff")
+            directory_entries(named ${names})
+            foreach(item IN LISTS named)
+                string(REGEX REPLACE ":.*" "" id "${item}")
+                list(APPEND ids ${id})
+            endforeach()
+            list(GET named 0 first)
+            string(REGEX REPLACE ".*:" "" languages "${first}")
+            math(EXPR languages "${languages} & 0x7fffffff")
+            directory_entries(language ${languages})
+            list(GET language 0 data)
+            string(REGEX REPLACE ".*:" "" data "${data}")
+            read_number(rva ${data} 4)
+            math(EXPR offset "${rva} - ${section_rva}")
+        endif()
+    endforeach()
+    set(${out_ids} ${ids} PARENT_SCOPE)
+    set(${out_offset} ${offset} PARENT_SCOPE)
+endfunction()
+
+# The icon group: a header (reserved, type 1, count), then 14 bytes per image: width and height
+# (0 for 256), colours, reserved, planes, bits per pixel, size and the image's RT_ICON id.
+resources(groups group 14)
+resources(images unused 3)
+if(group LESS 0)
+    problem("no icon: no resource of type 14 (RT_GROUP_ICON)")
+else()
+    read_number(kind "${group} + 2" 2)
+    read_number(count "${group} + 4" 2)
+    set(sizes "")
+    if(kind EQUAL 1 AND count GREATER 0 AND count LESS 64)
+        math(EXPR last "${count} - 1")
+        foreach(k RANGE ${last})
+            math(EXPR entry "${group} + 6 + 14 * ${k}")
+            read_number(width ${entry} 1)
+            read_number(bits "${entry} + 6" 2)
+            read_number(image "${entry} + 12" 2)
+            if(width EQUAL 0)
+                set(width 256)
+            endif()
+            list(APPEND sizes "${width}")
+            if(NOT bits EQUAL 32 OR NOT image IN_LIST images)
+                problem("the ${width}-pixel icon is not a 32-bit image of the program")
+            endif()
+        endforeach()
+    endif()
+    if(NOT sizes STREQUAL "16;20;24;32;48;256")
+        problem("the icon's sizes are \"${sizes}\", not 16, 20, 24, 32, 48 and 256")
+    endif()
+endif()
 
 has_resource_one(manifest 24)
 if(NOT manifest)
@@ -155,4 +225,4 @@ endif()
 if(problems)
     message(FATAL_ERROR "${PROGRAM}:${problems}")
 endif()
-message(STATUS "${PROGRAM} carries its manifest and version ${VERSION}")
+message(STATUS "${PROGRAM} carries its manifest, version ${VERSION} and icon")

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program under Wine on an X11 desktop (Xvfb, trayer as the notification area,
-# xdotool as the user): the icon docks, a click on it pins the detail window, its close button
-# hides it, and "Exit" from the context menu ends the program with code 0. Wine sends no
-# hover pop-up notifications, so the preview is not tried here.
+# xdotool as the user): the icon docks, a preview leaves the foreground window alone, a click on
+# the icon pins the detail window, its close button hides it, the context menu is owned by a
+# top-level window in the foreground, and "Exit" from it ends the program with code 0.
 # Usage: desktop-test.sh <pakvue.exe> <example configuration> <shell-probe.exe>
 set -euo pipefail
 
@@ -28,6 +28,10 @@ detailShown() {
 }
 
 await docked || fail "no icon docked in the tray"
+# Hovering the icon shows the preview without taking the foreground from the window the user
+# works in. Wine's tray sends no hover notification: the probe sends the shell's.
+outcome=$(wine "$probe" preview 2361 | tr -d "\r") || fail "the preview: $outcome"
+
 # The centre of Wine's icon window, from its own absolute geometry: the panel grows around the
 # icon a moment after it docks, so the panel's geometry read early would miss the icon.
 iconCentre() {
@@ -81,6 +85,8 @@ await hidden "$detail" || fail "the close button does not hide the window"
 
 xdotool mousemove "$iconX" "$iconY" click 3
 await menuWindow || fail "no context menu"
+# A click elsewhere closes the menu only while a top-level window owns it in the foreground.
+outcome=$(wine "$probe" menu | tr -d '\r') || fail "the context menu's owner: $outcome"
 read -r itemX itemY < <(menuWindow)
 xdotool mousemove "$itemX" "$itemY"
 sleep 0.3

@@ -1,9 +1,15 @@
 // Plays the Windows shell's part for the desktop tests under Wine, whose own Explorer cannot be
-// restarted in a running session:
+// restarted in a running session, and tells what a user would notice:
 //   shell-probe forget <identifier>...  the notification area forgets those icons, as a
-//                                       restarted taskbar has, without telling anyone;
-//   shell-probe announce                broadcasts "TaskbarCreated", as a new taskbar does.
-// Prints how many icons it made the notification area forget.
+//                                       restarted taskbar has, without telling anyone; prints
+//                                       how many it forgot;
+//   shell-probe announce                broadcasts "TaskbarCreated", as a new taskbar does;
+//   shell-probe preview <identifier>    makes a window of its own the foreground one, sends the
+//                                       icon's hover notification, which Wine's tray never
+//                                       sends, waits for the detail window and prints whether
+//                                       the foreground window stayed;
+//   shell-probe menu                    prints what owns PakVue's open menu and whether that
+//                                       window is the foreground one.
 // windows.h comes before the other system headers.
 // clang-format off
 #include <windows.h>
@@ -13,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -38,6 +45,115 @@ int announce() {
     return SendNotifyMessageW(HWND_BROADCAST, message, 0, 0) != FALSE ? 0 : 1;
 }
 
+// PakVue's hidden shell window, which hears the shell's broadcasts.
+HWND shellWindow() {
+    return FindWindowW(L"PakVue", nullptr);
+}
+
+DWORD processOf(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+bool classHolds(HWND window, const wchar_t* part) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    return std::wcsstr(name, part) != nullptr;
+}
+
+// The message-only window of PakVue that owns its icons.
+HWND iconOwner(DWORD process) {
+    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window != nullptr;
+         window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
+        if (processOf(window) == process && classHolds(window, L"msgwindow"))
+            return window;
+    return nullptr;
+}
+
+struct DetailSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK findDetail(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<DetailSearch*>(search);
+    if (processOf(window) == s->process && IsWindowVisible(window) &&
+        classHolds(window, L"sdiwindow")) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool detailShown(DWORD process) {
+    DetailSearch search{process, nullptr};
+    EnumWindows(&findDetail, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+}
+
+void pumpFor(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(20);
+    }
+}
+
+void notify(HWND owner, UINT identifier, UINT event) {
+    PostMessageW(owner, identifier, MAKEWPARAM(1800, 1060), MAKELPARAM(event, identifier));
+}
+
+int preview(UINT identifier) {
+    HWND owner = iconOwner(processOf(shellWindow()));
+    if (owner == nullptr) {
+        std::printf("no PakVue\n");
+        return 1;
+    }
+    HWND mine = CreateWindowExW(0, L"STATIC", L"the user's work", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                100, 100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(mine);
+    pumpFor(500);
+    if (GetForegroundWindow() != mine) {
+        std::printf("could not take the foreground\n");
+        return 1;
+    }
+    notify(owner, identifier, NIN_POPUPOPEN);
+    bool shown = false;
+    for (int i = 0; i < 100 && !shown; ++i) {
+        pumpFor(50);
+        shown = detailShown(processOf(owner));
+    }
+    pumpFor(500); // an activation would have arrived by now
+    const bool kept = GetForegroundWindow() == mine;
+    notify(owner, identifier, NIN_POPUPCLOSE);
+    DestroyWindow(mine);
+    std::printf(shown ? (kept ? "foreground kept\n" : "foreground taken\n") : "no preview\n");
+    return shown && kept ? 0 : 1;
+}
+
+int menu() {
+    HWND shell = shellWindow();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (shell == nullptr || !GetGUIThreadInfo(GetWindowThreadProcessId(shell, nullptr), &info) ||
+        info.hwndMenuOwner == nullptr) {
+        std::printf("no menu\n");
+        return 1;
+    }
+    // Wine names the menu's own window where Windows names its owner.
+    HWND owner = info.hwndMenuOwner;
+    if (classHolds(owner, L"#32768"))
+        owner = GetWindow(owner, GW_OWNER);
+    const bool topLevel = GetAncestor(owner, GA_PARENT) == GetDesktopWindow();
+    const bool foreground = GetForegroundWindow() == owner;
+    std::printf("%s %s\n", topLevel ? "top-level" : "message-only",
+                foreground ? "foreground" : "background");
+    return topLevel && foreground ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -45,6 +161,11 @@ int main(int argc, char** argv) {
         return forget(argc - 2, argv + 2);
     if (argc == 2 && std::strcmp(argv[1], "announce") == 0)
         return announce();
-    std::fprintf(stderr, "usage: shell-probe forget <identifier>... | announce\n");
+    if (argc == 3 && std::strcmp(argv[1], "preview") == 0)
+        return preview(static_cast<UINT>(std::strtoul(argv[2], nullptr, 10)));
+    if (argc == 2 && std::strcmp(argv[1], "menu") == 0)
+        return menu();
+    std::fprintf(stderr, "usage: shell-probe forget <identifier>... | announce | "
+                         "preview <identifier> | menu\n");
     return 2;
 }

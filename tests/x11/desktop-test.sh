@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # PakVue on a real X11 desktop: Xvfb with trayer as the notification area, driven by xdotool.
-# Hovering the icon shows the detail window above the panel, leaving hides it, a click pins it,
-# the close button hides it, and "Exit" from the context menu ends the program with code 0.
+# The detail window is named and typed for the desktop; hovering the icon shows it above the
+# panel, leaving hides it, a click pins it, the close button hides it, and "Exit" from the context
+# menu ends the program with code 0.
 # Usage: desktop-test.sh <pakvue program> <example configuration>
 set -euo pipefail
 
@@ -26,11 +27,21 @@ LC_ALL=C.UTF-8 xprop -id "$icon" _NET_WM_NAME | grep -q '= "PakVue: CPU µs"$' |
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 iconX=$((X + WIDTH / 2))
 iconY=$((Y + HEIGHT / 2))
-detail=$(xdotool search --name 'sdiwindow' | head -n 1)
+detail=$(detail_window)
 [ -n "$detail" ] || fail "no detail window"
+# Named for task lists, compositors and window rules, and kept out of task lists.
+property() { LC_ALL=C.UTF-8 xprop -id "$detail" "$1"; }
+[ "$(property WM_CLASS)" = 'WM_CLASS(STRING) = "pakvue", "PakVue"' ] || fail "$(property WM_CLASS)"
+[ "$(property _NET_WM_NAME)" = '_NET_WM_NAME(UTF8_STRING) = "PakVue details: CPU µs, Memory"' ] ||
+    fail "$(property _NET_WM_NAME)"
+property WM_NAME | grep -q '^WM_NAME(STRING) = "PakVue details: CPU' || fail "$(property WM_NAME)"
+[ "$(property _NET_WM_PID)" = "_NET_WM_PID(CARDINAL) = $app" ] || fail "$(property _NET_WM_PID)"
+property _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "$(property _NET_WM_STATE)"
+windowType() { property _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_$1\$"; }
 
 xdotool mousemove "$iconX" "$iconY"
 await mapped "$detail" || fail "hovering the icon shows no detail window"
+windowType TOOLTIP || fail "a preview is a $(property _NET_WM_WINDOW_TYPE)"
 eval "$(xdotool getwindowgeometry --shell "$detail")"
 panelTop=$(xwininfo -root -tree | awk '/"panel"/ { split($0, a, "+"); print a[3]; exit }')
 [ $((Y + HEIGHT)) -eq $((panelTop - 8)) ] || fail "window bottom $((Y + HEIGHT)), panel top $panelTop"
@@ -42,6 +53,7 @@ await mapped "$detail" || fail "a click shows no detail window"
 xdotool mousemove 10 10
 sleep 0.5
 mapped "$detail" || fail "a pinned window hid when the mouse left the icon"
+windowType UTILITY || fail "a pinned window is a $(property _NET_WM_WINDOW_TYPE)"
 eval "$(xdotool getwindowgeometry --shell "$detail")"
 xdotool mousemove $((X + 16)) $((Y + 16)) click 1
 await unmapped "$detail" || fail "the close button does not hide the window"

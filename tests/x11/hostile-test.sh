@@ -32,7 +32,7 @@ eval "$(xdotool getwindowgeometry --shell "$icon")"
 [ "$WIDTH" -le 256 ] && [ "$HEIGHT" -le 256 ] || fail "the icon took the made-up size"
 iconX=$((X + WIDTH / 2))
 iconY=$((Y + HEIGHT / 2))
-detail=$(xdotool search --name 'sdiwindow' | head -n 1)
+detail=$(detail_window)
 xdotool mousemove "$iconX" "$iconY"
 await mapped "$detail" || fail "hovering the icon shows no detail window"
 

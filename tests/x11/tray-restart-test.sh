@@ -54,7 +54,7 @@ icon=$(xdotool search --onlyvisible --name '^PakVue: ' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 iconX=$((X + WIDTH / 2))
 iconY=$((Y + HEIGHT / 2))
-detail=$(xdotool search --name 'sdiwindow' | head -n 1)
+detail=$(detail_window)
 xdotool mousemove "$iconX" "$iconY"
 mapped() { xwininfo -id "$1" | grep -q IsViewable; }
 await mapped "$detail" || fail "hovering the icon shows no detail window"

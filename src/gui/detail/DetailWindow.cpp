@@ -14,6 +14,33 @@ std::int32_t rowsOf(const MonitorConfiguration& configuration) {
     return static_cast<std::int32_t>(configuration.detail.graphs.size());
 }
 
+// The window moved away from the taskbar until it keeps `gap` from the icon, which matters for
+// an icon in the flyout of hidden icons, above or beside the taskbar.
+platform::Rect clearOf(platform::Rect r, const platform::Rect& icon, std::uint32_t edge,
+                       std::int32_t gap) {
+    bool near = r.left < icon.right + gap && icon.left - gap < r.right &&
+                r.top < icon.bottom + gap && icon.top - gap < r.bottom;
+    if (!near)
+        return r;
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    switch (edge) {
+    case ABE_LEFT:
+        dx = icon.right + gap - r.left;
+        break;
+    case ABE_TOP:
+        dy = icon.bottom + gap - r.top;
+        break;
+    case ABE_RIGHT:
+        dx = icon.left - gap - r.right;
+        break;
+    default:
+        dy = icon.top - gap - r.bottom;
+        break;
+    }
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
 } // namespace
 
 DetailWindow::DetailWindow(std::shared_ptr<IWindowManager> windowManager,
@@ -37,7 +64,15 @@ void DetailWindow::build() {
     events.mouseMove = [this](unsigned, unsigned) { return dragMove(); };
     create();
     initialise();
+    // Told apart from the icon, which is named after the graphs too.
+    title_ = displayTitle(configuration_->detail, "PakVue details");
+    describe();
     setHandler(WM_DPICHANGED, [this](winui::evtarg& message) { dpiChanged(message); });
+    // Only a pinned window takes the keyboard when clicked: a preview is a glance.
+    setHandler(WM_MOUSEACTIVATE, [this](winui::evtarg& message) {
+        message.result = MA_NOACTIVATE;
+        message.handled = !pinned_;
+    });
     std::lock_guard lock(treeMutex());
     setBackground(background_);
     Colour header(background_.red * 1.1f, background_.green * 1.1f, background_.blue * 1.1f, 255);
@@ -71,11 +106,12 @@ void DetailWindow::build() {
     arrange();
 }
 
-void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin) {
+void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin,
+                        const std::optional<platform::Rect>& icon) {
     {
         std::lock_guard lock(treeMutex());
         if (!(positioned_ && pinned_))
-            place(x, y);
+            place(x, y, icon);
         if (pin) {
             closeButton_->setShown(true);
             pinned_ = true;
@@ -85,6 +121,7 @@ void DetailWindow::show(std::int32_t x, std::int32_t y, bool pin) {
         platform::desktop().redraw(hwnd); // after the close button, so that it shows at once
         showing_ = true;
     }
+    describe();
     winui::window::show();
     platform::desktop().setTopmost(hwnd);
     // A frame thread asked to stop by the close button may still be finishing: wait for it,
@@ -154,7 +191,8 @@ void DetailWindow::waitForSample() {
 
 // Placement
 
-platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
+platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y,
+                                        const std::optional<platform::Rect>& icon) const {
     std::int32_t w = layout_.client().width;
     std::int32_t h = layout_.client().height;
     std::int32_t gap = layout_.margin(); // between the window and the taskbar or screen edge
@@ -177,10 +215,12 @@ platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
     default:
         return {};
     }
+    if (icon)
+        r = clearOf(r, *icon, taskbar.edge, gap);
     // Centred on the icon and inside the work area of the icon's monitor, as far from its sides as
     // from the taskbar; a window larger than the area keeps its top-left corner (and the close
     // button) on the screen.
-    std::optional<platform::Rect> area = WindowManager::workArea({x, y}, taskbar);
+    std::optional<platform::Rect> area = platform::desktop().workArea({x, y});
     if (!area)
         return r;
     std::int32_t dx = std::max(area->left + gap - r.left, std::min(0, area->right - gap - r.right));
@@ -188,10 +228,11 @@ platform::Rect DetailWindow::targetRect(std::int32_t x, std::int32_t y) const {
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
-void DetailWindow::place(std::int32_t x, std::int32_t y) {
+void DetailWindow::place(std::int32_t x, std::int32_t y,
+                         const std::optional<platform::Rect>& icon) {
     platform::Desktop& desktop = platform::desktop();
     applyScale(platform::Scale(desktop.monitorDpi({x, y}))); // the icon's monitor's
-    platform::Rect target = targetRect(x, y);
+    platform::Rect target = targetRect(x, y, icon);
     platform::Rect current = desktop.windowRect(hwnd);
     desktop.moveWindow(
         hwnd,
@@ -200,6 +241,11 @@ void DetailWindow::place(std::int32_t x, std::int32_t y) {
     move(target.left, target.top);
     arrange();
     positioned_ = true;
+}
+
+void DetailWindow::describe() {
+    platform::desktop().describeWindow(
+        hwnd, {title_, pinned_ ? platform::WindowRole::Pinned : platform::WindowRole::Preview});
 }
 
 // Scaling

@@ -11,6 +11,8 @@
 #include "platform/ScreenGeometry.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace gui {
@@ -35,10 +37,11 @@ public:
 
     // Creates the window and its controls; once, right after construction.
     void build();
-    // Shows the window at the tray icon's anchor point (screen coordinates); `pin` keeps it
-    // open when the mouse leaves the icon. Throws std::runtime_error when the taskbar cannot
-    // be found.
-    void show(std::int32_t x, std::int32_t y, bool pin);
+    // Shows the window at the tray icon's anchor point (screen coordinates), clear of the
+    // icon's rectangle where the notification area tells it; `pin` keeps it open when the
+    // mouse leaves the icon. Throws std::runtime_error when the taskbar cannot be found.
+    void show(std::int32_t x, std::int32_t y, bool pin,
+              const std::optional<platform::Rect>& icon = std::nullopt);
     // The mouse left the icon: an unpinned window goes.
     void hidePreview();
     // The close button: unpins and hides.
@@ -50,19 +53,22 @@ public:
     const std::shared_ptr<GraphControl>& graph() const { return graph_; }
     const std::vector<std::shared_ptr<VisualDescriptor>>& rows() const { return rows_; }
 
-    // Where the window goes for an anchor point: beside the taskbar, clear of it by 8 pixels
-    // at 100 %.
-    platform::Rect targetRect(std::int32_t x, std::int32_t y) const;
+    // Where the window goes for an anchor point: beside the taskbar and clear of the icon by
+    // 8 pixels at 100 %, inside the work area of the icon's monitor.
+    platform::Rect targetRect(std::int32_t x, std::int32_t y,
+                              const std::optional<platform::Rect>& icon) const;
 
 private:
     std::shared_ptr<Bitmap<Pixel>> frame();
     void waitForSample();
-    void place(std::int32_t x, std::int32_t y);
+    void place(std::int32_t x, std::int32_t y, const std::optional<platform::Rect>& icon);
     // Takes a new scale for the layout and the controls; false when it is the one in use.
     bool applyScale(platform::Scale scale);
     // Lays the controls out at the current scale for the window's client area.
     void arrange();
     void dpiChanged(winui::evtarg& message);
+    // Names the window after its graphs and says whether it is pinned.
+    void describe();
     // Stops the frames and hides the window; `join` waits for the frame thread to end.
     void withdraw(bool join);
     bool beginDrag(MouseClickArgs& args);
@@ -82,6 +88,7 @@ private:
     bool pinned_ = false;
     bool showing_ = false; // frames are drawn only while true
     Colour background_{63, 63, 63, 255};
+    std::string title_;
     bool dragging_ = false;
     platform::Point dragCursor_;
     platform::Point dragOrigin_;

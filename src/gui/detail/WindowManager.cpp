@@ -26,13 +26,6 @@ Rect currentRect(const Window& window) {
     return {topLeft.x, topLeft.y, bounds.width(), bounds.height()};
 }
 
-// How far a point lies outside a rectangle, along both axes: 0 inside.
-std::int64_t distance(const platform::Rect& r, platform::Point p) {
-    std::int64_t dx = std::max({r.left - p.x, 0, p.x - (r.right - 1)});
-    std::int64_t dy = std::max({r.top - p.y, 0, p.y - (r.bottom - 1)});
-    return dx * dx + dy * dy;
-}
-
 // The best candidate's position, or `proposed` when none attracts.
 std::int32_t snapped(std::vector<Candidate>& candidates, std::int32_t proposed) {
     auto best = std::max_element(
@@ -98,38 +91,6 @@ platform::Taskbar WindowManager::getTaskbarPosition() {
         throw std::runtime_error(
             "SHAppBarMessage() failed. unable to determine the location of the taskbar.");
     return *taskbar;
-}
-
-std::optional<platform::Rect> WindowManager::workArea(platform::Point anchor,
-                                                      const platform::Taskbar& taskbar) {
-    std::vector<platform::Rect> monitors = platform::desktop().monitors();
-    auto nearest = std::min_element(monitors.begin(), monitors.end(),
-                                    [&](const platform::Rect& a, const platform::Rect& b) {
-                                        return distance(a, anchor) < distance(b, anchor);
-                                    });
-    if (nearest == monitors.end())
-        return std::nullopt;
-    platform::Rect area = *nearest;
-    const platform::Rect& tb = taskbar.bounds;
-    bool onThisMonitor = tb.left < area.right && area.left < tb.right && tb.top < area.bottom &&
-                         area.top < tb.bottom;
-    if (!onThisMonitor)
-        return area;
-    switch (taskbar.edge) {
-    case ABE_LEFT:
-        area.left = std::max(area.left, tb.right);
-        break;
-    case ABE_TOP:
-        area.top = std::max(area.top, tb.bottom);
-        break;
-    case ABE_RIGHT:
-        area.right = std::min(area.right, tb.left);
-        break;
-    default:
-        area.bottom = std::min(area.bottom, tb.top);
-        break;
-    }
-    return area;
 }
 
 } // namespace gui

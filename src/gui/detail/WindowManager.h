@@ -5,7 +5,6 @@
 #include "util/SharedPtrProvider.h"
 
 #include <map>
-#include <optional>
 
 namespace gui {
 
@@ -20,10 +19,6 @@ public:
 
     // The taskbar's rectangle and edge. Throws std::runtime_error when the shell cannot tell.
     static platform::Taskbar getTaskbarPosition();
-    // The part of the monitor holding `anchor` (or the nearest one) that the taskbar leaves
-    // free; none when the desktop reports no monitor.
-    static std::optional<platform::Rect> workArea(platform::Point anchor,
-                                                  const platform::Taskbar& taskbar);
 
 private:
     std::map<Window*, Rect> windows_;

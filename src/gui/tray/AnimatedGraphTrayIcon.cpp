@@ -8,23 +8,11 @@
 
 namespace gui {
 
-std::string trayTip(const DisplayConfiguration& descriptor) {
-    std::string tip = "PakVue";
-    const char* separator = ": ";
-    for (const GraphConfiguration& graph : descriptor.graphs) {
-        std::string name = graph.collector ? graph.collector->getName() : std::string();
-        if (name.empty())
-            continue;
-        tip += separator + name;
-        separator = ", ";
-    }
-    return tip;
-}
-
 AnimatedGraphTrayIcon::AnimatedGraphTrayIcon(platform::WindowHandle window,
                                              DisplayConfiguration descriptor,
                                              std::shared_ptr<IDataSet> dataSet, Producer producer)
-    : AnimatedTrayIcon(window, trayTip(descriptor), descriptor.updateInterval, std::move(producer)),
+    : AnimatedTrayIcon(window, displayTitle(descriptor), descriptor.updateInterval,
+                       std::move(producer)),
       frame_(std::make_shared<Bitmap<Pixel>>(platform::trayIconSize, platform::trayIconSize,
                                              toPixel(descriptor.background))),
       descriptor_(std::move(descriptor)), dataSet_(std::move(dataSet)) {}

@@ -39,9 +39,6 @@ private:
     std::shared_ptr<IDataSet> dataSet_;
 };
 
-// "PakVue", then the names of the graphs as in "PakVue: Processor, Memory in use": the desktop
-// lists icons by their tip, so each icon's tip says what it draws.
-std::string trayTip(const DisplayConfiguration& descriptor);
 // Each graph's name and last value, a line each, as in "Processor: 12.0 %".
 std::string valueTip(const DisplayConfiguration& descriptor);
 

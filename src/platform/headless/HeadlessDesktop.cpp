@@ -207,6 +207,26 @@ std::optional<Taskbar> HeadlessDesktop::taskbar() const {
     return taskbar_;
 }
 
+std::optional<Rect> HeadlessDesktop::workArea(Point at) const {
+    std::optional<std::size_t> monitor;
+    {
+        Lock held = lock();
+        monitor = nearestMonitor(monitors_, at);
+        if (monitor && *monitor < workAreas_.size())
+            return workAreas_[*monitor];
+    }
+    return Desktop::workArea(at);
+}
+
+std::optional<Rect> HeadlessDesktop::trayIconRect(WindowHandle owner,
+                                                  std::uint32_t identifier) const {
+    Lock held = lock();
+    const TrayIconState* icon = tray_.find(identifier);
+    if (icon == nullptr || icon->owner != owner)
+        return std::nullopt;
+    return TrayArea::rectOf(*icon);
+}
+
 Rect HeadlessDesktop::screenLocked() const {
     return monitors_.empty() ? Rect{0, 0, 1920, 1080} : monitors_.front();
 }

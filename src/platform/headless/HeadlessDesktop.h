@@ -57,6 +57,8 @@ public:
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
+    std::optional<Rect> workArea(Point at) const override;
+    std::optional<Rect> trayIconRect(WindowHandle owner, std::uint32_t identifier) const override;
 
     // What a user does. Each call queues the messages a desktop would send; pump() delivers
     // them. Mouse input goes to the window holding the capture, else the visible window under
@@ -66,12 +68,14 @@ public:
     void releaseButton(MouseButton button);
     void doubleClick(MouseButton button);     // two clicks in quick succession
     void setModifierKeys(std::uint32_t keys); // MK_SHIFT and MK_CONTROL
-    // The notification area's call-backs; each moves the cursor to the icon first. Throws
-    // std::invalid_argument for an identifier with no icon.
+    // The notification area's call-backs; each moves the cursor to the icon first, but for the
+    // keyboard's menu key, which leaves it where it is. Throws std::invalid_argument for an
+    // identifier with no icon.
     void hoverTrayIcon(std::uint32_t identifier);
     void leaveTrayIcon(std::uint32_t identifier);
     void clickTrayIcon(std::uint32_t identifier);
     void openTrayContextMenu(std::uint32_t identifier);
+    void pressTrayMenuKey(std::uint32_t identifier);
     // The system reports a change of a file: each watch on it posts its message.
     void changeFile(const std::filesystem::path& file);
     // Chooses an item of the open menu. Throws std::logic_error when no menu is open or it
@@ -82,6 +86,12 @@ public:
     // its bottom. No taskbar makes the shell's taskbar query fail.
     void setMonitors(std::vector<Rect> monitors);
     void setTaskbar(std::optional<Taskbar> taskbar);
+    // The monitors' work areas, in their order, for bars besides the taskbar; by default, and
+    // for monitors past the list's end, each monitor less the taskbar.
+    void setWorkAreas(std::vector<Rect> areas);
+    // Moves an icon, its anchor and its rectangle to another place, such as the flyout of
+    // hidden icons. Throws std::invalid_argument for an identifier with no icon.
+    void moveTrayIcon(std::uint32_t identifier, Point anchor);
     // The dots per inch of every monitor, 96 by default. A change sends WM_DPICHANGED to the
     // windows at once, on the calling thread; tray pictures follow at the small-icon size.
     void setDpi(int dpi) { changeDpi(dpi); }
@@ -101,6 +111,7 @@ public:
     // What a user sees.
     std::vector<WindowHandle> windows() const;
     gui::Bitmap<gui::Pixel> presentedPixels(WindowHandle window) const;
+    WindowDescription description(WindowHandle window) const;
     std::vector<TrayIconState> trayIcons() const;
     std::optional<TrayIconState> trayIcon(std::uint32_t identifier) const;
     std::optional<MenuRequest> menuRequest() const;
@@ -108,7 +119,6 @@ public:
     std::vector<Notice> notices() const;
     std::vector<std::filesystem::path> editedFiles() const;
     WindowHandle captureWindow() const;
-    WindowHandle foregroundWindow() const;
     // How many times a window's messages of one number reached the default procedure.
     unsigned defaultTreatments(WindowHandle window, std::uint32_t message) const;
 
@@ -128,7 +138,8 @@ private:
     std::optional<std::pair<WindowHandle, Point>> mouseInputLocked() const;
     void pressLocked(MouseButton button, software::ButtonAction action);
     void releaseLocked(MouseButton button);
-    void postTrayEvent(std::uint32_t identifier, std::initializer_list<std::uint32_t> events);
+    void postTrayEvent(std::uint32_t identifier, std::initializer_list<std::uint32_t> events,
+                       bool pointer = true);
     void resizePresentedLocked(WindowHandle window, const Rect& bounds);
 
     std::condition_variable wake_;
@@ -150,6 +161,7 @@ private:
 
     Point cursor_;
     std::vector<Rect> monitors_;
+    std::vector<Rect> workAreas_;
     std::optional<Taskbar> taskbar_;
     std::uint32_t buttons_ = 0; // MK_ flags of the held buttons
     std::uint32_t keys_ = 0;

@@ -87,13 +87,15 @@ void HeadlessDesktop::setModifierKeys(std::uint32_t keys) {
 // Notification area and menus
 
 void HeadlessDesktop::postTrayEvent(std::uint32_t identifier,
-                                    std::initializer_list<std::uint32_t> events) {
+                                    std::initializer_list<std::uint32_t> events, bool pointer) {
     Lock held = lock();
     const TrayIconState* icon = tray_.find(identifier);
     if (icon == nullptr)
         throw std::invalid_argument("no tray icon " + std::to_string(identifier));
-    cursor_ = icon->anchor;
-    windowsChangedLocked();
+    if (pointer) {
+        cursor_ = icon->anchor;
+        windowsChangedLocked();
+    }
     for (std::uint32_t event : events)
         postLocked(icon->owner, icon->callbackMessage, makeWParam(icon->anchor.x, icon->anchor.y),
                    makeLParam(static_cast<int>(event), static_cast<int>(identifier)));
@@ -122,6 +124,10 @@ void HeadlessDesktop::changeFile(const std::filesystem::path& file) {
             postLocked(watch.owner, watch.message, 0, 0);
 }
 
+void HeadlessDesktop::pressTrayMenuKey(std::uint32_t identifier) {
+    postTrayEvent(identifier, {WM_CONTEXTMENU}, false);
+}
+
 void HeadlessDesktop::chooseMenuItem(std::uint32_t command) {
     Lock held = lock();
     if (!menuRequest_)
@@ -144,6 +150,17 @@ void HeadlessDesktop::setMonitors(std::vector<Rect> monitors) {
 void HeadlessDesktop::setTaskbar(std::optional<Taskbar> taskbar) {
     Lock held = lock();
     taskbar_ = taskbar;
+}
+
+void HeadlessDesktop::setWorkAreas(std::vector<Rect> areas) {
+    Lock held = lock();
+    workAreas_ = std::move(areas);
+}
+
+void HeadlessDesktop::moveTrayIcon(std::uint32_t identifier, Point anchor) {
+    Lock held = lock();
+    if (!tray_.move(identifier, anchor))
+        throw std::invalid_argument("no tray icon " + std::to_string(identifier));
 }
 
 void HeadlessDesktop::failNextRegistration(std::uint32_t error) {
@@ -176,6 +193,12 @@ gui::Bitmap<gui::Pixel> HeadlessDesktop::presentedPixels(WindowHandle window) co
     return found->second;
 }
 
+WindowDescription HeadlessDesktop::description(WindowHandle window) const {
+    Lock held = lock();
+    const software::SoftwareWindow* record = findLocked(window);
+    return record != nullptr ? record->description : WindowDescription{};
+}
+
 std::vector<TrayIconState> HeadlessDesktop::trayIcons() const {
     Lock held = lock();
     return tray_.icons();
@@ -195,11 +218,6 @@ std::optional<MenuRequest> HeadlessDesktop::menuRequest() const {
 WindowHandle HeadlessDesktop::captureWindow() const {
     Lock held = lock();
     return captureLocked();
-}
-
-WindowHandle HeadlessDesktop::foregroundWindow() const {
-    Lock held = lock();
-    return foregroundLocked();
 }
 
 unsigned HeadlessDesktop::defaultTreatments(WindowHandle window, std::uint32_t message) const {

@@ -60,6 +60,19 @@ bool TrayArea::remove(WindowHandle owner, std::uint32_t identifier) {
                }) > 0;
 }
 
+bool TrayArea::move(std::uint32_t identifier, Point anchor) {
+    const TrayIconState* icon = find(identifier);
+    if (icon == nullptr)
+        return false;
+    icons_[static_cast<std::size_t>(icon - icons_.data())].anchor = anchor;
+    return true;
+}
+
+Rect TrayArea::rectOf(const TrayIconState& icon) {
+    const Point& c = icon.anchor;
+    return {c.x - slotSize / 2, c.y - slotSize / 2, c.x + slotSize / 2, c.y + slotSize / 2};
+}
+
 const TrayIconState* TrayArea::find(std::uint32_t identifier) const {
     auto found = std::find_if(icons_.begin(), icons_.end(), [&](const TrayIconState& icon) {
         return icon.identifier == identifier;

@@ -33,6 +33,9 @@ public:
     bool remove(WindowHandle owner, std::uint32_t identifier);
     const TrayIconState* find(std::uint32_t identifier) const;
     const std::vector<TrayIconState>& icons() const { return icons_; }
+    bool move(std::uint32_t identifier, Point anchor);
+    // The icon's slot on the screen, centred on its anchor.
+    static Rect rectOf(const TrayIconState& icon);
 
 private:
     TrayIconState* find(WindowHandle owner, std::uint32_t identifier);

@@ -230,14 +230,13 @@ bool SoftwareDesktop::destroyWindow(WindowHandle window) {
     }
     sendMessage(window, WM_DESTROY, 0, 0);
     Lock held = lock();
-    if (capture_ == window)
+    if (capture_ == window) {
         releaseNativeCaptureLocked();
+        capture_ = nullptr;
+    }
     destroyNativeLocked(window, *table_.find(window));
     table_.remove(window);
     std::erase_if(timers_, [window](const Timer& timer) { return timer.window == window; });
-    for (WindowHandle* gone : {&capture_, &foreground_})
-        if (*gone == window)
-            *gone = nullptr;
     windowsChangedLocked();
     return true;
 }
@@ -360,6 +359,15 @@ Rect SoftwareDesktop::clientRect(WindowHandle window) const {
     return record != nullptr ? Rect{0, 0, record->bounds.width(), record->bounds.height()} : Rect{};
 }
 
+void SoftwareDesktop::describeWindow(WindowHandle window, const WindowDescription& description) {
+    Lock held = lock();
+    SoftwareWindow* record = findLocked(window);
+    if (record == nullptr || record->description == description)
+        return;
+    record->description = description;
+    describeNativeLocked(window, *record);
+}
+
 // Painting
 
 void SoftwareDesktop::invalidate(WindowHandle window) {
@@ -477,7 +485,7 @@ void SoftwareDesktop::destroyMenu(MenuHandle menu) {
 }
 
 // The owner sets its check marks first, as the system lets a window do before its menu shows.
-void SoftwareDesktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) {
+void SoftwareDesktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner, std::uint32_t) {
     {
         Lock held = lock();
         if (!shownMenuLocked(menu, owner))
@@ -515,12 +523,6 @@ std::optional<MenuResource> SoftwareDesktop::shownMenuLocked(MenuHandle menu,
         item.checked =
             item.kind == MenuItemKind::Check && found->second.checked.contains(item.command);
     return shown;
-}
-
-void SoftwareDesktop::setForegroundWindow(WindowHandle window) {
-    Lock held = lock();
-    if (findLocked(window) != nullptr)
-        foreground_ = window;
 }
 
 std::optional<gui::Bitmap<gui::Pixel>> SoftwareDesktop::loadIcon(int resource, int size) {

@@ -54,6 +54,7 @@ public:
     void moveWindow(WindowHandle window, const Rect& bounds, bool repaint) override;
     Rect windowRect(WindowHandle window) const override;
     Rect clientRect(WindowHandle window) const override;
+    void describeWindow(WindowHandle window, const WindowDescription& description) override;
 
     void invalidate(WindowHandle window) override;
     void update(WindowHandle window) override;
@@ -67,12 +68,12 @@ public:
 
     MenuHandle loadMenu(int resource) override;
     void destroyMenu(MenuHandle menu) override;
-    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
+    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                        std::uint32_t identifier) override;
     void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) override;
     void setTimer(WindowHandle window, std::uintptr_t identifier,
                   std::uint32_t milliseconds) override;
     void killTimer(WindowHandle window, std::uintptr_t identifier) override;
-    void setForegroundWindow(WindowHandle window) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     // One value for every monitor: these desktops scale as a whole.
@@ -97,13 +98,15 @@ protected:
     virtual void showNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void raiseNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void moveNativeLocked(WindowHandle, SoftwareWindow&) {}
+    virtual void describeNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void captureNativeLocked(WindowHandle, SoftwareWindow&) {}
     virtual void releaseNativeCaptureLocked() {}
     // Called after anything that may change which window is under the mouse.
     virtual void windowsChangedLocked() {}
     // Whether the mouse is over the window now, so that leaving it can still be reported.
     virtual bool pointerOverLocked(WindowHandle window) const = 0;
-    // Shows a menu; the chosen item is posted to the owner as WM_COMMAND.
+    // Shows a menu; the chosen item is posted to the owner as WM_COMMAND. The menu holds the
+    // pointer while it is open, so a click elsewhere closes it whatever window has the focus.
     virtual void openMenu(const MenuResource& menu, Point at, WindowHandle owner) = 0;
 
     // For the backend: the lock, the records and the queue.
@@ -112,7 +115,6 @@ protected:
     const WindowTable& windowsLocked() const { return table_; }
     WindowTable& windowsLocked() { return table_; }
     WindowHandle captureLocked() const { return capture_; }
-    WindowHandle foregroundLocked() const { return foreground_; }
     void postLocked(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
     // The next message due, if any; the quit message comes only after the queue is empty.
     bool nextMessageLocked(Message& message);
@@ -148,7 +150,6 @@ private:
     bool quitting_ = false;
     int exitCode_ = 0;
     WindowHandle capture_ = nullptr;
-    WindowHandle foreground_ = nullptr;
     struct Timer {
         WindowHandle window;
         std::uintptr_t identifier;

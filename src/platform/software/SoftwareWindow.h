@@ -24,6 +24,7 @@ struct SoftwareWindow {
     bool trackingLeave = false; // a WM_MOUSELEAVE is due when the mouse leaves
     bool destroying = false;
     std::uintptr_t native = 0; // the backend's own window behind the record, if it has one
+    WindowDescription description;
 };
 
 } // namespace platform::software

@@ -1,6 +1,7 @@
 // Text through GDI: each line is drawn white on black into a memory bitmap with anti-aliasing,
 // and the result's brightness is the coverage with which the colour is laid over the picture.
 #include "platform/Text.h"
+#include "platform/win32/Utf16.h"
 
 // windows.h comes before the other system headers.
 // clang-format off
@@ -16,17 +17,6 @@
 namespace platform {
 
 namespace {
-
-std::wstring widened(const std::string& text) {
-    if (text.empty())
-        return {};
-    int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                        length);
-    return result;
-}
 
 // One memory DC and one font per family and size, shared by every thread under a lock.
 class Gdi {
@@ -46,7 +36,7 @@ public:
             return found->second;
         HFONT made = CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                 DEFAULT_PITCH, widened(style.family).c_str());
+                                 DEFAULT_PITCH, win32::utf16Of(style.family).c_str());
         return fonts_[key] = made;
     }
 
@@ -111,7 +101,7 @@ TextExtent measureText(const std::string& text, const TextStyle& style) {
     Gdi& gdi = Gdi::instance();
     std::lock_guard lock(gdi.mutex);
     SelectObject(gdi.dc, gdi.font(style));
-    std::wstring wide = widened(text);
+    std::wstring wide = win32::utf16Of(text);
     SIZE size{};
     GetTextExtentPoint32W(gdi.dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     TEXTMETRICW metrics{};
@@ -134,7 +124,7 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
     SetTextColor(gdi.dc, RGB(255, 255, 255));
     SetBkMode(gdi.dc, TRANSPARENT);
     RECT area{0, 0, box.width, box.height};
-    std::wstring wide = widened(text);
+    std::wstring wide = win32::utf16Of(text);
     DrawTextW(gdi.dc, wide.c_str(), static_cast<int>(wide.size()), &area,
               DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_TOP | alignmentFlags(alignment));
     GdiFlush();

@@ -1,7 +1,9 @@
 #include "platform/win32/PdhCounterQuery.h"
 
 #include "platform/CounterPath.h"
+#include "platform/win32/Utf16.h"
 
+#include <algorithm>
 #include <pdhmsg.h>
 #include <stdexcept>
 #include <string_view>
@@ -15,6 +17,9 @@ namespace {
 constexpr DWORD valueFormat = PDH_FMT_DOUBLE | PDH_FMT_NOCAP100;
 // The bits of a counter type that say how its value is shown.
 constexpr DWORD displaySuffix = 0xF0000000;
+// How often the instances are sized afresh in one collect: each new instance between a sizing
+// and the call that follows it costs one more.
+constexpr int sizingAttempts = 4;
 
 bool isMoreData(PDH_STATUS status) {
     return static_cast<DWORD>(status) == PDH_MORE_DATA;
@@ -26,14 +31,14 @@ bool hasData(const PDH_FMT_COUNTERVALUE& value) {
 
 // The `_Total` instance's value where the object has one; otherwise the sum of the instances
 // that have a value, or their average for a percentage. Nothing when no instance has a value.
-std::optional<double> totalOf(const PDH_FMT_COUNTERVALUE_ITEM_A* items, DWORD count,
+std::optional<double> totalOf(const PDH_FMT_COUNTERVALUE_ITEM_W* items, DWORD count,
                               bool percentage) {
     double sum = 0.0;
     DWORD summed = 0;
     for (const auto* item = items; item != items + count; ++item) {
         if (!hasData(item->FmtValue))
             continue;
-        if (item->szName != nullptr && std::string_view(item->szName) == "_Total")
+        if (item->szName != nullptr && std::wstring_view(item->szName) == L"_Total")
             return item->FmtValue.doubleValue;
         sum += item->FmtValue.doubleValue;
         ++summed;
@@ -86,9 +91,10 @@ double PdhCounterQuery::read(std::size_t counter) const {
 // English names first, so that a configuration works whatever the system's language; then the
 // system's own names, so that a path copied from a localised Performance Monitor works too.
 bool PdhCounterQuery::add(const std::string& path, PDH_HCOUNTER& handle) const {
+    const std::wstring wide = utf16Of(path);
     return query_ != nullptr &&
-           (pdh_.addEnglishCounter(query_, path.c_str(), 0, &handle) == ERROR_SUCCESS ||
-            pdh_.addCounter(query_, path.c_str(), 0, &handle) == ERROR_SUCCESS);
+           (pdh_.addEnglishCounter(query_, wide.c_str(), 0, &handle) == ERROR_SUCCESS ||
+            pdh_.addCounter(query_, wide.c_str(), 0, &handle) == ERROR_SUCCESS);
 }
 
 // Whether the counter's type shows it as a percentage, which also covers localised names.
@@ -96,7 +102,7 @@ bool PdhCounterQuery::displaysPercent(PDH_HCOUNTER handle) const {
     DWORD size = 0;
     if (!isMoreData(pdh_.getCounterInfo(handle, FALSE, &size, nullptr)))
         return false;
-    std::vector<PDH_COUNTER_INFO_A> info(size / sizeof(PDH_COUNTER_INFO_A) + 1);
+    std::vector<PDH_COUNTER_INFO_W> info(size / sizeof(PDH_COUNTER_INFO_W) + 1);
     return pdh_.getCounterInfo(handle, FALSE, &size, info.data()) == ERROR_SUCCESS &&
            (info.front().dwType & displaySuffix) == PERF_DISPLAY_PERCENT;
 }
@@ -119,18 +125,29 @@ std::optional<double> PdhCounterQuery::total(const Counter& counter) {
     return totalOf(items_.data(), count, counter.percentage);
 }
 
-// Formats every instance into items_, growing it when the instances and their names (which the
-// library writes after the items) do not fit.
+// Formats every instance into items_. The library writes the instances' names after the items,
+// and a buffer too small for them is answered with PDH_MORE_DATA and a size that is not to be
+// relied on, or by some releases with PDH_INVALID_ARGUMENT: so any failure leads to asking the
+// size of an empty buffer, and instances that appear in between to asking again.
 bool PdhCounterQuery::formatInstances(PDH_HCOUNTER handle, DWORD& count) {
-    DWORD bytes = static_cast<DWORD>(items_.size() * sizeof(PDH_FMT_COUNTERVALUE_ITEM_A));
-    PDH_STATUS status =
-        pdh_.getFormattedCounterArray(handle, valueFormat, &bytes, &count, items_.data());
-    if (isMoreData(status)) {
-        items_.resize(bytes / sizeof(PDH_FMT_COUNTERVALUE_ITEM_A) + 1);
-        bytes = static_cast<DWORD>(items_.size() * sizeof(PDH_FMT_COUNTERVALUE_ITEM_A));
-        status = pdh_.getFormattedCounterArray(handle, valueFormat, &bytes, &count, items_.data());
+    if (!items_.empty() && formatIntoItems(handle, count))
+        return true;
+    for (int attempt = 0; attempt < sizingAttempts; ++attempt) {
+        DWORD needed = 0;
+        if (!isMoreData(
+                pdh_.getFormattedCounterArray(handle, valueFormat, &needed, &count, nullptr)))
+            return false;
+        items_.resize(std::max(items_.size(), needed / sizeof(PDH_FMT_COUNTERVALUE_ITEM_W) + 1));
+        if (formatIntoItems(handle, count))
+            return true;
     }
-    return status == ERROR_SUCCESS;
+    return false;
+}
+
+bool PdhCounterQuery::formatIntoItems(PDH_HCOUNTER handle, DWORD& count) {
+    DWORD bytes = static_cast<DWORD>(items_.size() * sizeof(PDH_FMT_COUNTERVALUE_ITEM_W));
+    return pdh_.getFormattedCounterArray(handle, valueFormat, &bytes, &count, items_.data()) ==
+           ERROR_SUCCESS;
 }
 
 } // namespace platform::win32

@@ -39,13 +39,14 @@ private:
     std::optional<double> single(PDH_HCOUNTER handle) const;
     std::optional<double> total(const Counter& counter);
     bool formatInstances(PDH_HCOUNTER handle, DWORD& count);
+    bool formatIntoItems(PDH_HCOUNTER handle, DWORD& count);
 
     const PdhFunctions& pdh_;
     PDH_HQUERY query_ = nullptr;
     std::vector<Counter> counters_;
     // The instances' values, kept from one collect to the next so that sampling allocates only
     // when an object gains instances.
-    std::vector<PDH_FMT_COUNTERVALUE_ITEM_A> items_;
+    std::vector<PDH_FMT_COUNTERVALUE_ITEM_W> items_;
 };
 
 } // namespace platform::win32

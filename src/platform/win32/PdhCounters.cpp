@@ -10,13 +10,13 @@ namespace win32 {
 
 const PdhFunctions& systemPdh() {
     static const PdhFunctions functions{
-        PdhOpenQueryA,
-        PdhAddEnglishCounterA,
-        PdhAddCounterA,
-        PdhGetCounterInfoA,
+        PdhOpenQueryW,
+        PdhAddEnglishCounterW,
+        PdhAddCounterW,
+        PdhGetCounterInfoW,
         PdhCollectQueryData,
         PdhGetFormattedCounterValue,
-        PdhGetFormattedCounterArrayA,
+        PdhGetFormattedCounterArrayW,
         PdhCloseQuery,
     };
     return functions;

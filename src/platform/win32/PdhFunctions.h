@@ -8,16 +8,18 @@
 
 namespace platform::win32 {
 
-// The functions of the Performance Data Helper library that a counter query calls. The program
-// binds them to pdh.dll; tests bind them to a library of their own.
+// The functions of the Performance Data Helper library that a counter query calls, in their
+// wide-character forms: counter and instance names are localised, and the ANSI forms would pass
+// them through the system's code page. The program binds them to pdh.dll; tests bind them to a
+// library of their own.
 struct PdhFunctions {
-    decltype(&PdhOpenQueryA) openQuery;
-    decltype(&PdhAddEnglishCounterA) addEnglishCounter;
-    decltype(&PdhAddCounterA) addCounter;
-    decltype(&PdhGetCounterInfoA) getCounterInfo;
+    decltype(&PdhOpenQueryW) openQuery;
+    decltype(&PdhAddEnglishCounterW) addEnglishCounter;
+    decltype(&PdhAddCounterW) addCounter;
+    decltype(&PdhGetCounterInfoW) getCounterInfo;
     decltype(&PdhCollectQueryData) collectQueryData;
     decltype(&PdhGetFormattedCounterValue) getFormattedCounterValue;
-    decltype(&PdhGetFormattedCounterArrayA) getFormattedCounterArray;
+    decltype(&PdhGetFormattedCounterArrayW) getFormattedCounterArray;
     decltype(&PdhCloseQuery) closeQuery;
 };
 

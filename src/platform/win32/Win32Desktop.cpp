@@ -225,8 +225,10 @@ Point Win32Desktop::screenToClient(WindowHandle window, Point point) const {
     return {p.x, p.y};
 }
 
+// Showing never activates: a pop-up that appears while the user works elsewhere must not take
+// the keyboard from them. A click on a window activates it as usual.
 void Win32Desktop::showWindow(WindowHandle window, bool visible) {
-    ShowWindow(native(window), visible ? SW_SHOW : SW_HIDE);
+    ShowWindow(native(window), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 bool Win32Desktop::isVisible(WindowHandle window) const {
@@ -234,7 +236,8 @@ bool Win32Desktop::isVisible(WindowHandle window) const {
 }
 
 void Win32Desktop::setTopmost(WindowHandle window) {
-    SetWindowPos(native(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SetWindowPos(native(window), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void Win32Desktop::moveWindow(WindowHandle window, const Rect& bounds, bool repaint) {
@@ -373,9 +376,29 @@ void Win32Desktop::destroyMenu(MenuHandle menu) {
         DestroyMenu(native(menu));
 }
 
-void Win32Desktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) {
-    if (HMENU popup = GetSubMenu(native(menu), 0))
-        TrackPopupMenu(popup, 0, at.x, at.y, 0, native(owner), nullptr);
+// A notification icon's menu closes on a click elsewhere only while its window is the
+// foreground window, which a message-only window never is: the hidden top-level shell window
+// shows it. A benign message afterwards switches tasks, without which the menu would close at
+// once the next time it opens. The command goes to the icon's owner, as the system would have
+// sent it to the shell window. The icon gets the keyboard focus back when the menu was
+// dismissed without the user going to another window.
+void Win32Desktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                                  std::uint32_t identifier) {
+    HMENU popup = GetSubMenu(native(menu), 0);
+    if (popup == nullptr)
+        return;
+    // The owner sets its check marks first: the system tells only the window that shows it.
+    SendMessageW(native(owner), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    HWND host = shell_->handle() != nullptr ? shell_->handle() : native(owner);
+    SetForegroundWindow(host);
+    UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
+                 (GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
+    UINT command = static_cast<UINT>(TrackPopupMenuEx(popup, flags, at.x, at.y, host, nullptr));
+    PostMessageW(host, WM_NULL, 0, 0);
+    if (command != 0)
+        PostMessageW(native(owner), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    else if (GetForegroundWindow() == host)
+        tray_->returnFocus(native(owner), identifier);
 }
 
 void Win32Desktop::setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) {
@@ -395,10 +418,6 @@ void Win32Desktop::killTimer(WindowHandle window, std::uintptr_t identifier) {
 std::unique_ptr<FileWatch> Win32Desktop::watchFile(const std::filesystem::path& file,
                                                    WindowHandle owner, std::uint32_t message) {
     return Win32FileWatch::open(file, native(owner), message);
-}
-
-void Win32Desktop::setForegroundWindow(WindowHandle window) {
-    SetForegroundWindow(native(window));
 }
 
 std::optional<gui::Bitmap<gui::Pixel>> Win32Desktop::loadIcon(int resource, int size) {
@@ -428,6 +447,26 @@ std::optional<Taskbar> Win32Desktop::taskbar() const {
     if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) != 1)
         return std::nullopt;
     return Taskbar{{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom}, data.uEdge};
+}
+
+// What the shell leaves free of the taskbar and every other bar docked on that monitor.
+std::optional<Rect> Win32Desktop::workArea(Point at) const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint({at.x, at.y}, MONITOR_DEFAULTTONEAREST), &info))
+        return std::nullopt;
+    return Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+std::optional<Rect> Win32Desktop::trayIconRect(WindowHandle owner, std::uint32_t identifier) const {
+    NOTIFYICONIDENTIFIER icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = native(owner);
+    icon.uID = identifier;
+    RECT r{};
+    if (Shell_NotifyIconGetRect(&icon, &r) != S_OK || r.right <= r.left || r.bottom <= r.top)
+        return std::nullopt;
+    return Rect{r.left, r.top, r.right, r.bottom};
 }
 
 int Win32Desktop::monitorDpi(Point at) const {

@@ -70,14 +70,14 @@ public:
 
     MenuHandle loadMenu(int resource) override;
     void destroyMenu(MenuHandle menu) override;
-    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner) override;
+    void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
+                        std::uint32_t identifier) override;
     void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) override;
     void setTimer(WindowHandle window, std::uintptr_t identifier,
                   std::uint32_t milliseconds) override;
     void killTimer(WindowHandle window, std::uintptr_t identifier) override;
     std::unique_ptr<FileWatch> watchFile(const std::filesystem::path& file, WindowHandle owner,
                                          std::uint32_t message) override;
-    void setForegroundWindow(WindowHandle window) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     void tellUser(const std::string& title, const std::string& text) override;
@@ -86,6 +86,8 @@ public:
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
+    std::optional<Rect> workArea(Point at) const override;
+    std::optional<Rect> trayIconRect(WindowHandle owner, std::uint32_t identifier) const override;
     int monitorDpi(Point at) const override;
 
 private:

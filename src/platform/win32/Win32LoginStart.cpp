@@ -1,5 +1,6 @@
 // The login entry on Windows: the value PakVue of a Run key of HKEY_CURRENT_USER.
 #include "platform/LoginStart.h"
+#include "platform/win32/Utf16.h"
 
 // windows.h comes before the other system headers.
 // clang-format off
@@ -15,28 +16,10 @@ namespace {
 
 constexpr const wchar_t* valueName = L"PakVue";
 
-std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                        nullptr, nullptr);
-    return result;
-}
-
-std::wstring wide(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                        size);
-    return result;
-}
-
 [[noreturn]] void failed(const char* what, const std::filesystem::path& place, LONG error) {
-    throw std::runtime_error(std::string("unable to ") + what +
-                             " the value PakVue of HKEY_CURRENT_USER\\" + utf8(place.wstring()) +
-                             ": Windows error " + std::to_string(error) + ".");
+    throw std::runtime_error(
+        std::string("unable to ") + what + " the value PakVue of HKEY_CURRENT_USER\\" +
+        win32::utf8Of(place.c_str()) + ": Windows error " + std::to_string(error) + ".");
 }
 
 // The Run value, or nothing when there is none or it is not text.
@@ -57,17 +40,18 @@ std::wstring runValue(const std::filesystem::path& place) {
 
 // A program path cannot hold '"', so quotes alone keep each argument whole.
 std::string loginCommandLine(const LoginCommand& command) {
-    return utf8(L"\"" + command.program.wstring() + L"\" --config \"" +
-                command.configuration.wstring() + L"\"");
+    const std::wstring line = L"\"" + command.program.wstring() + L"\" --config \"" +
+                              command.configuration.wstring() + L"\"";
+    return win32::utf8Of(line.c_str());
 }
 
 bool startsAtLogin(const std::filesystem::path& place, const LoginCommand& command) {
     const std::wstring value = runValue(place);
-    return !value.empty() && value == wide(loginCommandLine(command));
+    return !value.empty() && value == win32::utf16Of(loginCommandLine(command));
 }
 
 void startAtLogin(const std::filesystem::path& place, const LoginCommand& command) {
-    const std::wstring value = wide(loginCommandLine(command));
+    const std::wstring value = win32::utf16Of(loginCommandLine(command));
     HKEY key = nullptr;
     LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, place.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                   nullptr, &key, nullptr);

@@ -1,9 +1,11 @@
 // The process seam on Windows: the executable from the module, the instance lock as a named
 // mutex of the user's session.
 #include "platform/Process.h"
+#include "platform/win32/Utf16.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <windows.h>
@@ -88,15 +90,8 @@ std::wstring mutexName(const std::wstring& path) {
     return name;
 }
 
-std::string utf8Of(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-    result.pop_back(); // the terminating zero
-    return result;
-}
+// The console's output code page before the program set UTF-8.
+UINT consoleCodePage = 0;
 
 // A stream leads nowhere when its handle is missing or names no file, pipe or console.
 bool leadsNowhere(DWORD stream) {
@@ -118,13 +113,15 @@ std::vector<std::string> commandArguments(int, char**) {
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> result;
     for (int i = 1; arguments != nullptr && i < count; ++i)
-        result.push_back(utf8Of(arguments[i]));
+        result.push_back(win32::utf8Of(arguments[i]));
     LocalFree(arguments);
     return result;
 }
 
 // A GUI program started from a console gets no streams; it may borrow its parent's console.
 // The console's prompt is back before the output arrives, which is how GUI programs print.
+// The output is UTF-8, which the console shows as such only while its code page says so; the
+// console is the user's, so its own code page comes back when the program ends.
 void useStartingTerminal() {
     const bool output = leadsNowhere(STD_OUTPUT_HANDLE);
     const bool error = leadsNowhere(STD_ERROR_HANDLE);
@@ -134,6 +131,9 @@ void useStartingTerminal() {
         std::freopen("CONOUT$", "w", stdout);
     if (error)
         std::freopen("CONOUT$", "w", stderr);
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit([] { SetConsoleOutputCP(consoleCodePage); });
 }
 
 std::unique_ptr<InstanceLock> lockInstance(const std::filesystem::path& configuration) {

@@ -26,6 +26,10 @@ Win32ShellWindow::Win32ShellWindow(Handlers handlers)
     // Titled after the program, so that tools listing windows (taskkill among them) name it.
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, className, L"PakVue", WS_POPUP, 0, 0, 0, 0, nullptr,
                               nullptr, GetModuleHandleW(nullptr), this);
+    // Explorer runs unelevated: an elevated PakVue would never hear it announce a new taskbar,
+    // as messages from lower integrity levels are filtered out unless a window lets them in.
+    if (window_ != nullptr && taskbarCreated_ != 0)
+        ChangeWindowMessageFilterEx(window_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
 }
 
 Win32ShellWindow::~Win32ShellWindow() {

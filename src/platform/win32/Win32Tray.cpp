@@ -2,13 +2,7 @@
 
 #include "platform/win32/Win32Pixels.h"
 
-// windows.h comes before the other system headers.
-// clang-format off
-#include <objbase.h>
-// clang-format on
-
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 namespace platform::win32 {
@@ -93,9 +87,6 @@ bool Win32Tray::show(Icon& icon) {
 }
 
 bool Win32Tray::add(const TrayIconRequest& request) {
-    GUID guid{};
-    if (CoCreateGuid(&guid) != S_OK)
-        throw std::runtime_error("unable to create guid.");
     std::lock_guard lock(mutex_);
     HWND owner = reinterpret_cast<HWND>(request.owner);
     if (find(owner, request.identifier) != nullptr)
@@ -105,7 +96,6 @@ bool Win32Tray::add(const TrayIconRequest& request) {
     icon.data.hWnd = owner;
     icon.data.uID = request.identifier;
     icon.data.uCallbackMessage = request.callbackMessage;
-    icon.data.guidItem = guid;
     copyTip(request.tip, icon.data.szTip);
     icon.handle = request.picture != nullptr ? iconOf(*request.picture) : nullptr;
     show(icon);
@@ -156,6 +146,12 @@ bool Win32Tray::showBalloon(const std::wstring& title, const std::wstring& text)
     text.copy(balloon.szInfo, std::size(balloon.szInfo) - 1);
     balloon.szInfo[std::min(text.size(), std::size(balloon.szInfo) - 1)] = L'\0';
     return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;
+}
+
+void Win32Tray::returnFocus(HWND owner, std::uint32_t identifier) {
+    std::lock_guard lock(mutex_);
+    if (Icon* icon = find(owner, identifier))
+        Shell_NotifyIconW(NIM_SETFOCUS, &icon->data);
 }
 
 void Win32Tray::restore() {

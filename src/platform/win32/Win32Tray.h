@@ -27,7 +27,8 @@ public:
     Win32Tray(const Win32Tray&) = delete;
     Win32Tray& operator=(const Win32Tray&) = delete;
 
-    // Throws std::runtime_error("unable to create guid.") before anything is added.
+    // Icons are known by their owner and identifier: no NIF_GUID, as a new identity on every
+    // run would make Windows list the icon afresh each time.
     bool add(const TrayIconRequest& request);
     bool setPicture(HWND owner, std::uint32_t identifier, const gui::Bitmap<gui::Pixel>& picture);
     bool remove(HWND owner, std::uint32_t identifier);
@@ -35,6 +36,8 @@ public:
     void restore();
     // Shows an error balloon from the first icon; false while no icon is shown.
     bool showBalloon(const std::wstring& title, const std::wstring& text);
+    // Gives the notification area the keyboard focus back, at the icon, after its menu.
+    void returnFocus(HWND owner, std::uint32_t identifier);
 
 private:
     struct Icon {

@@ -1,5 +1,6 @@
 // What the Windows desktop tells the user and gives them to edit: a balloon from the first icon,
 // or a message box while no icon is shown; files opened in Notepad.
+#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Tray.h"
 
@@ -8,20 +9,6 @@
 namespace platform::win32 {
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), result.data(),
-                        length);
-    return result;
-}
-
-std::string utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 // Notepad of the system's own folder: a program of that name beside PakVue is not started.
 std::wstring notepad() {
@@ -34,8 +21,8 @@ std::wstring notepad() {
 } // namespace
 
 void Win32Desktop::tellUser(const std::string& title, const std::string& text) {
-    if (!tray_->showBalloon(wide(title), wide(text)))
-        MessageBoxW(nullptr, wide(text).c_str(), wide(title).c_str(),
+    if (!tray_->showBalloon(utf16Of(title), utf16Of(text)))
+        MessageBoxW(nullptr, utf16Of(text).c_str(), utf16Of(title).c_str(),
                     MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
@@ -47,7 +34,7 @@ bool Win32Desktop::openInEditor(const std::filesystem::path& file, std::string& 
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        failure = "unable to start Notepad on \"" + utf8(file) + "\": Windows error " +
+        failure = "unable to start Notepad on \"" + utf8Of(file.c_str()) + "\": Windows error " +
                   std::to_string(GetLastError()) + ".";
         return false;
     }

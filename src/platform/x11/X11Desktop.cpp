@@ -2,6 +2,7 @@
 
 #include "platform/x11/SniTray.h"
 #include "platform/x11/X11Menu.h"
+#include "platform/x11/X11WindowNames.h"
 #include "platform/x11/XEmbedTray.h"
 #include "util/log/AppLog.h"
 
@@ -200,7 +201,13 @@ void X11Desktop::createNativeLocked(WindowHandle, software::SoftwareWindow& reco
         atLeastOne(record.bounds.width()), atLeastOne(record.bounds.height()), 0, CopyFromParent,
         InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask | CWBackPixmap, &attributes);
     XStoreName(display_, xid, creation.title.c_str());
+    writeWindowIdentity(display_, xid);
     record.native = xid;
+}
+
+void X11Desktop::describeNativeLocked(WindowHandle, software::SoftwareWindow& record) {
+    if (::Window xid = xidOf(record); xid != 0 && !lost_)
+        writeWindowDescription(display_, xid, record.description);
 }
 
 void X11Desktop::destroyNativeLocked(WindowHandle, software::SoftwareWindow& record) {

@@ -76,6 +76,7 @@ private:
     void createNativeLocked(WindowHandle window, software::SoftwareWindow& record,
                             const WindowCreation& creation) override;
     void destroyNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
+    void describeNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
     void showNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
     void raiseNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;
     void moveNativeLocked(WindowHandle window, software::SoftwareWindow& record) override;

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Menu.h"
 
 #include "platform/Text.h"
+#include "platform/x11/X11WindowNames.h"
 
 #include <algorithm>
 
@@ -72,7 +73,8 @@ void X11Menu::open(const MenuResource& menu, Point at, WindowHandle owner, const
                                 static_cast<unsigned>(width_), static_cast<unsigned>(height), 0,
                                 CopyFromParent, InputOutput, CopyFromParent,
                                 CWOverrideRedirect | CWEventMask, &attributes);
-        XStoreName(display_, window_, "PakVue menu");
+        writeWindowIdentity(display_, window_);
+        writeWindowDescription(display_, window_, {"PakVue menu", WindowRole::Menu});
     }
     XMoveResizeWindow(display_, window_, x, y, static_cast<unsigned>(width_),
                       static_cast<unsigned>(height));

@@ -203,7 +203,11 @@ void XEmbedTray::post(const Icon& icon, std::uint32_t event) {
     int x = 0, y = 0;
     XTranslateCoordinates(display_, icon.window, RootWindow(display_, screen_), icon.width / 2,
                           icon.height / 2, &x, &y, &child);
-    events_.push_back({icon.owner, icon.callback, makeWParam(x, y),
+    postAt(icon, event, {x, y});
+}
+
+void XEmbedTray::postAt(const Icon& icon, std::uint32_t event, Point at) {
+    events_.push_back({icon.owner, icon.callback, makeWParam(at.x, at.y),
                        makeLParam(static_cast<int>(event), static_cast<int>(icon.identifier))});
 }
 
@@ -260,7 +264,8 @@ bool XEmbedTray::handles(const XEvent& event) {
             post(*icon, WM_LBUTTONUP);
         } else if (event.xbutton.button == Button3) {
             post(*icon, WM_RBUTTONUP);
-            post(*icon, WM_CONTEXTMENU);
+            // The menu opens where the click was, as a mouse-opened menu does on Windows.
+            postAt(*icon, WM_CONTEXTMENU, {event.xbutton.x_root, event.xbutton.y_root});
         }
         break;
     default:

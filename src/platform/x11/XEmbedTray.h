@@ -86,7 +86,9 @@ private:
     void draw(Icon& icon);
     void readBehind(Icon& icon, int width, int height);
     void reportHost(bool waiting);
+    // A call-back anchored at the icon's centre, or at a point of the screen.
     void post(const Icon& icon, std::uint32_t event);
+    void postAt(const Icon& icon, std::uint32_t event, Point at);
     Icon* iconOf(::Window window);
     Visual* trayVisual(::Window host, int& depth) const;
 

@@ -108,13 +108,34 @@ TEST_F(DetailWindowTest, APreviewStaysInsideTheWorkAreaOfTheIconsMonitor) {
     EXPECT_EQ(placedAt({-1270, 1060}), (platform::Rect{-1272, 868, -956, 1032}));
 }
 
+// Bars docked beside the taskbar take their part of the monitor too, and a window for an icon in
+// the flyout of hidden icons, above the taskbar, keeps clear of the icon.
+TEST_F(DetailWindowTest, APreviewKeepsOutOfOtherBarsAndClearOfItsIcon) {
+    auto window = detail({test::threeGraphs()[0]}, 300, 100); // 316 x 164 outside
+    desktop.setWorkAreas({{0, 0, 1800, 1040}});               // a bar at the right edge
+    window->show(1850, 1060, false);
+    EXPECT_EQ(rect(*window), (platform::Rect{1476, 868, 1792, 1032}));
+
+    window->show(1600, 980, false, platform::Rect{1588, 968, 1612, 992});
+    EXPECT_EQ(rect(*window), (platform::Rect{1442, 796, 1758, 960}));
+    window->show(1600, 1060, false, platform::Rect{1588, 1048, 1612, 1072});
+    EXPECT_EQ(rect(*window).bottom, 1032) << "an icon on the taskbar is clear already";
+}
+
 TEST_F(DetailWindowTest, PreviewAndPinnedWindowsLookAsTheyShould) {
     auto window = detail(test::threeGraphs(), 480, 81);
     window->show(icon.x, icon.y, false);
     expectPicture("detail-preview", *window);
     EXPECT_EQ(window->rows()[0]->name().text, "Processor");
+    EXPECT_EQ(desktop.sendMessage(window->hwnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE)
+        << "a click on a preview leaves the keyboard where it was";
+    EXPECT_EQ(desktop.description(window->hwnd),
+              (platform::WindowDescription{"PakVue details: Processor, Memory, Network",
+                                           platform::WindowRole::Preview}));
     window->show(icon.x, icon.y, true);
     expectPicture("detail-pinned", *window);
+    EXPECT_NE(desktop.sendMessage(window->hwnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    EXPECT_EQ(desktop.description(window->hwnd).role, platform::WindowRole::Pinned);
 }
 
 // At 150 % every measure is half as large again: 744 x 278 instead of 496 x 185, a 720 x 122

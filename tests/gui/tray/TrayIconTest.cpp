@@ -77,9 +77,9 @@ TEST_F(TrayIconTest, TheTipNamesTheGraphsAndIsCutBetweenCharacters) {
     };
     DisplayConfiguration display;
     display.updateInterval = 1000;
-    EXPECT_EQ(trayTip(display), "PakVue");
+    EXPECT_EQ(displayTitle(display), "PakVue");
     display.graphs = {graph("Processor"), graph(""), graph("Processor, system")};
-    EXPECT_EQ(trayTip(display), "PakVue: Processor, Processor, system");
+    EXPECT_EQ(displayTitle(display), "PakVue: Processor, Processor, system");
 
     std::string accents;
     for (int i = 0; i < 70; ++i)

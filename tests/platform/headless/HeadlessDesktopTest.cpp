@@ -234,14 +234,14 @@ TEST_F(HeadlessDesktopTest, TheContextMenuShowsTheOwnersCheckMarksAndDeliversThe
     };
     desktop.setMenuItemChecked(menu, platform::startAtLoginCommand, true);
     desktop.setMenuItemChecked(menu, platform::exitCommand, true); // not a check item
-    desktop.trackPopupMenu(menu, {1800, 1060}, owner);
+    desktop.trackPopupMenu(menu, {1800, 1060}, owner, 2361);
     EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_INITMENUPOPUP}));
     ASSERT_TRUE(desktop.menuRequest());
     EXPECT_EQ(desktop.menuRequest()->items.back().text, "E&xit");
     EXPECT_EQ(desktop.menuRequest()->items.back().command, 40018u);
     EXPECT_EQ(shownChecks(), (std::vector<bool>{false, false, false, true, false, false}));
     desktop.setMenuItemChecked(menu, platform::startAtLoginCommand, false);
-    desktop.trackPopupMenu(menu, {1800, 1060}, owner);
+    desktop.trackPopupMenu(menu, {1800, 1060}, owner, 2361);
     EXPECT_EQ(shownChecks(), std::vector<bool>(6, false));
     EXPECT_THROW(desktop.chooseMenuItem(1), std::logic_error);
     desktop.chooseMenuItem(40018);

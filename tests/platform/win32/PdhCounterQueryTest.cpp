@@ -2,6 +2,7 @@
 // totals the instances of an object.
 #include "platform/win32/PdhCounterQuery.h"
 
+#include "platform/win32/Utf16.h"
 #include "support/Failure.h"
 
 #include <cstring>
@@ -15,6 +16,8 @@
 
 using platform::win32::PdhCounterQuery;
 using platform::win32::PdhFunctions;
+using platform::win32::utf16Of;
+using platform::win32::utf8Of;
 
 namespace {
 
@@ -31,8 +34,12 @@ struct FakeLibrary {
     std::vector<Instance> instances; // of every counter added with a wildcard
     std::optional<double> value;     // of every other counter
     DWORD collectStatus = ERROR_SUCCESS;
-    std::vector<std::string> asked; // every path an add was asked for
-    std::vector<std::string> added; // the counters, in order: handle 1 is the first
+    // The answer to a buffer that is not empty but too small; only an empty one is sized.
+    DWORD tooSmall = PDH_MORE_DATA;
+    int appearing = 0; // instances that appear just after the next sizes are given
+    int formatCalls = 0;
+    std::vector<std::wstring> asked; // every path an add was asked for, as the library got it
+    std::vector<std::string> added;  // the counters, in order: handle 1 is the first
 };
 
 FakeLibrary* fake = nullptr;
@@ -41,25 +48,25 @@ PDH_STATUS status(DWORD code) {
     return static_cast<PDH_STATUS>(code);
 }
 
-PDH_STATUS add(const std::map<std::string, DWORD>& served, LPCSTR path, PDH_HCOUNTER* counter) {
+PDH_STATUS add(const std::map<std::string, DWORD>& served, LPCWSTR path, PDH_HCOUNTER* counter) {
     fake->asked.push_back(path);
-    if (!served.contains(path))
+    if (!served.contains(utf8Of(path)))
         return status(PDH_CSTATUS_NO_COUNTER);
-    fake->added.push_back(path);
+    fake->added.push_back(utf8Of(path));
     *counter = reinterpret_cast<PDH_HCOUNTER>(fake->added.size());
     return ERROR_SUCCESS;
 }
 
-PDH_STATUS WINAPI addEnglish(PDH_HQUERY, LPCSTR path, DWORD_PTR, PDH_HCOUNTER* counter) {
+PDH_STATUS WINAPI addEnglish(PDH_HQUERY, LPCWSTR path, DWORD_PTR, PDH_HCOUNTER* counter) {
     return add(fake->english, path, counter);
 }
 
-PDH_STATUS WINAPI addLocalised(PDH_HQUERY, LPCSTR path, DWORD_PTR, PDH_HCOUNTER* counter) {
+PDH_STATUS WINAPI addLocalised(PDH_HQUERY, LPCWSTR path, DWORD_PTR, PDH_HCOUNTER* counter) {
     return add(fake->localised, path, counter);
 }
 
 PDH_STATUS WINAPI counterInfo(PDH_HCOUNTER counter, BOOLEAN, LPDWORD size,
-                              PPDH_COUNTER_INFO_A info) {
+                              PPDH_COUNTER_INFO_W info) {
     if (*size < sizeof *info) {
         *size = sizeof *info;
         return status(PDH_MORE_DATA);
@@ -80,31 +87,37 @@ PDH_STATUS WINAPI formatValue(PDH_HCOUNTER, DWORD, LPDWORD, PPDH_FMT_COUNTERVALU
 
 // The items, then their names, in one buffer, as the library lays them out.
 PDH_STATUS WINAPI formatArray(PDH_HCOUNTER, DWORD, LPDWORD size, LPDWORD count,
-                              PPDH_FMT_COUNTERVALUE_ITEM_A items) {
+                              PPDH_FMT_COUNTERVALUE_ITEM_W items) {
     const auto& instances = fake->instances;
+    ++fake->formatCalls;
     DWORD needed = static_cast<DWORD>(instances.size() * sizeof *items);
     for (const Instance& instance : instances)
-        needed += static_cast<DWORD>(instance.name.size() + 1);
+        needed += static_cast<DWORD>((utf16Of(instance.name).size() + 1) * sizeof(wchar_t));
     *count = static_cast<DWORD>(instances.size());
     if (*size < needed) {
+        if (*size != 0 && fake->tooSmall != PDH_MORE_DATA)
+            return status(fake->tooSmall);
         *size = needed;
+        if (fake->appearing > 0)
+            fake->instances.push_back({"Appeared " + std::to_string(fake->appearing--), 1.0});
         return status(PDH_MORE_DATA);
     }
-    char* name = reinterpret_cast<char*>(items + instances.size());
+    auto* name = reinterpret_cast<wchar_t*>(items + instances.size());
     for (const Instance& instance : instances) {
-        std::memcpy(name, instance.name.c_str(), instance.name.size() + 1);
+        const std::wstring wide = utf16Of(instance.name);
+        std::memcpy(name, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
         *items = {};
         items->szName = name;
         items->FmtValue.CStatus = instance.status;
         items->FmtValue.doubleValue = instance.value;
         ++items;
-        name += instance.name.size() + 1;
+        name += wide.size() + 1;
     }
     return ERROR_SUCCESS;
 }
 
 const PdhFunctions fakeFunctions{
-    [](LPCSTR, DWORD_PTR, PDH_HQUERY* query) -> PDH_STATUS {
+    [](LPCWSTR, DWORD_PTR, PDH_HQUERY* query) -> PDH_STATUS {
         *query = reinterpret_cast<PDH_HQUERY>(1);
         return ERROR_SUCCESS;
     },
@@ -149,6 +162,38 @@ TEST_F(PdhCounterQueryTest, ATotalTheSystemDoesNotKeepIsTheSumOfTheInstances) {
     EXPECT_EQ(query.read(total), 1300.0);
 }
 
+// Some releases answer a buffer that is too small with PDH_INVALID_ARGUMENT, and none promises
+// that the size given back for one is enough: only an empty buffer is sized.
+TEST_F(PdhCounterQueryTest, ATotalRecoversWhenInstancesOutgrowTheBuffer) {
+    library.english[networkWildcard] = PERF_COUNTER_BULK_COUNT;
+    library.tooSmall = PDH_INVALID_ARGUMENT;
+    library.instances = {{"Ethernet", 1000.0}};
+    const auto total = query.addCounter(networkTotal);
+    ASSERT_TRUE(query.collect());
+    EXPECT_EQ(query.read(total), 1000.0);
+
+    library.instances.push_back({"Hyper-V Virtual Ethernet Adapter", 20.0});
+    ASSERT_TRUE(query.collect());
+    EXPECT_EQ(query.read(total), 1020.0);
+
+    // An instance that appears between the sizing and the next call outgrows the new buffer too.
+    library.instances.push_back({"TAP-Windows Adapter V9 for OpenVPN Connect", 30.0});
+    library.appearing = 1;
+    ASSERT_TRUE(query.collect());
+    EXPECT_EQ(query.read(total), 1051.0);
+
+    // Instances that never stop appearing cost a few calls, not a hang, and no value.
+    library.instances.push_back({"Bluetooth Device (Personal Area Network)", 0.0});
+    library.appearing = 1000;
+    library.formatCalls = 0;
+    ASSERT_TRUE(query.collect());
+    EXPECT_EQ(test::failure([&] { query.read(total); }), "GetFormattedCounterValue failed");
+    EXPECT_LE(library.formatCalls, 10);
+    library.appearing = 0;
+    ASSERT_TRUE(query.collect());
+    EXPECT_GT(query.read(total), 1051.0);
+}
+
 TEST_F(PdhCounterQueryTest, PercentagesAreAveragedAndAKeptTotalIsTakenAsItIs) {
     library.english["\\Processor(*)\\% Processor Time"] = PERF_100NSEC_TIMER_INV;
     // A localised name that does not say "%": the counter's type does.
@@ -171,14 +216,32 @@ TEST_F(PdhCounterQueryTest, WithoutAWildcardThePathItselfIsAddedInEitherLanguage
     library.localised["\\Prozessor(0)\\Prozessorzeit"] = PERF_100NSEC_TIMER_INV;
     library.value = 12.5;
     const auto cpu = query.addCounter("\\Processor(_Total)\\% Processor Time");
-    EXPECT_EQ(library.asked, (std::vector<std::string>{"\\Processor(*)\\% Processor Time",
-                                                       "\\Processor(*)\\% Processor Time",
-                                                       "\\Processor(_Total)\\% Processor Time"}));
+    EXPECT_EQ(library.asked, (std::vector<std::wstring>{L"\\Processor(*)\\% Processor Time",
+                                                        L"\\Processor(*)\\% Processor Time",
+                                                        L"\\Processor(_Total)\\% Processor Time"}));
     const auto first = query.addCounter("\\Prozessor(0)\\Prozessorzeit");
     EXPECT_EQ(test::failure([&] { query.addCounter("\\Nothing\\Here"); }), "PdhAddCounter failed");
     ASSERT_TRUE(query.collect());
     EXPECT_EQ(query.read(cpu), 12.5);
     EXPECT_EQ(query.read(first), 12.5);
+}
+
+// Localised names reach the library in UTF-16, whatever the system's ANSI code page holds.
+TEST_F(PdhCounterQueryTest, LocalisedNamesReachTheLibraryWhole) {
+    library.localised["\\Mémoire\\Octets disponibles"] = PERF_COUNTER_LARGE_RAWCOUNT;
+    library.localised["\\Сетевой интерфейс(*)\\Всего байт/с"] = PERF_COUNTER_BULK_COUNT;
+    library.value = 4096.0;
+    library.instances = {{"Адаптер Ethernet", 100.0}, {"Wi-Fi", 20.0}};
+    const auto memory = query.addCounter("\\Mémoire\\Octets disponibles");
+    const auto network = query.addCounter("\\Сетевой интерфейс(_Total)\\Всего байт/с");
+    EXPECT_EQ(library.asked.at(1), L"\\M\u00e9moire\\Octets disponibles");
+    EXPECT_EQ(library.asked.back(), L"\\\u0421\u0435\u0442\u0435\u0432\u043e\u0439 "
+                                    L"\u0438\u043d\u0442\u0435\u0440\u0444\u0435\u0439\u0441"
+                                    L"(*)\\\u0412\u0441\u0435\u0433\u043e "
+                                    L"\u0431\u0430\u0439\u0442/\u0441");
+    ASSERT_TRUE(query.collect());
+    EXPECT_EQ(query.read(memory), 4096.0);
+    EXPECT_EQ(query.read(network), 120.0);
 }
 
 TEST_F(PdhCounterQueryTest, CountersWithoutDataFailTheirReads) {

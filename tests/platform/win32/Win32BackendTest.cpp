@@ -127,4 +127,15 @@ TEST_F(Win32Backend, AtOneHundredPercentMonitorsHave96DpiAndTrayPictures16Pixels
     EXPECT_EQ(desktop->trayPictureSize(nullptr, 2361), 16);
 }
 
+TEST_F(Win32Backend, TheWorkAreaIsPartOfTheNearestMonitor) {
+    std::vector<platform::Rect> monitors = desktop->monitors();
+    ASSERT_FALSE(monitors.empty());
+    std::optional<platform::Rect> area = desktop->workArea({-100000, -100000});
+    ASSERT_TRUE(area);
+    const platform::Rect& m = monitors.front();
+    EXPECT_TRUE(area->left >= m.left && area->top >= m.top && area->right <= m.right &&
+                area->bottom <= m.bottom && area->width() > 0 && area->height() > 0);
+    EXPECT_FALSE(desktop->trayIconRect(nullptr, 2361)) << "no such icon";
+}
+
 } // namespace
