@@ -71,14 +71,14 @@ ProgramFiles::ProgramFiles(const std::filesystem::path& workingDirectory,
     }
     configuration_ = folders_.empty() ? configurationName : folders_.front() / configurationName;
     // Without a configuration the log goes beside the program first, where the user put it and
-    // would put its configuration: a working directory such as System32 is neither writable
-    // nor where anyone would look.
+    // would put its configuration, else where the user's logs go: a working directory such as
+    // System32 is neither writable nor where anyone would look.
     if (!program.empty())
         logFiles_.push_back(program / logName);
-    if (!working.empty() && (program.empty() || !sameFolder(working, program)))
-        logFiles_.push_back(working / logName);
     if (!user_.state.empty())
         logFiles_.push_back(user_.state / logName);
+    if (!working.empty() && (program.empty() || !sameFolder(working, program)))
+        logFiles_.push_back(working / logName);
 }
 
 void ProgramFiles::consider(const std::filesystem::path& folder, bool working) {
