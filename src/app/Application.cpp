@@ -73,6 +73,7 @@ Application::Application(ConfigurationLoader::CollectorFactory factory, const Pr
         startUp(lockFailure);
     } catch (const std::exception& e) {
         logMessage(LogLevel::Critical, e.what());
+        tell("PakVue did not start", e.what(), "");
         platform::desktop().postQuitMessage(1);
     }
 }

@@ -232,6 +232,17 @@ TEST_F(ApplicationTest, AFileThatDoesNotParseNamesItsFirstErrorToTheUser) {
                   (dir.path() / "pakVue.log").string());
 }
 
+TEST_F(ApplicationTest, AHiddenWindowThatCannotBeMadeEndsTheStartAndTellsTheUser) {
+    configure(iconsNamed({"Memory"}));
+    desktop.failNextRegistration(ERROR_INVALID_PARAMETER);
+    start();
+    EXPECT_EQ(finish(), 1);
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_TRUE(desktop.notices()[0].text.starts_with("failed to register class"))
+        << desktop.notices()[0].text;
+    EXPECT_EQ(messages().at(1), "Critical: failed to register class (RegisterClassEx)");
+}
+
 // A first start: no configuration anywhere, so the example goes where the user keeps theirs,
 // made for them alone, and the program runs on it and logs beside it.
 TEST_F(ApplicationTest, WithoutAConfigurationAnywhereTheExampleIsWrittenAndRuns) {

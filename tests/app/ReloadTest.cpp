@@ -86,6 +86,14 @@ TEST_F(ApplicationTest, ABrokenSaveKeepsTheIconsAndTellsTheUser) {
     desktop.changeFile(configuration());
     ASSERT_TRUE(pumpUntil([&] { return desktop.notices().size() == 2; }));
     EXPECT_EQ(desktop.notices()[1].text.substr(0, 27), "empty graph configuration.\n");
+    std::filesystem::remove(configuration());
+    desktop.changeFile(configuration());
+    ASSERT_TRUE(pumpUntil([&] { return desktop.notices().size() == 3; }));
+    EXPECT_TRUE(
+        desktop.notices()[2].text.starts_with("error parsing json: the configuration file \"" +
+                                              configuration().string() + "\" was not found.\n"))
+        << "what went wrong, not the reader's words for an empty text: "
+        << desktop.notices()[2].text;
     EXPECT_EQ(identifiers(), before);
     chooseExit(before[0]);
     EXPECT_EQ(finish(), 0);

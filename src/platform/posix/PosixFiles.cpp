@@ -48,6 +48,17 @@ bool writeAll(int descriptor, std::string_view bytes) {
     return true;
 }
 
+// Writes the bytes and closes the file; false, with the reason in `error`, when either failed.
+bool writeAndClose(int descriptor, std::string_view bytes, int& error) {
+    bool written = writeAll(descriptor, bytes);
+    error = errno;
+    if (::close(descriptor) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    return written;
+}
+
 } // namespace
 
 util::OwnedFile appendToFile(const std::filesystem::path& file, std::string& refusal) {
@@ -66,12 +77,8 @@ void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
     const int descriptor = createBeside(file, created);
     if (descriptor < 0)
         writeFailed(errno, file);
-    bool written = writeAll(descriptor, bytes);
-    int error = errno;
-    if (::close(descriptor) != 0 && written) {
-        written = false;
-        error = errno;
-    }
+    int error = 0;
+    bool written = writeAndClose(descriptor, bytes, error);
     if (written && ::rename(created.c_str(), file.c_str()) != 0) {
         written = false;
         error = errno;
@@ -105,13 +112,7 @@ bool createNewFile(const std::filesystem::path& file, std::string_view bytes) {
         return false;
     if (descriptor < 0)
         writeFailed(errno, file);
-    bool written = writeAll(descriptor, bytes);
-    int error = errno;
-    if (::close(descriptor) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
+    if (int error = 0; !writeAndClose(descriptor, bytes, error)) {
         ::unlink(file.c_str());
         writeFailed(error, file);
     }
