@@ -78,7 +78,9 @@ bool sameElements(const Array& a, const Array& b) {
 bool sameTree(const std::shared_ptr<Value>& a, const std::shared_ptr<Value>& b) {
     if (!a || !b)
         return !a && !b;
-    if (typeid(*a) != typeid(*b) || !(static_cast<const Variant&>(*a) == *b))
+    const Value& first = *a;
+    const Value& second = *b;
+    if (typeid(first) != typeid(second) || !(static_cast<const Variant&>(first) == second))
         return false;
     if (const auto* array = dynamic_cast<const Array*>(a.get()))
         return sameElements(*array, static_cast<const Array&>(*b));

@@ -25,9 +25,9 @@ echo "made $(basename "$deb")"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/pakvue usr/libexec/pakvue/pakvue-start usr/share/applications/pakvue.desktop \
-    usr/share/man/man1/pakvue.1.gz usr/share/doc/pakvue/copyright usr/share/doc/pakvue/changelog.gz \
-    usr/share/doc/pakvue/examples/pakvue.config.json usr/share/pakvue/pakvue.config.json \
+for file in usr/bin/pakvue usr/share/applications/pakvue.desktop usr/share/man/man1/pakvue.1.gz \
+    usr/share/doc/pakvue/copyright usr/share/doc/pakvue/changelog.gz \
+    usr/share/doc/pakvue/examples/pakvue.config.json \
     usr/share/icons/hicolor/scalable/apps/pakvue.svg; do
     [ -f "$root/$file" ] || fail "the package has no /$file"
 done
