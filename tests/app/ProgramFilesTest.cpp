@@ -80,21 +80,6 @@ TEST_F(ProgramFilesTest, WithoutAConfigurationTheExampleAndItsSchemaGoToTheUsers
     EXPECT_EQ(test::readBinary(second.configuration().string()), "{ \"icons\": [] }");
 }
 
-TEST_F(ProgramFilesTest, AnExampleThatCannotBeWrittenSaysWhy) {
-    std::ofstream(home.path() / "config") << "a file where the folder would go";
-    ProgramFiles blocked = files();
-    EXPECT_THROW(blocked.writeExample(), std::runtime_error);
-    EXPECT_FALSE(blocked.found());
-    ProgramFiles nowhere(working.path(), program.path(), {});
-    try {
-        nowhere.writeExample();
-        ADD_FAILURE() << "no user folder, yet an example";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "the example configuration cannot be written: the system names no "
-                               "configuration folder for this user.");
-    }
-}
-
 TEST_F(ProgramFilesTest, TheLogGoesToTheFirstOfItsPlacesThatCanBeWritten) {
     ProgramFiles files(working.path(), program.path() / "gone", {});
     test::LogCapture log(working);

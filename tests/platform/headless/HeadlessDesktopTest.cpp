@@ -3,7 +3,6 @@
 #include "platform/Resources.h"
 
 #include "gtest/gtest.h"
-#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -248,45 +247,6 @@ TEST_F(HeadlessDesktopTest, TheContextMenuShowsTheOwnersCheckMarksAndDeliversThe
     EXPECT_FALSE(desktop.menuRequest());
     EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_INITMENUPOPUP, WM_COMMAND}));
     desktop.destroyMenu(menu);
-}
-
-// A timer ticks once per period, starts afresh when set again, and ends when killed or with its
-// window; the loop sleeps until it is due.
-TEST_F(HeadlessDesktopTest, TimersTickAfterTheirPeriodUntilKilled) {
-    using namespace std::chrono_literals;
-    WindowHandle window = popup({0, 0, 1, 1});
-    const auto start = std::chrono::steady_clock::now();
-    desktop.setTimer(window, 7, 100);
-    std::this_thread::sleep_for(60ms);
-    desktop.setTimer(window, 7, 100); // afresh: due 100 ms from now
-    Message message;
-    ASSERT_TRUE(desktop.getMessage(message)) << "the loop waits for the timer";
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 155ms);
-    EXPECT_EQ(message.message, WM_TIMER);
-    EXPECT_EQ(message.wParam, 7u);
-    EXPECT_EQ(message.window, window);
-    EXPECT_TRUE(desktop.pump()) << "not due again yet";
-    ASSERT_TRUE(desktop.getMessage(message));
-    EXPECT_EQ(message.message, WM_TIMER) << "it ticks until killed";
-    desktop.killTimer(window, 7);
-    desktop.setTimer(window, 8, 1);
-    desktop.destroyWindow(window);
-    std::this_thread::sleep_for(20ms);
-    desktop.postQuitMessage(0);
-    EXPECT_FALSE(desktop.getMessage(message)) << "no timer outlives its window";
-}
-
-TEST_F(HeadlessDesktopTest, AChangedFileReachesItsWatchesUntilTheyEnd) {
-    WindowHandle owner = popup({0, 0, 1, 1});
-    auto watch = desktop.watchFile("/home/u/pakvue.config.json", owner, WM_APP);
-    desktop.changeFile("/home/u/other.json");
-    EXPECT_TRUE(messages().empty());
-    desktop.changeFile("/home/u/pakvue.config.json");
-    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_APP}));
-    watch.reset();
-    EXPECT_TRUE(desktop.watchedFiles().empty());
-    desktop.changeFile("/home/u/pakvue.config.json");
-    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(HeadlessDesktopTest, ANewScaleReachesEveryWindowAndTheTray) {
