@@ -37,6 +37,9 @@ else()
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The PakVue developers <pakvue@example.org>")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # "Edit configuration" and "Open log" open the files with xdg-open; without it the program
+    # says so.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 
     # The manual page and the changelog are shipped compressed, without a name or a time in
     # the gzip header, so that the same sources make the same package.

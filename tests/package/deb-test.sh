@@ -38,6 +38,7 @@ for size in 16 24 32 48 256; do
     [[ $(file -b "$icon") == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] ||
         fail "$icon: $(file -b "$icon")"
 done
+[ "$(dpkg-deb -f "$deb" Recommends)" = xdg-utils ] || fail "xdg-utils is not recommended"
 # The dependencies come from the libraries the program links.
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libx11-6 libfreetype6 libfontconfig1; do
