@@ -108,6 +108,9 @@ void Application::startUp(const std::string& lockFailure) {
         return;
     }
     watch_ = platform::desktop().watchFile(files_.configuration(), hwnd, configurationChanged);
+    if (!watch_)
+        logMessage(LogLevel::Warning, "the configuration's folder cannot be watched; choose "
+                                      "\"Reload configuration\" after a change.");
     showStartAtLogin();
     if (logFile_.empty())
         platform::desktop().tellUser("PakVue runs without a log", logFailure_);
