@@ -1,7 +1,7 @@
-// The counters and the memory load of the Linux backends, from the live procfs.
+// The counters and the memory load of the Linux backends, from the live system.
 
 #include "platform/Counters.h"
-#include "platform/procfs/ProcfsCounterQuery.h"
+#include "platform/linuxcounters/LinuxCounterQuery.h"
 
 namespace platform {
 
@@ -9,15 +9,15 @@ namespace {
 
 // One reader for the whole process: the icons of one tick collect within a few milliseconds of
 // each other, and a shorter update interval than these is never used.
-const std::shared_ptr<procfs::SnapshotReader>& liveReader() {
-    static const auto reader = procfs::SnapshotReader::live(std::chrono::milliseconds(10));
+const std::shared_ptr<linuxcounters::SourceReader>& liveReader() {
+    static const auto reader = linuxcounters::SourceReader::live(std::chrono::milliseconds(10));
     return reader;
 }
 
 } // namespace
 
 std::unique_ptr<CounterQuery> openCounterQuery() {
-    return std::make_unique<procfs::ProcfsCounterQuery>(liveReader());
+    return std::make_unique<linuxcounters::LinuxCounterQuery>(liveReader());
 }
 
 std::uint32_t memoryLoad() {

@@ -1,6 +1,6 @@
-#include "platform/procfs/SnapshotReader.h"
+#include "platform/linuxcounters/SourceReader.h"
 
-#include "platform/procfs/ProcfsCounterQuery.h"
+#include "platform/linuxcounters/LinuxCounterQuery.h"
 #include "support/TemporaryDirectory.h"
 
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-using namespace platform::procfs;
+using namespace platform::linuxcounters;
 
 namespace {
 
@@ -24,18 +24,33 @@ std::string netDevLine(const char* name, int received, int sent) {
            std::to_string(sent) + " 0 0 0 0 0 0 0\n";
 }
 
+// What the reader's latest reading of a source says of one counter of one instance.
+std::optional<Reading> latest(SourceReader& reader, const char* object, const char* counter,
+                              const char* instance, SourceReader::SourceSet also = 0) {
+    const auto found = reader.find(object, counter);
+    return reader.look(SourceReader::setOf(found->source) | also,
+                       [&](const SourceList& sources, std::optional<double>) {
+                           return sources[found->source]->read(found->counter, instance);
+                       });
+}
+
+std::optional<double> received(SourceReader& reader, const char* interface) {
+    const auto reading = latest(reader, "Network Interface", "Bytes Received/sec", interface);
+    return reading ? std::optional(reading->count) : std::nullopt;
+}
+
 } // namespace
 
 // Queries of one tick share a reading: the second collect sees what the first one read, though
 // the files changed in between.
-TEST(SnapshotReader, QueriesOfOneTickShareOneReadingOfASource) {
+TEST(SourceReader, QueriesOfOneTickShareOneReadingOfASource) {
     test::TemporaryDirectory root;
     write(root.path() / "proc/uptime", "100.0 0\n");
     write(root.path() / "proc/stat", "cpu  10 0 10 80 0 0 0 0\n");
     write(root.path() / "proc/net/dev", std::string(netDevHeading) + netDevLine("eth0", 0, 0));
-    const auto reader = SnapshotReader::under(root.path(), std::chrono::hours(1));
-    ProcfsCounterQuery first(reader);
-    ProcfsCounterQuery second(reader);
+    const auto reader = SourceReader::under(root.path(), std::chrono::hours(1));
+    LinuxCounterQuery first(reader);
+    LinuxCounterQuery second(reader);
     const auto busy = first.addCounter("\\Processor(_Total)\\% Processor Time");
     const auto alsoBusy = second.addCounter("\\Processor(_Total)\\% Processor Time");
     first.collect();
@@ -50,15 +65,17 @@ TEST(SnapshotReader, QueriesOfOneTickShareOneReadingOfASource) {
 
     // A source not read yet is read now; sources that one query needs together are read in
     // one pass, so that they share one moment.
-    Snapshot snapshot;
-    reader->read(NetDev, snapshot);
-    EXPECT_EQ(snapshot.network.at("eth0").received, 500.0);
-    reader->read(Stat | NetDev, snapshot);
-    EXPECT_EQ(snapshot.cpus.at("_Total").user, 60.0);
-    EXPECT_EQ(snapshot.uptimeSeconds, 101.0);
+    EXPECT_EQ(received(*reader, "eth0"), 500.0);
+    const auto network = reader->find("Network Interface", "Bytes Sent/sec")->source;
+    const auto user =
+        latest(*reader, "Processor", "% User Time", "_Total", SourceReader::setOf(network));
+    EXPECT_EQ(user->count, 60.0);
+    const auto uptime = reader->look(SourceReader::setOf(network),
+                                     [](const auto&, auto seconds) { return seconds; });
+    EXPECT_EQ(uptime, 101.0);
 
     // Without sharing every collect reads.
-    ProcfsCounterQuery alone(root.path());
+    LinuxCounterQuery alone(root.path());
     const auto busyAlone = alone.addCounter("\\Processor(_Total)\\% Processor Time");
     alone.collect();
     write(root.path() / "proc/uptime", "102.0 0\n");
@@ -69,44 +86,42 @@ TEST(SnapshotReader, QueriesOfOneTickShareOneReadingOfASource) {
 
 // Parsing in place keeps the instances of the last reading; those that go away must go, and a
 // missing file leaves its source empty, its total included.
-TEST(SnapshotReader, InstancesFollowTheFilesAsTheyChange) {
+TEST(SourceReader, InstancesFollowTheFilesAsTheyChange) {
     test::TemporaryDirectory root;
     write(root.path() / "proc/uptime", "100.0 0\n");
-    const auto reader = SnapshotReader::under(root.path());
-    Snapshot snapshot;
+    const auto reader = SourceReader::under(root.path());
     write(root.path() / "proc/net/dev", std::string(netDevHeading) + netDevLine("lo", 1, 1) +
                                             netDevLine("eth0", 10, 20) + netDevLine("wlan0", 5, 5));
-    reader->read(NetDev, snapshot);
-    EXPECT_EQ(snapshot.network.size(), 4u);
+    EXPECT_EQ(received(*reader, "eth0"), 10.0);
     write(root.path() / "proc/net/dev", std::string(netDevHeading) + netDevLine("lo", 2, 2) +
                                             netDevLine("usb0", 7, 8) + netDevLine("wlan0", 6, 6));
-    reader->read(NetDev, snapshot);
-    ASSERT_EQ(snapshot.network.size(), 4u);
-    EXPECT_EQ(snapshot.network.count("eth0"), 0u);
-    EXPECT_EQ(snapshot.network.at("usb0").sent, 8.0);
-    EXPECT_EQ(snapshot.network.at("_Total").received, 13.0);
+    EXPECT_EQ(received(*reader, "eth0"), std::nullopt);
+    EXPECT_EQ(latest(*reader, "Network Interface", "Bytes Sent/sec", "usb0")->count, 8.0);
+    EXPECT_EQ(received(*reader, "_Total"), 13.0);
     std::filesystem::remove(root.path() / "proc/net/dev");
-    reader->read(NetDev, snapshot);
-    EXPECT_TRUE(snapshot.network.empty());
+    EXPECT_EQ(received(*reader, "_Total"), std::nullopt);
+    EXPECT_EQ(received(*reader, "wlan0"), std::nullopt);
 }
 
 // The live system's up time comes from the boot clock, which must agree with /proc/uptime.
-TEST(SnapshotReader, TheBootClockIsTheSystemsUpTime) {
-    Snapshot live;
-    SnapshotReader::live({})->read(0, live);
-    const Snapshot file = readSnapshot("/", 0);
-    ASSERT_TRUE(live.uptimeSeconds && file.uptimeSeconds);
-    EXPECT_NEAR(*live.uptimeSeconds, *file.uptimeSeconds, 1.0);
+TEST(SourceReader, TheBootClockIsTheSystemsUpTime) {
+    const auto uptime = [](SourceReader& reader) {
+        return reader.look(0, [](const auto&, std::optional<double> seconds) { return seconds; });
+    };
+    const auto live = uptime(*SourceReader::live({}));
+    const auto file = uptime(*SourceReader::under("/"));
+    ASSERT_TRUE(live && file);
+    EXPECT_NEAR(*live, *file, 1.0);
 }
 
 // Icons of one tick sample at the same moment on their own threads, some sharing a source.
-TEST(SnapshotReader, ThreadsSampleOneReaderTogether) {
+TEST(SourceReader, ThreadsSampleOneReaderTogether) {
     test::TemporaryDirectory root;
     write(root.path() / "proc/uptime", "100.0 0\n");
     write(root.path() / "proc/stat", "cpu  10 0 10 80 0 0 0 0\n");
     write(root.path() / "proc/meminfo", "MemTotal: 100 kB\nMemAvailable: 25 kB\n");
     write(root.path() / "proc/net/dev", std::string(netDevHeading) + netDevLine("eth0", 0, 0));
-    const auto reader = SnapshotReader::under(root.path(), std::chrono::milliseconds(1));
+    const auto reader = SourceReader::under(root.path(), std::chrono::milliseconds(1));
     const char* const paths[] = {"\\Processor(_Total)\\% Processor Time",
                                  "\\Network Interface(eth0)\\Bytes Sent/sec",
                                  "\\Processor(_Total)\\% User Time", "\\Memory\\Available Bytes"};
@@ -114,7 +129,7 @@ TEST(SnapshotReader, ThreadsSampleOneReaderTogether) {
     std::atomic<int> failures{0};
     for (const char* path : paths)
         threads.emplace_back([&, path] {
-            ProcfsCounterQuery query(reader);
+            LinuxCounterQuery query(reader);
             const auto counter = query.addCounter(path);
             for (int pass = 0; pass < 200; ++pass)
                 failures += query.collect() ? 0 : 1;

@@ -1,6 +1,7 @@
-#include "platform/procfs/ProcfsCounterQuery.h"
+#include "platform/linuxcounters/LinuxCounterQuery.h"
 
 #include "monitoring/WmiDataCollector.h"
+#include "platform/linuxcounters/DiskSource.h"
 #include "support/Failure.h"
 #include "support/TemporaryDirectory.h"
 #include "util/log/AppLog.h"
@@ -9,21 +10,22 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-using platform::procfs::ProcfsCounterQuery;
+using platform::linuxcounters::LinuxCounterQuery;
 using namespace util::system::monitoring;
 
 namespace {
 
-// A procfs root that shows the first snapshot until next() puts the second in its place.
-class FakeProcfs {
+// A copy of the system's files that shows the first snapshot until next() puts the second in its
+// place.
+class FakeSystem {
 public:
-    FakeProcfs() { show("first"); }
+    FakeSystem() { show("first"); }
     void next() { show("second"); }
     const std::filesystem::path& root() const { return dir_.path(); }
 
 private:
     void show(const char* snapshot) {
-        std::filesystem::copy(std::string(PAKVUE_TEST_DATA) + "/procfs/" + snapshot, dir_.path(),
+        std::filesystem::copy(std::string(PAKVUE_TEST_DATA) + "/counters/" + snapshot, dir_.path(),
                               std::filesystem::copy_options::recursive |
                                   std::filesystem::copy_options::overwrite_existing);
     }
@@ -32,9 +34,9 @@ private:
 
 } // namespace
 
-TEST(ProcfsCounterQuery, ComputesEachCounterBetweenTwoCollects) {
-    FakeProcfs procfs;
-    ProcfsCounterQuery query(procfs.root());
+TEST(LinuxCounterQuery, ComputesEachCounterBetweenTwoCollects) {
+    FakeSystem system;
+    LinuxCounterQuery query(system.root());
     const std::pair<const char*, double> expected[] = {
         {"\\Processor(_Total)\\% Processor Time", 60.0},
         {"\\processor(_total)\\% user time", 40.0}, // names match without regard to case
@@ -61,16 +63,16 @@ TEST(ProcfsCounterQuery, ComputesEachCounterBetweenTwoCollects) {
     ASSERT_TRUE(query.collect());
     EXPECT_EQ(test::failure([&] { query.read(counters[0]); }), "GetFormattedCounterValue failed");
     EXPECT_EQ(query.read(counters[4]), 2048000000.0); // a level needs one collect only
-    procfs.next();
+    system.next();
     ASSERT_TRUE(query.collect());
     for (std::size_t i = 0; i < counters.size(); ++i)
         EXPECT_DOUBLE_EQ(query.read(counters[i]), expected[i].second) << expected[i].first;
-    EXPECT_EQ(platform::procfs::memoryLoad(procfs.root()), 75u);
+    EXPECT_EQ(platform::linuxcounters::SourceReader::under(system.root())->memoryLoad(), 75u);
 }
 
-TEST(ProcfsCounterQuery, RefusesPathsItDoesNotServe) {
-    FakeProcfs procfs;
-    ProcfsCounterQuery query(procfs.root());
+TEST(LinuxCounterQuery, RefusesPathsItDoesNotServe) {
+    FakeSystem system;
+    LinuxCounterQuery query(system.root());
     for (const char* path :
          {"\\Processor(_Total)\\Bogus", "\\Processor(9)\\% Processor Time",
           "Processor(_Total)\\% Processor Time", "\\Processor\\% Processor Time",
@@ -79,20 +81,21 @@ TEST(ProcfsCounterQuery, RefusesPathsItDoesNotServe) {
         EXPECT_EQ(test::failure([&] { query.addCounter(path); }), "PdhAddCounter failed") << path;
 }
 
-TEST(ProcfsCounterQuery, ASourceThatGoesAwayFailsItsReads) {
-    FakeProcfs procfs;
-    ProcfsCounterQuery query(procfs.root());
+TEST(LinuxCounterQuery, ASourceThatGoesAwayFailsItsReads) {
+    FakeSystem system;
+    LinuxCounterQuery query(system.root());
     const auto counter = query.addCounter("\\Network Interface(eth0)\\Bytes Sent/sec");
     query.collect();
-    std::filesystem::remove(procfs.root() / "proc/net/dev");
+    std::filesystem::remove(system.root() / "proc/net/dev");
     query.collect();
     EXPECT_EQ(test::failure([&] { query.read(counter); }), "GetFormattedCounterValue failed");
-    EXPECT_EQ(platform::procfs::memoryLoad(procfs.root() / "missing"), 0u);
+    EXPECT_EQ(platform::linuxcounters::SourceReader::under(system.root() / "missing")->memoryLoad(),
+              0u);
 }
 
 // Each device reads its own power of two of sectors, so that a wrong total, in sectors, shows
 // in binary which devices it took. Real disks have an empty slaves/ folder.
-TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
+TEST(DiskSource, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
     test::TemporaryDirectory root;
     const auto block = root.path() / "sys/block";
     for (const char* folder : {"sda/sda1", "sda/slaves", "sdaa/slaves", "nvme0n1/slaves",
@@ -110,9 +113,10 @@ TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
          {"sda", "sda1", "sdaa", "nvme0n1", "nvme0n10", "dm-0", "loop0", "ram0", "zram0"})
         addDisk(name);
     const auto totalSectors = [&] {
-        const auto snapshot =
-            platform::procfs::readSnapshot(root.path(), platform::procfs::Diskstats);
-        return snapshot.disks.at("_Total").readBytes / 512.0;
+        platform::linuxcounters::DiskSource disks(
+            platform::linuxcounters::SystemPaths::under(root.path()));
+        disks.refresh({});
+        return disks.read(0, "_Total")->count / 512.0;
     };
     const double wholeDisks = 1 + 4 + 8 + 16; // sda, sdaa, nvme0n1, nvme0n10
     EXPECT_EQ(totalSectors(), wholeDisks);
@@ -129,17 +133,17 @@ TEST(ProcfsSnapshot, TotalsTheWholeDisksThatSysfsListsOrElseTheirNamesTell) {
 TEST(WmiDataCollector, PublishesRatesFromTheFirstPassAndZeroWithAnErrorLineOnFailure) {
     test::TemporaryDirectory logDir;
     const auto log = util::log::AppLog::create(logDir.file("pakVue.log"));
-    FakeProcfs procfs;
+    FakeSystem system;
     const std::string path = "\\Network Interface(eth0)\\Bytes Received/sec";
-    WmiDataCollector collector(std::make_unique<ProcfsCounterQuery>(procfs.root()), path,
+    WmiDataCollector collector(std::make_unique<LinuxCounterQuery>(system.root()), path,
                                Units::Rate, "Network");
     const auto buffer = collector.createBuffer(3);
-    procfs.next();
+    system.next();
     collector.collect(); // the constructor took the first sample
     EXPECT_EQ(buffer->getLast(), 100000.0);
     collector.collect(); // no time has passed: nothing was measured, and that is no error
     EXPECT_EQ(buffer->getLast(), 0.0);
-    std::filesystem::remove(procfs.root() / "proc/net/dev");
+    std::filesystem::remove(system.root() / "proc/net/dev");
     collector.collect(); // the source went away
     EXPECT_EQ(buffer->getLast(), 0.0);
     log->close();

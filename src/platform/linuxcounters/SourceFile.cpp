@@ -1,10 +1,10 @@
-#include "platform/procfs/ProcfsFile.h"
+#include "platform/linuxcounters/SourceFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace platform::procfs {
+namespace platform::linuxcounters {
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr std::size_t firstBufferSize = 4096;
 
 } // namespace
 
-std::optional<std::string_view> ProcfsFile::read() {
+std::optional<std::string_view> SourceFile::read() {
     if (descriptor_ < 0 && !open())
         return std::nullopt;
     if (buffer_.empty())
@@ -38,15 +38,15 @@ std::optional<std::string_view> ProcfsFile::read() {
     return std::string_view(buffer_.data(), length);
 }
 
-bool ProcfsFile::open() {
+bool SourceFile::open() {
     descriptor_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     return descriptor_ >= 0;
 }
 
-void ProcfsFile::close() {
+void SourceFile::close() {
     if (descriptor_ >= 0)
         ::close(descriptor_);
     descriptor_ = -1;
 }
 
-} // namespace platform::procfs
+} // namespace platform::linuxcounters
