@@ -24,4 +24,8 @@ std::uint32_t memoryLoad() {
     return liveReader()->memoryLoad();
 }
 
+std::vector<CounterListing> listCounters() {
+    return liveReader()->list();
+}
+
 } // namespace platform

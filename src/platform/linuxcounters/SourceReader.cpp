@@ -70,6 +70,33 @@ std::uint32_t SourceReader::memoryLoad() {
         });
 }
 
+std::vector<CounterListing> SourceReader::list() {
+    std::vector<CounterListing> listed;
+    for (std::size_t source = 0; source < sources_.size(); ++source)
+        listSource(source, listed);
+    return listed;
+}
+
+void SourceReader::listSource(std::size_t index, std::vector<CounterListing>& into) {
+    const Locks held = lock(setOf(index));
+    refresh(setOf(index));
+    Source& source = *sources_[index];
+    const SourceInfo& served = source.info();
+    std::vector<std::string> instances;
+    source.listInstances(instances);
+    if (!served.hasInstances)
+        instances.assign(1, std::string());
+    const std::string object = "\\" + std::string(served.object);
+    for (const std::string& instance : instances) {
+        const std::string prefix = instance.empty() ? object : object + "(" + instance + ")";
+        for (std::size_t counter = 0; counter < served.counters.size(); ++counter)
+            if (source.want(counter, instance))
+                into.push_back({prefix + "\\" + std::string(served.counters[counter].name),
+                                served.counters[counter].units});
+    }
+    slots_[index].pass = 0;
+}
+
 // The index of the first of the sources.
 std::size_t SourceReader::firstOf(SourceSet sources) {
     return static_cast<std::size_t>(std::countr_zero(sources));

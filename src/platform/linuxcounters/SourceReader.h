@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Counters.h"
 #include "platform/linuxcounters/SourceFile.h"
 #include "platform/linuxcounters/SourceTable.h"
 
@@ -57,6 +58,10 @@ public:
     // The memory load from the latest meminfo.
     std::uint32_t memoryLoad();
 
+    // Every counter of every source, of every instance each has now. Each source is made to
+    // serve what it lists, so that a query reads them all at once.
+    std::vector<CounterListing> list();
+
 private:
     SourceReader(const SystemPaths& paths, Clock::duration shareWithin);
 
@@ -76,6 +81,7 @@ private:
     bool fresh(SourceSet sources, Clock::time_point now) const;
     void readPass(SourceSet sources, Clock::time_point now);
     std::optional<double> uptime();
+    void listSource(std::size_t source, std::vector<CounterListing>& into);
 
     bool live_;
     Clock::duration shareWithin_;

@@ -141,3 +141,30 @@ TEST(SourceReader, ThreadsSampleOneReaderTogether) {
         thread.join();
     EXPECT_EQ(failures, 0);
 }
+
+// Every listed path loads in a query of the same system, and every source lists its instances
+// with its total first.
+TEST(SourceReader, ListsEveryCounterOfEveryInstanceAndEachLoads) {
+    test::TemporaryDirectory root;
+    std::filesystem::copy(std::string(PAKVUE_TEST_DATA) + "/counters/first", root.path(),
+                          std::filesystem::copy_options::recursive);
+    const auto reader = SourceReader::under(root.path());
+    std::vector<std::string> paths;
+    for (const auto& listed : reader->list())
+        paths.push_back(listed.path);
+    const std::vector<std::string> expected = {
+        "\\Processor(_Total)\\% Processor Time",
+        "\\Processor(_Total)\\% User Time",
+        "\\Processor(_Total)\\% Privileged Time",
+        "\\Processor(0)\\% Processor Time",
+    };
+    ASSERT_GT(paths.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), paths.begin()));
+    for (const char* path :
+         {"\\Memory\\Available Bytes", "\\Network Interface(lo)\\Bytes Sent/sec",
+          "\\PhysicalDisk(_Total)\\% Disk Time", "\\System\\Threads", "\\System\\System Up Time"})
+        EXPECT_EQ(std::count(paths.begin(), paths.end(), path), 1) << path;
+    LinuxCounterQuery query(reader);
+    for (const std::string& path : paths)
+        EXPECT_NO_THROW(query.addCounter(path)) << path;
+}
