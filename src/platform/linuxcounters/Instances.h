@@ -30,6 +30,19 @@ void listNames(const Instances<Value>& map, std::vector<std::string>& into) {
             into.push_back(entry.first);
 }
 
+// Names instances after what the system calls them, numbering the second and later of one name
+// as Windows numbers instances: nvme, nvme#1, nvme#2.
+class InstanceNamer {
+public:
+    std::string name(std::string_view base) {
+        const int earlier = seen_[std::string(base)]++;
+        return earlier == 0 ? std::string(base) : std::string(base) + "#" + std::to_string(earlier);
+    }
+
+private:
+    std::map<std::string, int, std::less<>> seen_;
+};
+
 // Fills a map from one reading without allocating while the reading names the same keys as
 // the map holds: a key the reading lacks or adds shows in changed().
 template <typename Value>

@@ -5,6 +5,7 @@
 #include "platform/linuxcounters/NetworkSource.h"
 #include "platform/linuxcounters/ProcessorSource.h"
 #include "platform/linuxcounters/SystemSources.h"
+#include "platform/linuxcounters/TemperatureSource.h"
 
 #include <array>
 
@@ -28,6 +29,7 @@ constexpr std::array sourceTable = std::to_array<MakeSource>({
     make<ProcessCountSource>,
     make<ThreadCountSource>,
     make<UpTimeSource>,
+    make<TemperatureSource>,
 });
 
 static_assert(sourceTable.size() <= maxSources);
