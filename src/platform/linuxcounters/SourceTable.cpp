@@ -3,6 +3,7 @@
 #include "platform/linuxcounters/DiskSource.h"
 #include "platform/linuxcounters/MemorySource.h"
 #include "platform/linuxcounters/NetworkSource.h"
+#include "platform/linuxcounters/PressureSource.h"
 #include "platform/linuxcounters/ProcessorSource.h"
 #include "platform/linuxcounters/SystemSources.h"
 #include "platform/linuxcounters/TemperatureSource.h"
@@ -30,6 +31,7 @@ constexpr std::array sourceTable = std::to_array<MakeSource>({
     make<ThreadCountSource>,
     make<UpTimeSource>,
     make<TemperatureSource>,
+    make<PressureSource>,
 });
 
 static_assert(sourceTable.size() <= maxSources);
