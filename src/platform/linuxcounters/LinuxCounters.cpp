@@ -10,7 +10,8 @@ namespace {
 // One reader for the whole process: the icons of one tick collect within a few milliseconds of
 // each other, and a shorter update interval than these is never used.
 const std::shared_ptr<linuxcounters::SourceReader>& liveReader() {
-    static const auto reader = linuxcounters::SourceReader::live(std::chrono::milliseconds(10));
+    static const auto reader =
+        linuxcounters::SourceReader::create({}, std::chrono::milliseconds(10));
     return reader;
 }
 

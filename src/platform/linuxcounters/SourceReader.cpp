@@ -21,8 +21,8 @@ std::optional<double> bootClockSeconds() {
 
 } // namespace
 
-std::shared_ptr<SourceReader> SourceReader::live(Clock::duration shareWithin,
-                                                 const SystemPaths& paths) {
+std::shared_ptr<SourceReader> SourceReader::create(const SystemPaths& paths,
+                                                   Clock::duration shareWithin) {
     return std::shared_ptr<SourceReader>(new SourceReader(paths, shareWithin));
 }
 

@@ -21,9 +21,10 @@ public:
     // The sources a query reads: bit i stands for the table's source i.
     using SourceSet = std::uint32_t;
 
-    // The live system: files kept open, the up time from the boot clock (no file to read).
-    static std::shared_ptr<SourceReader> live(Clock::duration shareWithin,
-                                              const SystemPaths& paths = {});
+    // The system at `paths`; for the live one (the default) the up time comes from the boot
+    // clock, with no file to read.
+    static std::shared_ptr<SourceReader> create(const SystemPaths& paths,
+                                                Clock::duration shareWithin);
     // A copy of the system's files under `root`, the up time from root/proc/uptime.
     static std::shared_ptr<SourceReader> under(const std::filesystem::path& root,
                                                Clock::duration shareWithin = {});

@@ -4,6 +4,7 @@
 #include "platform/linuxcounters/MemorySource.h"
 #include "platform/linuxcounters/NetworkSource.h"
 #include "platform/linuxcounters/PressureSource.h"
+#include "platform/linuxcounters/ProcessSource.h"
 #include "platform/linuxcounters/ProcessorSource.h"
 #include "platform/linuxcounters/SystemSources.h"
 #include "platform/linuxcounters/TemperatureSource.h"
@@ -32,6 +33,7 @@ constexpr std::array sourceTable = std::to_array<MakeSource>({
     make<UpTimeSource>,
     make<TemperatureSource>,
     make<PressureSource>,
+    make<ProcessSource>,
 });
 
 static_assert(sourceTable.size() <= maxSources);

@@ -2,8 +2,6 @@
 
 #include "platform/linuxcounters/TextFields.h"
 
-#include <algorithm>
-
 namespace platform::linuxcounters {
 
 namespace {
@@ -30,18 +28,6 @@ std::optional<double> parseThreads(std::string_view loadavg) {
     return threads;
 }
 
-std::optional<double> countProcesses(const std::filesystem::path& proc) {
-    std::error_code error;
-    double count = 0.0;
-    for (const auto& entry : std::filesystem::directory_iterator(proc, error)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.empty() &&
-            std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            ++count;
-    }
-    return error ? std::nullopt : std::optional(count);
-}
-
 } // namespace
 
 ThreadCountSource::ThreadCountSource(const SystemPaths& paths)
@@ -57,10 +43,11 @@ std::optional<Reading> ThreadCountSource::read(std::size_t, std::string_view) co
 }
 
 ProcessCountSource::ProcessCountSource(const SystemPaths& paths)
-    : Source(processInfo), proc_(paths.proc) {}
+    : Source(processInfo), list_(paths.proc) {}
 
 void ProcessCountSource::refresh(const Moment&) {
-    processes_ = countProcesses(proc_);
+    processes_ =
+        list_.read(pids_) ? std::optional(static_cast<double>(pids_.size())) : std::nullopt;
 }
 
 std::optional<Reading> ProcessCountSource::read(std::size_t, std::string_view) const {

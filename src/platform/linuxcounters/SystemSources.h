@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/linuxcounters/ProcessList.h"
 #include "platform/linuxcounters/Source.h"
 #include "platform/linuxcounters/SourceFile.h"
 
@@ -29,7 +30,8 @@ public:
     std::optional<Reading> read(std::size_t counter, std::string_view instance) const override;
 
 private:
-    std::filesystem::path proc_;
+    ProcessList list_;
+    std::vector<pid_t> pids_;
     std::optional<double> processes_;
 };
 

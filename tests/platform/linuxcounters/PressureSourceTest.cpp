@@ -115,7 +115,7 @@ std::optional<double> someTotal(const char* resource) {
 TEST(PressureSource, StallsMadeByTheTestShowOnThisMachine) {
     if (!std::filesystem::exists("/proc/pressure/io"))
         GTEST_SKIP() << "this kernel keeps no pressure stall information (/proc/pressure)";
-    LinuxCounterQuery query(SourceReader::live({}));
+    LinuxCounterQuery query(SourceReader::create({}, {}));
     const auto io = query.addCounter(pressure("io", "Some"));
     const auto cpu = query.addCounter(pressure("cpu", "Some"));
     const auto interval = std::chrono::milliseconds(1000);

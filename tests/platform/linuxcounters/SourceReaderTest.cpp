@@ -108,7 +108,7 @@ TEST(SourceReader, TheBootClockIsTheSystemsUpTime) {
     const auto uptime = [](SourceReader& reader) {
         return reader.look(0, [](const auto&, std::optional<double> seconds) { return seconds; });
     };
-    const auto live = uptime(*SourceReader::live({}));
+    const auto live = uptime(*SourceReader::create({}, {}));
     const auto file = uptime(*SourceReader::under("/"));
     ASSERT_TRUE(live && file);
     EXPECT_NEAR(*live, *file, 1.0);
