@@ -1,5 +1,6 @@
 #include "platform/linuxcounters/SourceTable.h"
 
+#include "platform/linuxcounters/BatterySource.h"
 #include "platform/linuxcounters/DiskSource.h"
 #include "platform/linuxcounters/MemorySource.h"
 #include "platform/linuxcounters/NetworkSource.h"
@@ -32,6 +33,7 @@ constexpr std::array sourceTable = std::to_array<MakeSource>({
     make<ThreadCountSource>,
     make<UpTimeSource>,
     make<TemperatureSource>,
+    make<BatterySource>,
     make<PressureSource>,
     make<ProcessSource>,
 });
