@@ -2,6 +2,7 @@
 
 #include "platform/linuxcounters/BatterySource.h"
 #include "platform/linuxcounters/DiskSource.h"
+#include "platform/linuxcounters/GpuSource.h"
 #include "platform/linuxcounters/MemorySource.h"
 #include "platform/linuxcounters/NetworkSource.h"
 #include "platform/linuxcounters/PressureSource.h"
@@ -33,6 +34,7 @@ constexpr std::array sourceTable = std::to_array<MakeSource>({
     make<ThreadCountSource>,
     make<UpTimeSource>,
     make<TemperatureSource>,
+    make<GpuSource>,
     make<BatterySource>,
     make<PressureSource>,
     make<ProcessSource>,
