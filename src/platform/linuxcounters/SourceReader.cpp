@@ -1,5 +1,6 @@
 #include "platform/linuxcounters/SourceReader.h"
 
+#include "platform/CounterPath.h"
 #include "platform/linuxcounters/MemorySource.h"
 #include "platform/linuxcounters/TextFields.h"
 
@@ -86,14 +87,12 @@ void SourceReader::listSource(std::size_t index, std::vector<CounterListing>& in
     source.listInstances(instances);
     if (!served.hasInstances)
         instances.assign(1, std::string());
-    const std::string object = "\\" + std::string(served.object);
-    for (const std::string& instance : instances) {
-        const std::string prefix = instance.empty() ? object : object + "(" + instance + ")";
+    for (const std::string& instance : instances)
         for (std::size_t counter = 0; counter < served.counters.size(); ++counter)
             if (source.want(counter, instance))
-                into.push_back({prefix + "\\" + std::string(served.counters[counter].name),
-                                served.counters[counter].units});
-    }
+                into.push_back(
+                    {makeCounterPath(served.object, instance, served.counters[counter].name),
+                     served.counters[counter].units});
     slots_[index].pass = 0;
 }
 
