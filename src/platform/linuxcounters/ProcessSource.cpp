@@ -109,7 +109,7 @@ bool ProcessSource::want(std::size_t counter, std::string_view instance) {
     if (found == watched_.end()) {
         watched_.push_back({std::string(instance), {}, {}, 0.0, 0.0, 0.0});
         found = watched_.end() - 1;
-        seen_.clear(); // every process's name is compared with the new one
+        scanned_ = false; // every process's name is compared with the new one
         rescan_ = true;
     }
     found->wanted[counter] = true;
@@ -144,6 +144,7 @@ void ProcessSource::scan(Clock::time_point now) {
             join(watched_[static_cast<std::size_t>(scanning_.back().watched)], pid);
     }
     seen_.swap(scanning_);
+    scanned_ = true;
     keepMembers();
 }
 
@@ -151,18 +152,19 @@ ProcessSource::Seen ProcessSource::identify(pid_t pid,
                                             std::vector<Seen>::const_iterator& previous) {
     while (previous != seen_.cend() && previous->pid < pid)
         ++previous;
-    const bool known = previous != seen_.cend() && previous->pid == pid;
-    if (known && previous->confirmed)
+    const bool known = scanned_ && previous != seen_.cend() && previous->pid == pid;
+    if (known && previous->watched != unnamed)
         return *previous;
-    const int watched = list_.name(pid, name_) ? watcherOf(name_) : -1;
-    return {pid, watched, known};
+    if (scanned_ && !known)
+        return {pid, unnamed};
+    return {pid, list_.name(pid, name_) ? watcherOf(name_) : none};
 }
 
 int ProcessSource::watcherOf(std::string_view name) const {
     for (std::size_t i = 0; i < watched_.size(); ++i)
         if (matches(watched_[i].name, name))
             return static_cast<int>(i);
-    return -1;
+    return none;
 }
 
 // Members that ended, or now run another program, leave their name.

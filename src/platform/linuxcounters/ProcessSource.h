@@ -14,8 +14,9 @@ namespace platform::linuxcounters {
 // counts: the name the kernel keeps for it, which is its executable's base name cut to 15
 // bytes (a longer name matches on those). Any name may be asked for; while no process has it,
 // its counters read 0. The processes of a name are found again when one of them ends, and
-// every relisting interval for those that start; between times only their own files are read,
-// kept open, and only those that the counters wanted need. Another user's processes count
+// every relisting interval for those that start (a new one counts once it has lasted until the
+// next look); between times only their own files are read, kept open, and only those that the
+// counters wanted need. Another user's processes count
 // without their input and output, which the kernel shows only to their owner.
 class ProcessSource final : public Source {
 public:
@@ -48,13 +49,15 @@ private:
         double residentBytes = 0.0;
     };
 
-    // A process of the last scan, and the index of the watched name it has (-1: none).
-    // A process seen once is looked at again at the next scan, in case it was about to run
-    // another program under the name it forked with.
+    // A process of the last scan, and the index of the watched name it has: none, or not
+    // named yet. A process born since the scan before is named at the next scan, if it lasts
+    // until then: most new processes end within seconds, and one that has just forked may be
+    // about to run another program under another name.
+    static constexpr int none = -1;
+    static constexpr int unnamed = -2;
     struct Seen {
         pid_t pid;
         int watched;
-        bool confirmed;
     };
 
     bool mustScan(Clock::time_point now) const;
@@ -80,7 +83,8 @@ private:
     std::vector<Seen> scanning_;
     std::string name_;
     std::optional<Clock::time_point> scannedAt_;
-    bool rescan_ = false; // a member ended, or a name was added
+    bool scanned_ = false; // seen_ holds every process of a scan with the watched names now
+    bool rescan_ = false;  // a member ended, or a name was added
 };
 
 } // namespace platform::linuxcounters

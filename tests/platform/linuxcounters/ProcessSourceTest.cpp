@@ -105,18 +105,19 @@ TEST(ProcessSource, SumsEveryProcessOfANameFromEachOnesChange) {
     EXPECT_DOUBLE_EQ(query.read(io), 0.0);
 }
 
-// Between rescans only the processes already found are read: /proc is listed again when one of
-// them ends, or after the relisting interval.
+// Between scans only the processes already found are read: /proc is listed again when one of
+// them ends, or after the relisting interval; a process born since the last scan is named at
+// the next one, if it lasts until then.
 TEST(ProcessSource, LooksForProcessesAgainOnlyWhenOneEndsOrAfterAWhile) {
     ProcessTable table;
     table.start(100, "worker");
     table.show(100, 0, 0, 100, 0, 0);
     SystemPaths paths = SystemPaths::under(table.root());
-    paths.relistEvery = std::chrono::hours(1);
+    paths.relistEvery = std::chrono::seconds(1);
     LinuxCounterQuery query(SourceReader::create(paths, {}));
     const auto memory = query.addCounter(processPath("worker", "Working Set"));
     ASSERT_TRUE(query.collect());
-    EXPECT_EQ(query.read(memory), 100 * page);
+    EXPECT_EQ(query.read(memory), 100 * page) << "there from the start: named at once";
 
     table.start(200, "worker");
     table.show(200, 0, 0, 20, 0, 0);
@@ -125,7 +126,10 @@ TEST(ProcessSource, LooksForProcessesAgainOnlyWhenOneEndsOrAfterAWhile) {
 
     table.end(100);
     ASSERT_TRUE(query.collect()); // finds that it ended
-    ASSERT_TRUE(query.collect());
+    ASSERT_TRUE(query.collect()); // and looks: 200 is new
+    EXPECT_EQ(query.read(memory), 0.0);
+    std::this_thread::sleep_for(paths.relistEvery);
+    ASSERT_TRUE(query.collect()); // 200 has lasted: named
     EXPECT_EQ(query.read(memory), 20 * page);
 }
 
