@@ -71,15 +71,15 @@ void sum(std::optional<double>& total, std::optional<double> part) {
 } // namespace
 
 BatterySource::BatterySource(const SystemPaths& paths)
-    : Source(served), sys_(paths.sys), live_(paths.live), relistEvery_(paths.relistEvery) {}
+    : Source(served), sys_(paths.sys), live_(paths.live), wanted_(paths.relistEvery) {}
 
 void BatterySource::refresh(const Moment& moment) {
-    if (mustList(moment.now))
+    if (wanted_.mustList(moment.now))
         list(moment.now);
     for (Battery& battery : batteries_)
         readBattery(battery);
     total();
-    missing_ = anyMissing();
+    check();
 }
 
 std::optional<Reading> BatterySource::read(std::size_t counter, std::string_view instance) const {
@@ -92,16 +92,17 @@ std::optional<Reading> BatterySource::read(std::size_t counter, std::string_view
 // A battery serves what it has attributes for; the total, what one of the system's serves.
 bool BatterySource::want(std::size_t counter, std::string_view instance) {
     if (instance == totalName) {
-        totalWanted_[counter] =
-            std::any_of(batteries_.begin(), batteries_.end(), [&](const Battery& battery) {
-                return !battery.peripheral && offers(battery, counter);
-            });
-        return totalWanted_[counter];
+        const bool served = std::any_of(batteries_.begin(), batteries_.end(), [&](const auto& b) {
+            return !b.peripheral && offers(b, counter);
+        });
+        if (served)
+            wanted_.wantTotal(counter);
+        return served;
     }
     const Battery* battery = find(instance);
     if (battery == nullptr || !offers(*battery, counter))
         return false;
-    wanted_[battery->name][counter] = true;
+    wanted_.want(instance, counter);
     return true;
 }
 
@@ -113,12 +114,8 @@ void BatterySource::listInstances(std::vector<std::string>& into) {
         into.push_back(battery.name);
 }
 
-bool BatterySource::mustList(Clock::time_point now) const {
-    return !listedAt_ || (missing_ && now - *listedAt_ >= relistEvery_);
-}
-
 void BatterySource::list(Clock::time_point now) {
-    listedAt_ = now;
+    wanted_.listed(now);
     batteries_.clear();
     std::error_code error;
     std::vector<std::filesystem::path> folders;
@@ -167,7 +164,7 @@ bool BatterySource::needs(const Battery& battery, const Wanted& wanted,
         return charge;
     case EnergyNow:
     case EnergyFull:
-        return charge && (!f[Capacity] || (totalWanted_[Charge] && !battery.peripheral));
+        return charge && (!f[Capacity] || (wanted_.total()[Charge] && !battery.peripheral));
     case ChargeNow:
     case ChargeFull:
         return charge && !f[Capacity] && !(f[EnergyNow] && f[EnergyFull]);
@@ -179,25 +176,28 @@ bool BatterySource::needs(const Battery& battery, const Wanted& wanted,
     }
 }
 
+// The total's counters of the system's batteries that serve them.
 BatterySource::Wanted BatterySource::wantedOf(const Battery& battery) const {
-    Wanted wanted{};
-    if (const auto named = wanted_.find(battery.name); named != wanted_.end())
-        wanted = named->second;
+    Wanted wanted = wanted_.of(battery.name, !battery.peripheral);
     for (std::size_t counter = 0; counter < wanted.size(); ++counter)
-        wanted[counter] = wanted[counter] || (totalWanted_[counter] && !battery.peripheral &&
-                                              offers(battery, counter));
+        wanted[counter] = wanted[counter] && offers(battery, counter);
     return wanted;
 }
 
-// A battery named by a counter that is gone, or whose wanted values could not be read.
-bool BatterySource::anyMissing() const {
-    for (const auto& [name, wanted] : wanted_) {
-        const Battery* battery = find(name);
-        for (std::size_t counter = 0; counter < wanted.size(); ++counter)
-            if (wanted[counter] && (battery == nullptr || !battery->counts[counter]))
-                return true;
+// A battery named by a counter that is gone or could not be read, or one of the total's.
+void BatterySource::check() {
+    bool totalIncomplete = false;
+    for (const Battery& battery : batteries_) {
+        const Wanted wanted = battery.peripheral ? Wanted{} : wantedOf(battery);
+        for (std::size_t counter = 0; counter < battery.counts.size(); ++counter)
+            totalIncomplete = totalIncomplete || (wanted[counter] && !battery.counts[counter]);
     }
-    return false;
+    wanted_.check(
+        [this](std::string_view name, std::size_t counter) {
+            const Battery* battery = find(name);
+            return battery != nullptr && battery->counts[counter].has_value();
+        },
+        totalIncomplete);
 }
 
 // The system's batteries together: energy over capacity where each tells its energy, their

@@ -2,9 +2,9 @@
 
 #include "platform/linuxcounters/Source.h"
 #include "platform/linuxcounters/SourceFile.h"
+#include "platform/linuxcounters/WantedInstances.h"
 
 #include <array>
-#include <map>
 
 namespace platform::linuxcounters {
 
@@ -46,28 +46,23 @@ private:
         std::array<std::optional<double>, attributeCount> values;    // Status: 1 charging, -1 not
         std::array<std::optional<double>, 3> counts;                 // by counter
     };
-    using Wanted = std::array<bool, 3>; // by counter
+    using Wanted = WantedInstances<3>::Wanted; // by counter
 
-    bool mustList(Clock::time_point now) const;
     void list(Clock::time_point now);
     void addBattery(const std::filesystem::path& folder);
     void readBattery(Battery& battery);
     bool needs(const Battery& battery, const Wanted& wanted, std::size_t attribute) const;
     Wanted wantedOf(const Battery& battery) const;
-    bool anyMissing() const;
+    void check();
     void total();
     static bool offers(const Battery& battery, std::size_t counter);
     const Battery* find(std::string_view name) const;
 
     std::filesystem::path sys_;
     bool live_;
-    Clock::duration relistEvery_;
     std::vector<Battery> batteries_;
-    std::map<std::string, Wanted, std::less<>> wanted_; // by name, kept while one is away
-    Wanted totalWanted_{};
+    WantedInstances<3> wanted_;
     std::array<std::optional<double>, 3> totals_;
-    std::optional<Clock::time_point> listedAt_;
-    bool missing_ = false; // a wanted battery was not found or not read at the last refresh
 };
 
 } // namespace platform::linuxcounters

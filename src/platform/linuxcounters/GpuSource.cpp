@@ -21,16 +21,16 @@ constexpr std::array<std::string_view, 2> amdgpuFiles = {"gpu_busy_percent", "me
 } // namespace
 
 GpuSource::GpuSource(const SystemPaths& paths)
-    : Source(served), sys_(paths.sys), live_(paths.live), relistEvery_(paths.relistEvery),
-      nvmlLibrary_(paths.nvml) {}
+    : Source(served), sys_(paths.sys), live_(paths.live), nvmlLibrary_(paths.nvml),
+      wanted_(paths.relistEvery) {}
 
 void GpuSource::refresh(const Moment& moment) {
-    if (mustList(moment.now))
+    if (wanted_.mustList(moment.now))
         list(moment.now);
     for (Gpu& gpu : gpus_)
-        readGpu(gpu, wantedOf(gpu));
+        readGpu(gpu, wanted_.of(gpu.name, true));
     total();
-    missing_ = anyMissing();
+    check();
 }
 
 std::optional<Reading> GpuSource::read(std::size_t counter, std::string_view instance) const {
@@ -41,13 +41,12 @@ std::optional<Reading> GpuSource::read(std::size_t counter, std::string_view ins
 }
 
 bool GpuSource::want(std::size_t counter, std::string_view instance) {
-    if (instance == totalName) {
-        totalWanted_[counter] = !gpus_.empty();
-        return totalWanted_[counter];
-    }
-    if (find(instance) == nullptr)
+    if (instance == totalName ? gpus_.empty() : find(instance) == nullptr)
         return false;
-    wanted_[std::string(instance)][counter] = true;
+    if (instance == totalName)
+        wanted_.wantTotal(counter);
+    else
+        wanted_.want(instance, counter);
     return true;
 }
 
@@ -58,12 +57,8 @@ void GpuSource::listInstances(std::vector<std::string>& into) {
         into.push_back(gpu.name);
 }
 
-bool GpuSource::mustList(Clock::time_point now) const {
-    return !listedAt_ || (missing_ && now - *listedAt_ >= relistEvery_);
-}
-
 void GpuSource::list(Clock::time_point now) {
-    listedAt_ = now;
+    wanted_.listed(now);
     gpus_.clear();
     listAmdgpu();
     listNvidia();
@@ -108,22 +103,18 @@ void GpuSource::readGpu(Gpu& gpu, const Wanted& wanted) {
     }
 }
 
-GpuSource::Wanted GpuSource::wantedOf(const Gpu& gpu) const {
-    Wanted wanted = totalWanted_;
-    if (const auto named = wanted_.find(gpu.name); named != wanted_.end())
-        for (std::size_t counter = 0; counter < wanted.size(); ++counter)
-            wanted[counter] = wanted[counter] || named->second[counter];
-    return wanted;
-}
-
-bool GpuSource::anyMissing() const {
-    for (const auto& [name, wanted] : wanted_) {
-        const Gpu* gpu = find(name);
-        for (std::size_t counter = 0; counter < wanted.size(); ++counter)
-            if (wanted[counter] && (gpu == nullptr || !gpu->counts[counter]))
-                return true;
-    }
-    return false;
+// A GPU named by a counter that is gone or could not be read, or one of the total's.
+void GpuSource::check() {
+    bool totalIncomplete = false;
+    for (const Gpu& gpu : gpus_)
+        for (std::size_t counter = 0; counter < gpu.counts.size(); ++counter)
+            totalIncomplete = totalIncomplete || (wanted_.total()[counter] && !gpu.counts[counter]);
+    wanted_.check(
+        [this](std::string_view name, std::size_t counter) {
+            const Gpu* gpu = find(name);
+            return gpu != nullptr && gpu->counts[counter].has_value();
+        },
+        totalIncomplete);
 }
 
 // The busiest GPU, as a task manager shows one figure for all of them; their memory summed.

@@ -3,9 +3,9 @@
 #include "platform/linuxcounters/Nvml.h"
 #include "platform/linuxcounters/Source.h"
 #include "platform/linuxcounters/SourceFile.h"
+#include "platform/linuxcounters/WantedInstances.h"
 
 #include <array>
-#include <map>
 
 namespace platform::linuxcounters {
 
@@ -27,7 +27,7 @@ public:
 
 private:
     using Counts = std::array<std::optional<double>, 2>; // by counter
-    using Wanted = std::array<bool, 2>;
+    using Wanted = WantedInstances<2>::Wanted;
 
     struct Gpu {
         std::string name;
@@ -36,28 +36,22 @@ private:
         Counts counts;
     };
 
-    bool mustList(Clock::time_point now) const;
     void list(Clock::time_point now);
     void listAmdgpu();
     void listNvidia();
     void readGpu(Gpu& gpu, const Wanted& wanted);
-    Wanted wantedOf(const Gpu& gpu) const;
-    bool anyMissing() const;
+    void check();
     void total();
     const Gpu* find(std::string_view name) const;
 
     std::filesystem::path sys_;
     bool live_;
-    Clock::duration relistEvery_;
     std::string nvmlLibrary_;
     std::unique_ptr<Nvml> nvml_;
     bool nvmlTried_ = false;
     std::vector<Gpu> gpus_;
-    std::map<std::string, Wanted, std::less<>> wanted_; // by name, kept while one is away
-    Wanted totalWanted_{};
+    WantedInstances<2> wanted_;
     Counts totals_;
-    std::optional<Clock::time_point> listedAt_;
-    bool missing_ = false;
 };
 
 } // namespace platform::linuxcounters

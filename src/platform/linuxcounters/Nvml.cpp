@@ -1,18 +1,8 @@
 #include "platform/linuxcounters/Nvml.h"
 
-#include <dlfcn.h>
+#include "platform/linuxcounters/NvmlTypes.h"
 
-// The library's C interface, with the names its header gives the types; 0 is success.
-struct nvmlDevice_st;
-struct nvmlUtilization_st {
-    unsigned gpu;
-    unsigned memory;
-};
-struct nvmlMemory_st {
-    unsigned long long total;
-    unsigned long long free;
-    unsigned long long used;
-};
+#include <dlfcn.h>
 
 namespace platform::linuxcounters {
 

@@ -24,27 +24,29 @@ std::string chipNameOfZone(std::string type) {
 } // namespace
 
 TemperatureSource::TemperatureSource(const SystemPaths& paths)
-    : Source(served), sys_(paths.sys), live_(paths.live), relistEvery_(paths.relistEvery) {}
+    : Source(served), sys_(paths.sys), live_(paths.live), wanted_(paths.relistEvery) {}
 
 void TemperatureSource::refresh(const Moment& moment) {
-    if (mustList(moment.now))
+    if (wanted_.mustList(moment.now))
         list(moment.now);
     hottest_.reset();
-    std::size_t namedRead = 0;
-    bool unread = false;
+    bool totalIncomplete = false;
     for (Sensor& sensor : sensors_) {
-        if (!wanted(sensor))
+        if (!wanted_.of(sensor.name, true)[0])
             continue;
         const auto text = sensor.input.read();
         const auto millidegrees = text ? firstNumber(*text) : std::nullopt;
         sensor.celsius = millidegrees ? std::optional(*millidegrees / 1000.0) : std::nullopt;
-        unread = unread || !sensor.celsius;
-        namedRead += sensor.celsius && wanted_.contains(sensor.name) ? 1 : 0;
+        totalIncomplete = totalIncomplete || (wanted_.total()[0] && !sensor.celsius);
         if (sensor.celsius && (!hottest_ || *sensor.celsius > *hottest_))
             hottest_ = sensor.celsius;
     }
-    // A wanted sensor that the last listing no longer found is missing too.
-    missing_ = unread || namedRead < wanted_.size();
+    wanted_.check(
+        [this](std::string_view name, std::size_t) {
+            const Sensor* sensor = find(name);
+            return sensor != nullptr && sensor->celsius.has_value();
+        },
+        totalIncomplete);
 }
 
 std::optional<Reading> TemperatureSource::read(std::size_t, std::string_view instance) const {
@@ -55,13 +57,12 @@ std::optional<Reading> TemperatureSource::read(std::size_t, std::string_view ins
 }
 
 bool TemperatureSource::want(std::size_t, std::string_view instance) {
-    if (instance == totalName) {
-        total_ = !sensors_.empty();
-        return total_;
-    }
-    if (find(instance) == nullptr)
+    if (instance == totalName ? sensors_.empty() : find(instance) == nullptr)
         return false;
-    wanted_.emplace(instance);
+    if (instance == totalName)
+        wanted_.wantTotal(0);
+    else
+        wanted_.want(instance, 0);
     return true;
 }
 
@@ -72,14 +73,8 @@ void TemperatureSource::listInstances(std::vector<std::string>& into) {
         into.push_back(sensor.name);
 }
 
-// A sensor that went away may come back under another hwmon number: look again, but not at
-// every tick while it stays away.
-bool TemperatureSource::mustList(Clock::time_point now) const {
-    return !listedAt_ || (missing_ && now - *listedAt_ >= relistEvery_);
-}
-
 void TemperatureSource::list(Clock::time_point now) {
-    listedAt_ = now;
+    wanted_.listed(now);
     sensors_.clear();
     std::set<std::string> chips;
     listHwmon(chips);
@@ -115,10 +110,6 @@ void TemperatureSource::listThermalZones(const std::set<std::string>& chips) {
 
 void TemperatureSource::addSensor(std::string name, const std::filesystem::path& input) {
     sensors_.push_back({std::move(name), SourceFile(input, live_, 32), std::nullopt});
-}
-
-bool TemperatureSource::wanted(const Sensor& sensor) const {
-    return total_ || wanted_.contains(sensor.name);
 }
 
 const TemperatureSource::Sensor* TemperatureSource::find(std::string_view name) const {

@@ -2,6 +2,7 @@
 
 #include "platform/linuxcounters/Source.h"
 #include "platform/linuxcounters/SourceFile.h"
+#include "platform/linuxcounters/WantedInstances.h"
 
 #include <set>
 
@@ -29,23 +30,17 @@ private:
         std::optional<double> celsius;
     };
 
-    bool mustList(Clock::time_point now) const;
     void list(Clock::time_point now);
     void listHwmon(std::set<std::string>& chips);
     void listThermalZones(const std::set<std::string>& chips);
     void addSensor(std::string name, const std::filesystem::path& input);
-    bool wanted(const Sensor& sensor) const;
     const Sensor* find(std::string_view name) const;
 
     std::filesystem::path sys_;
     bool live_;
-    Clock::duration relistEvery_;
     std::vector<Sensor> sensors_;
-    std::set<std::string, std::less<>> wanted_;
-    bool total_ = false; // wanted: every sensor is read
+    WantedInstances<1> wanted_; // the total: every sensor is read
     std::optional<double> hottest_;
-    std::optional<Clock::time_point> listedAt_;
-    bool missing_ = false; // a wanted sensor was not found or not read at the last refresh
 };
 
 } // namespace platform::linuxcounters

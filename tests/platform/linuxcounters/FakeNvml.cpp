@@ -1,23 +1,14 @@
 // A stand-in for the NVIDIA management library: the functions PakVue calls, over devices that
 // tests set up through fakeNvmlSet*, which they reach on the same loaded library.
+#include "platform/linuxcounters/NvmlTypes.h"
+
 #include <array>
 
-// The library's types, by the names its header gives them.
+// What the library keeps of a device, as far as the test sets it.
 struct nvmlDevice_st {
     unsigned busy = 0;
     unsigned long long used = 0;
     bool lost = false;
-};
-
-struct nvmlUtilization_st {
-    unsigned gpu;
-    unsigned memory;
-};
-
-struct nvmlMemory_st {
-    unsigned long long total;
-    unsigned long long free;
-    unsigned long long used;
 };
 
 namespace {
