@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/linuxcounters/SourceReader.h"
 #include "support/TemporaryDirectory.h"
 
 #include <filesystem>
@@ -31,5 +32,15 @@ public:
 private:
     TemporaryDirectory dir_;
 };
+
+// The paths the reader lists of one object's instances.
+inline std::vector<std::string> listed(std::string_view object,
+                                       platform::linuxcounters::SourceReader& reader) {
+    std::vector<std::string> paths;
+    for (const auto& counter : reader.list())
+        if (counter.path.starts_with("\\" + std::string(object) + "("))
+            paths.push_back(counter.path);
+    return paths;
+}
 
 } // namespace test

@@ -25,11 +25,7 @@ const char* const batteryFolder = "sys/class/power_supply/";
 TEST(BatterySource, ServesTheBatteriesAndTotalsTheSystemsOwn) {
     const test::SystemCopy system("hardware");
     const auto reader = SourceReader::under(system.root());
-    std::vector<std::string> paths;
-    for (const auto& counter : reader->list())
-        if (counter.path.starts_with("\\Battery("))
-            paths.push_back(counter.path);
-    EXPECT_EQ(paths,
+    EXPECT_EQ(test::listed("Battery", *reader),
               (std::vector<std::string>{
                   battery("_Total", "% Charge"), battery("_Total", "Charge Watts"),
                   battery("_Total", "Discharge Watts"), battery("BAT0", "% Charge"),

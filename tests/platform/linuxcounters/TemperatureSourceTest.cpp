@@ -12,14 +12,6 @@ using namespace platform::linuxcounters;
 
 namespace {
 
-std::vector<std::string> listed(SourceReader& reader, std::string_view object) {
-    std::vector<std::string> paths;
-    for (const auto& counter : reader.list())
-        if (counter.path.starts_with("\\" + std::string(object) + "("))
-            paths.push_back(counter.path);
-    return paths;
-}
-
 std::string celsius(const std::string& sensor) {
     return "\\Temperature(" + sensor + ")\\Degrees Celsius";
 }
@@ -37,7 +29,7 @@ TEST(TemperatureSource, NamesEverySensorOnceAndTheTotalIsTheHottest) {
           "coretemp Core 0", "coretemp Core 1", "nvme#1 Composite", "amdgpu edge",
           "amdgpu junction", "x86_pkg_temp", "iwlwifi_1"})
         expected.push_back(celsius(sensor));
-    EXPECT_EQ(listed(*reader, "Temperature"), expected);
+    EXPECT_EQ(test::listed("Temperature", *reader), expected);
 
     LinuxCounterQuery query(reader);
     const auto second = query.addCounter(celsius("nvme#1 Composite"));

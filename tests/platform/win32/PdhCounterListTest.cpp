@@ -96,7 +96,7 @@ TEST(PdhCounterList, ListsEveryInstancesCountersInEnglishWithTotalsAndNumberedTw
     EXPECT_EQ(asked, (std::vector<std::string>{"\\Memory\\Available Bytes",
                                                "\\Memory\\Zugesicherte verwendete Bytes (%)"}))
         << "only paths without an instance are tried";
-    EXPECT_EQ(listed.front().units, Units::Percentage);
+    EXPECT_EQ(listed.front().units, Units::Percentage) << "a counter's name tells its units";
     EXPECT_EQ(listed[3].units, Units::Size);
 }
 
@@ -109,14 +109,4 @@ TEST(PdhCounterList, WithoutEnumerationTheWellKnownPathsTheLibraryTakes) {
     });
     EXPECT_EQ(pathsOf(listed), (std::vector<std::string>{"\\Processor(_Total)\\% Processor Time",
                                                          "\\System\\System Up Time"}));
-}
-
-TEST(PdhCounterList, TheCountersNameTellsItsUnits) {
-    using platform::win32::unitsOfCounter;
-    EXPECT_EQ(unitsOfCounter("% Processor Time"), Units::Percentage);
-    EXPECT_EQ(unitsOfCounter("Bytes Total/sec"), Units::Rate);
-    EXPECT_EQ(unitsOfCounter("Disk Read Bytes/sec"), Units::Rate);
-    EXPECT_EQ(unitsOfCounter("Available Bytes"), Units::Size);
-    EXPECT_EQ(unitsOfCounter("Threads"), Units::None);
-    EXPECT_EQ(unitsOfCounter("Page Faults/sec"), Units::None);
 }
