@@ -71,13 +71,14 @@ void sum(std::optional<double>& total, std::optional<double> part) {
 } // namespace
 
 BatterySource::BatterySource(const SystemPaths& paths)
-    : Source(served), sys_(paths.sys), live_(paths.live), wanted_(paths.relistEvery) {}
+    : Source(served), sys_(paths.sys), live_(paths.live), relistEvery_(paths.relistEvery),
+      wanted_(paths.relistEvery) {}
 
 void BatterySource::refresh(const Moment& moment) {
     if (wanted_.mustList(moment.now))
         list(moment.now);
     for (Battery& battery : batteries_)
-        readBattery(battery);
+        readBattery(battery, moment.now);
     total();
     check();
 }
@@ -125,6 +126,9 @@ void BatterySource::list(Clock::time_point now) {
     std::sort(folders.begin(), folders.end());
     for (const auto& folder : folders)
         addBattery(folder);
+    energyTotal_ = std::all_of(batteries_.begin(), batteries_.end(), [](const Battery& battery) {
+        return battery.peripheral || (battery.files[EnergyNow] && battery.files[EnergyFull]);
+    });
 }
 
 // A bay without its battery says so in "present".
@@ -140,11 +144,18 @@ void BatterySource::addBattery(const std::filesystem::path& folder) {
     batteries_.push_back(std::move(battery));
 }
 
-void BatterySource::readBattery(Battery& battery) {
+// A full capacity is read again once per relisting interval only.
+void BatterySource::readBattery(Battery& battery, Clock::time_point now) {
     const Wanted wanted = wantedOf(battery);
+    const bool fullDue = !battery.fullReadAt || now - *battery.fullReadAt >= relistEvery_;
+    if (fullDue)
+        battery.fullReadAt = now;
     for (std::size_t attribute = 0; attribute < attributeCount; ++attribute) {
         auto& file = battery.files[attribute];
-        const auto text = file && needs(battery, wanted, attribute) ? file->read() : std::nullopt;
+        const bool read = file && needs(battery, wanted, attribute);
+        if (read && isCapacity(attribute) && !fullDue && battery.values[attribute])
+            continue;
+        const auto text = read ? file->read() : std::nullopt;
         battery.values[attribute] = !text                 ? std::nullopt
                                     : attribute == Status ? statusOf(*text)
                                                           : firstNumber(*text);
@@ -153,7 +164,12 @@ void BatterySource::readBattery(Battery& battery) {
                       flowing(battery.values, -1.0)};
 }
 
-// Only the attributes that the wanted counters need: the total's charge needs the energy too.
+bool BatterySource::isCapacity(std::size_t attribute) {
+    return attribute == EnergyFull || attribute == ChargeFull;
+}
+
+// Only the attributes that the wanted counters need: the total's charge needs the energy too,
+// where every system battery tells it.
 bool BatterySource::needs(const Battery& battery, const Wanted& wanted,
                           std::size_t attribute) const {
     const auto& f = battery.files;
@@ -164,7 +180,8 @@ bool BatterySource::needs(const Battery& battery, const Wanted& wanted,
         return charge;
     case EnergyNow:
     case EnergyFull:
-        return charge && (!f[Capacity] || (wanted_.total()[Charge] && !battery.peripheral));
+        return charge &&
+               (!f[Capacity] || (wanted_.total()[Charge] && !battery.peripheral && energyTotal_));
     case ChargeNow:
     case ChargeFull:
         return charge && !f[Capacity] && !(f[EnergyNow] && f[EnergyFull]);

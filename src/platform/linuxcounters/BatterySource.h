@@ -45,13 +45,15 @@ private:
         std::array<std::optional<SourceFile>, attributeCount> files; // those it has
         std::array<std::optional<double>, attributeCount> values;    // Status: 1 charging, -1 not
         std::array<std::optional<double>, 3> counts;                 // by counter
+        std::optional<Clock::time_point> fullReadAt; // the capacity changes over months
     };
     using Wanted = WantedInstances<3>::Wanted; // by counter
 
     void list(Clock::time_point now);
     void addBattery(const std::filesystem::path& folder);
-    void readBattery(Battery& battery);
+    void readBattery(Battery& battery, Clock::time_point now);
     bool needs(const Battery& battery, const Wanted& wanted, std::size_t attribute) const;
+    static bool isCapacity(std::size_t attribute);
     Wanted wantedOf(const Battery& battery) const;
     void check();
     void total();
@@ -60,7 +62,9 @@ private:
 
     std::filesystem::path sys_;
     bool live_;
+    Clock::duration relistEvery_;
     std::vector<Battery> batteries_;
+    bool energyTotal_ = false; // every system battery tells its energy
     WantedInstances<3> wanted_;
     std::array<std::optional<double>, 3> totals_;
 };
