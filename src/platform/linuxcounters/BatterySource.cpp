@@ -10,7 +10,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"% Charge", Units::Percentage, Measure::Level, 1.0, 100.0},
     {"Charge Watts", Units::None, Measure::Level},
     {"Discharge Watts", Units::None, Measure::Level},

@@ -9,7 +9,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"Disk Read Bytes/sec", Units::Rate, Measure::PerSecond},
     {"Disk Write Bytes/sec", Units::Rate, Measure::PerSecond},
     {"Disk Bytes/sec", Units::Rate, Measure::PerSecond},

@@ -9,7 +9,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"% Utilization", Units::Percentage, Measure::Level},
     {"Dedicated Memory Bytes", Units::Size, Measure::Level},
 };

@@ -46,16 +46,16 @@ double perSecond(const Sample& before, const Sample& after) {
 }
 
 double valueOf(const LinuxCounterQuery::Counter& counter) {
-    const CounterSpec& spec = *counter.spec;
-    switch (spec.measure) {
+    const ServedCounter& served = *counter.served;
+    switch (served.measure) {
     case Measure::ShareOfBase:
         return share(counter.before, counter.after);
     case Measure::PerSecond:
-        return std::min(perSecond(counter.before, counter.after) * spec.scale, spec.cap);
+        return std::min(perSecond(counter.before, counter.after) * served.scale, served.cap);
     case Measure::Level:
         break;
     }
-    return std::min(level(counter.after) * spec.scale, spec.cap);
+    return std::min(level(counter.after) * served.scale, served.cap);
 }
 
 } // namespace

@@ -31,7 +31,7 @@ public:
     struct Counter {
         std::size_t source;
         std::size_t index; // of the counter among its source's
-        const CounterSpec* spec;
+        const ServedCounter* served;
         std::string instance;
         Sample before;
         Sample after;

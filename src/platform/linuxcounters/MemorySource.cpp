@@ -9,7 +9,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"Available Bytes", Units::Size, Measure::Level},
     {"Cache Bytes", Units::Size, Measure::Level},
     {"% Committed Bytes In Use", Units::Percentage, Measure::Level},

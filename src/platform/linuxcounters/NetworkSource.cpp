@@ -6,7 +6,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"Bytes Received/sec", Units::Rate, Measure::PerSecond},
     {"Bytes Sent/sec", Units::Rate, Measure::PerSecond},
     {"Bytes Total/sec", Units::Rate, Measure::PerSecond},

@@ -7,7 +7,7 @@ namespace platform::linuxcounters {
 namespace {
 
 // Microseconds stalled per second are a ten-thousandth of a percentage.
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"% Some Stalled", Units::Percentage, Measure::PerSecond, 1e-4, 100.0},
     {"% Full Stalled", Units::Percentage, Measure::PerSecond, 1e-4, 100.0},
 };

@@ -10,7 +10,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"% Processor Time", Units::Percentage, Measure::PerSecond, 100.0},
     {"Working Set", Units::Size, Measure::Level},
     {"IO Data Bytes/sec", Units::Rate, Measure::PerSecond},

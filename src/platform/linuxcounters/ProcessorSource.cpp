@@ -6,7 +6,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"% Processor Time", Units::Percentage, Measure::ShareOfBase},
     {"% User Time", Units::Percentage, Measure::ShareOfBase},
     {"% Privileged Time", Units::Percentage, Measure::ShareOfBase},

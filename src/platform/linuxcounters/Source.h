@@ -40,7 +40,7 @@ enum class Measure {
 };
 
 // One counter a source serves.
-struct CounterSpec {
+struct ServedCounter {
     std::string_view name; // as a path spells it; matched without regard to case
     Units units;           // how the counter's values read
     Measure measure;
@@ -52,7 +52,7 @@ struct CounterSpec {
 struct SourceInfo {
     std::string_view object;
     bool hasInstances;
-    std::span<const CounterSpec> counters;
+    std::span<const ServedCounter> counters;
 };
 
 // One reading of a counter: what it counts, and for a share the whole it is a share of.

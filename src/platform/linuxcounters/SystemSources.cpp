@@ -6,13 +6,13 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec threadCounters[] = {{"Threads", Units::None, Measure::Level}};
+constexpr ServedCounter threadCounters[] = {{"Threads", Units::None, Measure::Level}};
 constexpr SourceInfo threadInfo{"System", false, threadCounters};
 
-constexpr CounterSpec processCounters[] = {{"Processes", Units::None, Measure::Level}};
+constexpr ServedCounter processCounters[] = {{"Processes", Units::None, Measure::Level}};
 constexpr SourceInfo processInfo{"System", false, processCounters};
 
-constexpr CounterSpec upTimeCounters[] = {{"System Up Time", Units::Duration, Measure::Level}};
+constexpr ServedCounter upTimeCounters[] = {{"System Up Time", Units::Duration, Measure::Level}};
 constexpr SourceInfo upTimeInfo{"System", false, upTimeCounters};
 
 // The fourth field of loadavg, "running/total".

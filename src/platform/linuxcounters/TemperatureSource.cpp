@@ -9,7 +9,7 @@ namespace platform::linuxcounters {
 
 namespace {
 
-constexpr CounterSpec counters[] = {
+constexpr ServedCounter counters[] = {
     {"Degrees Celsius", Units::Temperature, Measure::Level},
 };
 constexpr SourceInfo served{"Temperature", true, counters};
