@@ -4,6 +4,8 @@
 #include "util/log/AppLog.h"
 
 #include <ostream>
+#include <stdexcept>
+#include <string_view>
 
 using util::log::LogLevel;
 using util::log::logMessage;
@@ -18,6 +20,22 @@ void summarise(std::ostream& out, const LoadedConfiguration& loaded) {
         out << "; " << loaded.failedGraphs << (loaded.failedGraphs == 1 ? " graph" : " graphs")
             << " left out";
     out << ".\n";
+}
+
+// The log line of a refused counter path does not name it: the check names each one, and where
+// the paths that do exist are listed.
+ConfigurationLoader::CollectorFactory noting(const ConfigurationLoader::CollectorFactory& factory,
+                                             std::vector<std::string>& refused) {
+    return [&factory, &refused](Units units, const std::string& type, const std::string& name,
+                                const std::string& label) {
+        try {
+            return factory(units, type, name, label);
+        } catch (const std::invalid_argument& e) {
+            if (std::string_view(e.what()) == "PdhAddCounter failed")
+                refused.push_back(name);
+            throw;
+        }
+    };
 }
 
 } // namespace
@@ -58,8 +76,12 @@ CheckResult checkConfiguration(const ProgramFiles& files,
                                const ConfigurationLoader::CollectorFactory& factory,
                                std::ostream& out) {
     const util::log::LogCopy copy(out);
-    const LoadedConfiguration loaded = loadWithoutDesktop(files, factory);
+    std::vector<std::string> refused;
+    const LoadedConfiguration loaded = loadWithoutDesktop(files, noting(factory, refused));
     if (loaded.result != CheckResult::Unreadable)
         summarise(out, loaded);
+    for (const std::string& path : refused)
+        out << "\"" << path << "\" is no counter of this computer; pakvue --counters lists "
+            << "those it serves.\n";
     return loaded.result;
 }

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/ConfigurationCheck.h"
+#include "app/CounterList.h"
 #include "app/Preview.h"
 #include "monitoring/WmiDataCollector.h"
 #include "platform/NativeDesktop.h"
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
         return static_cast<int>(renderPreview(
             filesOf(command), {command.renderFolder, command.seconds, command.synthetic},
             util::system::monitoring::createDataCollector, std::cout));
+    case CommandLine::Action::Counters:
+        printCounters(filterCounters(platform::listCounters(), command.counterFilter), std::cout,
+                      std::chrono::milliseconds(500));
+        return 0;
     case CommandLine::Action::Run:
         break;
     }
