@@ -49,7 +49,7 @@ std::string entryText(const LoginCommand& command) {
            "Name=PakVue\n"
            "Comment=Live graphs of processor, memory, disk and network use in the notification "
            "area\n"
-           "Icon=utilities-system-monitor\n"
+           "Icon=pakvue\n"
            "Exec=" +
            stringValue(loginCommandLine(command)) +
            "\n"

@@ -25,7 +25,7 @@ TEST_F(PosixLoginStartTest, TheEntryRunsThisProgramOnThisConfigurationUntilRemov
               "Name=PakVue\n"
               "Comment=Live graphs of processor, memory, disk and network use in the notification "
               "area\n"
-              "Icon=utilities-system-monitor\n"
+              "Icon=pakvue\n"
               "Exec=\"/usr/bin/pakvue\" --config \"/home/u/.config/pakvue/pakvue.config.json\"\n"
               "Terminal=false\n");
     EXPECT_TRUE(platform::startsAtLogin(place, command));
