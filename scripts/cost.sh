@@ -49,6 +49,8 @@ if [ "$sni" = sni ] && [ -z "${PAKVUE_COST_SESSION:-}" ]; then
     exit $?
 fi
 
+# The panel's settings, when there are any, stay where the bus's xfconfd reads them.
+if [ "$sni" = sni ]; then config_home=$XDG_CONFIG_HOME; fi
 source tests/support/desktop-session.sh
 trap 'exit 130' INT TERM HUP
 items() {

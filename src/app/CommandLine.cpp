@@ -173,5 +173,6 @@ std::string CommandLine::usage() {
            "  --version          show the version\n"
            "\n"
            "Without --config, pakvue.config.json is looked for in the working directory,\n"
-           "then in the program's folder.\n";
+           "then in the program's folder, then in the user's configuration folder, where\n"
+           "a first start writes the example. A running pakvue reads it again after a save.\n";
 }

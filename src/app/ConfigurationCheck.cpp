@@ -14,7 +14,7 @@ namespace {
 
 // One closing line, not a log line: how much of the configuration loaded.
 void summarise(std::ostream& out, const LoadedConfiguration& loaded) {
-    out << loaded.monitors.size() << " of " << loaded.monitors.size() + loaded.failedIcons
+    out << loaded.icons.size() << " of " << loaded.icons.size() + loaded.failedIcons
         << " icons loaded";
     if (loaded.failedGraphs > 0)
         out << "; " << loaded.failedGraphs << (loaded.failedGraphs == 1 ? " graph" : " graphs")
@@ -41,31 +41,32 @@ ConfigurationLoader::CollectorFactory noting(const ConfigurationLoader::Collecto
 } // namespace
 
 LoadedConfiguration loadWithoutDesktop(const ProgramFiles& files,
-                                       const ConfigurationLoader::CollectorFactory& factory) {
+                                       const ConfigurationLoader::CollectorFactory& factory,
+                                       WhenNothingLoads ending) {
+    const LogLevel unreadable =
+        ending == WhenNothingLoads::Exit ? LogLevel::Critical : LogLevel::Error;
     LoadedConfiguration loaded;
     javascript::JsonReader reader;
     try {
         readConfiguration(reader, files);
     } catch (const std::exception& e) {
-        logMessage(LogLevel::Critical, e.what());
+        logMessage(unreadable, e.what());
         return loaded;
     }
     loaded.result = CheckResult::SomethingFailed;
+    loaded.root = reader.root();
+    const auto load = [&](const std::shared_ptr<javascript::Value>& entry) {
+        ConfigurationLoader loader(reader.root(), factory);
+        loaded.icons.push_back({entry, loader.loadIcon(entry)});
+        loaded.failedGraphs += loader.failedGraphs();
+    };
     try {
-        loaded.failedIcons = loadIconEntries(
-                                 reader,
-                                 [&](const std::shared_ptr<javascript::Value>& entry) {
-                                     ConfigurationLoader loader(reader.root(), factory);
-                                     loaded.monitors.push_back(loader.loadIcon(entry));
-                                     loaded.failedGraphs += loader.failedGraphs();
-                                 })
-                                 .failed;
+        loaded.failedIcons = loadIconEntries(reader, load, ending).failed;
     } catch (const std::exception& e) { // no "icons" array: the program ends on this too
-        logMessage(LogLevel::Critical, e.what());
+        logMessage(unreadable, e.what());
         return loaded;
     }
-    const bool whole =
-        !loaded.monitors.empty() && loaded.failedIcons == 0 && loaded.failedGraphs == 0;
+    const bool whole = !loaded.icons.empty() && loaded.failedIcons == 0 && loaded.failedGraphs == 0;
     if (whole)
         loaded.result = CheckResult::Loaded;
     return loaded;

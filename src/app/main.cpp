@@ -23,8 +23,11 @@ int runInNotificationArea(const ProgramFiles& files) {
     std::string reason;
     std::unique_ptr<platform::Desktop> desktop = platform::openNativeDesktop(reason);
     if (!desktop) {
-        files.openLog();
+        std::string logFailure;
+        files.openLog(logFailure);
         util::log::logMessage(util::log::LogLevel::Critical, reason);
+        // Without a desktop there is nowhere else to tell the user.
+        std::cerr << "pakvue: " << reason << std::endl;
         return 1; // a program that could not start says so to whoever started it
     }
     platform::installDesktop(desktop.get());
