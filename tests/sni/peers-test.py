@@ -142,10 +142,12 @@ def flood_leaves_the_program_answering(bus, app, services, work):
         f.wait(30)
     print("flood: slowest Ping %.0f ms, largest RSS %d KiB, %d new pictures of the other item" %
           (slowest * 1000, largest, len(pictures)))
-    # A sanitizer's quarantine keeps what the program frees: its size says nothing there.
-    if largest > 50 * 1024 and not os.environ.get("PAKVUE_SANITIZED"):
+    # A sanitizer's quarantine keeps what the program frees, and its checks slow every call: in
+    # such a build the size says nothing, and the answers are given ten times the time.
+    sanitized = bool(os.environ.get("PAKVUE_SANITIZED"))
+    if largest > 50 * 1024 and not sanitized:
         fail("the flood grew PakVue to %d KiB" % largest)
-    if slowest > 0.1:
+    if slowest > (1.0 if sanitized else 0.1):
         fail("another item took %.0f ms to answer Ping during the flood" % (slowest * 1000))
     if len(pictures) < 10:  # two a second for ten seconds
         fail("%d new pictures in ten seconds of flood" % len(pictures))
