@@ -5,6 +5,7 @@
 #include "platform/x11/X11WindowNames.h"
 #include "platform/x11/XEmbedTray.h"
 #include "util/log/AppLog.h"
+#include "util/thread/Ticker.h"
 
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -93,11 +94,15 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
     XSelectInput(display_, root, attributes.your_event_mask | PropertyChangeMask);
     changeDpi(resourceDpi());
     signals_ = std::make_unique<TerminationSignals>(wake_->signalDescriptor());
+    // The loop runs the icons' frames itself: a tick then wakes the program once, for the
+    // frames and their drawing both.
+    util::Ticker::shared().host([this] { this->wake(); });
 }
 
 // Closing the connection destroys every window made through it; on a broken one it only frees
 // the connection's memory.
 X11Desktop::~X11Desktop() {
+    util::Ticker::shared().unhost();
     signals_.reset();
     menu_.reset();
     tray_.reset();
@@ -111,6 +116,8 @@ void X11Desktop::collectInput() {
     // A signal that asks the program to end ends it as "Exit" does, through its shutdown.
     if (signals_->requested())
         postQuitMessage(0);
+    // The icons' frames of this tick, whose pictures the trays then draw in the same turn.
+    util::Ticker::shared().runDue();
     if (!lost_)
         readEvents();
     if (lost_)
@@ -150,8 +157,11 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     wake_->watch(&polled_[1]);
     tray_->watch(polled_);
     // Events Xlib has read already are no longer on the connection for poll() to see.
-    const int timeout =
-        XEventsQueued(display_, QueuedAlready) > 0 ? 0 : tray_->millisecondsToNextEvent();
+    int timeout = XEventsQueued(display_, QueuedAlready) > 0 ? 0 : -1;
+    for (const int next :
+         {tray_->millisecondsToNextEvent(), util::Ticker::shared().millisecondsToNextTick()})
+        if (next >= 0)
+            timeout = timeout < 0 ? next : std::min(timeout, next);
     ::poll(polled_.data(), polled_.size(), timeout);
     wake_->clear(&polled_[1]);
 }
