@@ -37,6 +37,8 @@ else()
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The PakVue developers <pakvue@example.org>")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # Opened when first needed rather than linked, so the libraries' scan cannot see them.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfreetype6 (>= 2.10), libfontconfig1 (>= 2.13)")
 
     # The manual page and the changelog are shipped compressed, without a name or a time in
     # the gzip header, so that the same sources make the same package.

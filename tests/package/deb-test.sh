@@ -38,7 +38,8 @@ for size in 16 24 32 48 256; do
     [[ $(file -b "$icon") == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] ||
         fail "$icon: $(file -b "$icon")"
 done
-# The dependencies come from the libraries the program links.
+# The dependencies come from the libraries the program links, and those it opens when first
+# needed.
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libx11-6 libfreetype6 libfontconfig1; do
     [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
