@@ -36,7 +36,8 @@ private:
     bool mouseMoved(std::int32_t x);
 
     std::mutex mutex_; // the bitmap and the display, between drawing and painting
-    std::shared_ptr<Bitmap<Pixel>> bitmap_;
+    std::shared_ptr<Bitmap<Pixel>> bitmap_; // empty until the first frame
+    Size size_;
     std::shared_ptr<MonitorConfiguration> configuration_;
     std::shared_ptr<IDataSet> dataSet_;
     std::shared_ptr<IDataInspector> inspector_;
