@@ -47,7 +47,8 @@ function(_pakvue_uses target out)
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# The files of `target` relative to `root`, into `out`.
+# The files of `target` relative to `root`, into `out`. Sources the build generates outside
+# `root` (data made into code) include nothing but their own header, and are left out.
 function(_pakvue_files target root out)
     get_target_property(sources ${target} SOURCES)
     get_target_property(folder ${target} SOURCE_DIR)
@@ -55,7 +56,9 @@ function(_pakvue_files target root out)
     foreach(source IN LISTS sources)
         cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder} NORMALIZE OUTPUT_VARIABLE path)
         file(RELATIVE_PATH relative ${root} ${path})
-        list(APPEND files ${relative})
+        if(NOT relative MATCHES "^\\.\\./")
+            list(APPEND files ${relative})
+        endif()
     endforeach()
     set(${out} ${files} PARENT_SCOPE)
 endfunction()

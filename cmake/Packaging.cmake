@@ -39,6 +39,9 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     # Opened when first needed rather than linked, so the libraries' scan cannot see them.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfreetype6 (>= 2.10), libfontconfig1 (>= 2.13)")
+    # "Edit configuration" and "Open log" open the files with xdg-open; without it the program
+    # says so.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 
     # The manual page and the changelog are shipped compressed, without a name or a time in
     # the gzip header, so that the same sources make the same package.
@@ -57,6 +60,8 @@ else()
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION share/doc/pakvue)
     install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/pakvue RENAME copyright)
     install(FILES ${pakvue_examples} DESTINATION share/doc/pakvue/examples)
+    # The desktop entry starts the program as it is: a first start writes the example, which
+    # the program carries, into the user's configuration folder.
     install(FILES ${pakvue_packaging}/pakvue.desktop DESTINATION share/applications)
     # The desktop entry's icon, in the theme every desktop falls back to.
     foreach(size IN LISTS PAKVUE_ICON_PNG_SIZES)
@@ -64,11 +69,6 @@ else()
                 DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME pakvue.png)
     endforeach()
     install(FILES ${PAKVUE_ICON_DIR}/pakvue.svg DESTINATION share/icons/hicolor/scalable/apps)
-    # The desktop entry starts the program in the user's folder, through a script that gives
-    # that folder the example configuration first; /usr/share/doc may be left out of an
-    # installation, so the script's copy lives apart from the documentation.
-    install(PROGRAMS ${pakvue_packaging}/pakvue-start DESTINATION libexec/pakvue)
-    install(FILES ${pakvue_examples} DESTINATION share/pakvue)
 endif()
 
 include(CPack)

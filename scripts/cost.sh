@@ -8,12 +8,17 @@
 # all threads) per second. Compare programs by alternating their runs and taking medians: single
 # runs on a shared machine vary a lot. PAKVUE_COST_TRAY=sni measures the icons as
 # StatusNotifierItems in xfce4-panel instead, on a session bus of its own.
+# PAKVUE_COST_CONFIG=bench/cost-hardware.config.json adds a graph to each icon: processor
+# pressure, the battery, PakVue's own processor time and the hottest temperature; on a machine
+# without a battery or sensors, PAKVUE_SYSFS=tests/data/counters/hardware/sys reads a laptop's.
 set -euo pipefail
 
 usage() {
     echo "Usage: scripts/cost.sh [SECONDS [ROUNDS]]   (default: 40 seconds, 3 rounds)" >&2
     echo "  PAKVUE_PROGRAM names the program (default: build/linux/src/app/pakvue)." >&2
     echo "  PAKVUE_COST_TRAY=sni shows the icons in xfce4-panel through StatusNotifierItem." >&2
+    echo "  PAKVUE_COST_CONFIG names the configuration (default: bench/cost.config.json)." >&2
+    echo "  PAKVUE_SYSFS names a folder the program reads in place of /sys." >&2
     exit 2
 }
 seconds=${1:-40}
@@ -22,6 +27,11 @@ rounds=${2:-3}
 readonly warm_up=8
 
 program=${PAKVUE_PROGRAM:+$(realpath -m "$PAKVUE_PROGRAM")}
+config=$(realpath -m "${PAKVUE_COST_CONFIG:-$(dirname "$0")/../bench/cost.config.json}")
+if [ -n "${PAKVUE_SYSFS:-}" ]; then # the program runs in a folder of its own
+    PAKVUE_SYSFS=$(realpath -m "$PAKVUE_SYSFS")
+    export PAKVUE_SYSFS
+fi
 cd "$(dirname "$0")/.."
 program=${program:-$PWD/build/linux/src/app/pakvue}
 [ -x "$program" ] || { echo "no program at $program; build the linux preset first" >&2; exit 1; }
@@ -30,7 +40,7 @@ sni=${PAKVUE_COST_TRAY:-xembed}
 [[ $sni == sni || $sni == xembed ]] || usage
 if [ "$sni" = sni ] && [ -z "${PAKVUE_COST_SESSION:-}" ]; then
     # xfconfd, which the bus starts, reads the panel's configuration from here.
-    export XDG_CONFIG_HOME PAKVUE_PROGRAM=$program
+    export XDG_CONFIG_HOME PAKVUE_PROGRAM=$program PAKVUE_COST_CONFIG=$config
     XDG_CONFIG_HOME=$(mktemp -d)
     mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
     cp tests/sni/panel.xml "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
@@ -39,6 +49,8 @@ if [ "$sni" = sni ] && [ -z "${PAKVUE_COST_SESSION:-}" ]; then
     exit $?
 fi
 
+# The panel's settings, when there are any, stay where the bus's xfconfd reads them.
+if [ "$sni" = sni ]; then config_home=$XDG_CONFIG_HOME; fi
 source tests/support/desktop-session.sh
 trap 'exit 130' INT TERM HUP
 items() {
@@ -55,7 +67,8 @@ else
     # shellcheck disable=SC2119 # with its tray, the default
     start_desktop
 fi
-cp bench/cost.config.json "$work/pakvue.config.json"
+[ -f "$config" ] || { echo "no configuration at $config" >&2; exit 1; }
+cp "$config" "$work/pakvue.config.json"
 (cd "$work" && exec "$program") &
 app=$!
 pids+=("$app")

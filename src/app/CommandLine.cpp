@@ -49,6 +49,8 @@ private:
             setConfiguration(value(name));
         else if (name == "--check")
             takeCheck();
+        else if (name == "--counters")
+            takeCounters();
         else if (name == "--render")
             takeRender(name);
         else if (name == "--seconds")
@@ -92,6 +94,15 @@ private:
             setConfiguration(inlineValue_);
         else if (next_ < arguments_.size() && !arguments_[next_].starts_with("-"))
             setConfiguration(arguments_[next_++]);
+    }
+
+    // The filter is optional too; it may be any text, but not an option.
+    void takeCounters() {
+        setAction(CommandLine::Action::Counters, "--counters");
+        if (inlineValue_)
+            result_.counterFilter = *inlineValue_;
+        else if (next_ < arguments_.size() && !arguments_[next_].starts_with("-"))
+            result_.counterFilter = arguments_[next_++];
     }
 
     void takeRender(std::string_view name) {
@@ -143,6 +154,7 @@ std::string CommandLine::usage() {
     return "Usage: pakvue [--config FILE]\n"
            "       pakvue --check [FILE]\n"
            "       pakvue --render FOLDER [--seconds N | --synthetic] [--config FILE]\n"
+           "       pakvue --counters [FILTER]\n"
            "Shows performance counters as live graphs in the notification area.\n"
            "\n"
            "  --config FILE      use FILE as the configuration; the log goes beside it\n"
@@ -153,9 +165,14 @@ std::string CommandLine::usage() {
            "                     its pinned detail window into FOLDER as PNG files\n"
            "  --seconds N        sample the counters for N seconds first (default 5)\n"
            "  --synthetic        draw made-up data instead, the same on every run\n"
+           "  --counters [FILTER]\n"
+           "                     list every counter path this computer serves, as written\n"
+           "                     in the configuration, with its value; FILTER keeps those\n"
+           "                     whose paths hold it, whatever its case\n"
            "  --help             show this help\n"
            "  --version          show the version\n"
            "\n"
            "Without --config, pakvue.config.json is looked for in the working directory,\n"
-           "then in the program's folder.\n";
+           "then in the program's folder, then in the user's configuration folder, where\n"
+           "a first start writes the example. A running pakvue reads it again after a save.\n";
 }

@@ -13,7 +13,7 @@ using util::log::logMessage;
 // file was looked for, and where. A file swapped for a FIFO after it was found would still be
 // waited for; only someone who may write the folder can do that.
 void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files) {
-    if (const std::string warning = files.passedOver(); !warning.empty())
+    for (const std::string& warning : files.passedOver())
         logMessage(LogLevel::Warning, warning);
     if (files.found()) {
         reader.load(files.configuration());
@@ -30,11 +30,14 @@ void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files
 
 IconCount
 loadIconEntries(const javascript::JsonReader& reader,
-                const std::function<void(const std::shared_ptr<javascript::Value>&)>& load) {
+                const std::function<void(const std::shared_ptr<javascript::Value>&)>& load,
+                WhenNothingLoads ending) {
+    const std::string outcome =
+        ending == WhenNothingLoads::Exit ? "exiting." : "the icons shown stay.";
     IconCount count;
     const javascript::Array* entries = reader.getArray("icons");
     if (entries == nullptr || entries->size() == 0)
-        logMessage(LogLevel::Error, "empty configuration; exiting.");
+        logMessage(LogLevel::Error, "empty configuration; " + outcome);
     if (entries != nullptr) {
         for (const std::shared_ptr<javascript::Value>& entry : entries->elements()) {
             try {
@@ -47,6 +50,6 @@ loadIconEntries(const javascript::JsonReader& reader,
         }
     }
     if (count.loaded == 0)
-        logMessage(LogLevel::Error, "no icons loaded successfully; exiting.");
+        logMessage(LogLevel::Error, "no icons loaded successfully; " + outcome);
     return count;
 }

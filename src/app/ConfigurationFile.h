@@ -7,11 +7,11 @@
 #include <functional>
 #include <memory>
 
-// Reading the configuration and going through its icons, the same way for the program and for a
-// check of the file, so that both log the same lines.
+// Reading the configuration and going through its icons, the same way for the program, a
+// reload and a check of the file, so that all of them log the same lines.
 
-// Reads the configuration `files` found into `reader`, after a warning when the working
-// directory's was passed over. Throws with the text the log shows; when there is no file, the
+// Reads the configuration `files` found into `reader`, after a warning for each folder whose
+// configuration was passed over. Throws with the text the log shows; when there is no file, the
 // text says where it was looked for.
 void readConfiguration(javascript::JsonReader& reader, const ProgramFiles& files);
 
@@ -20,8 +20,13 @@ struct IconCount {
     std::size_t failed = 0;
 };
 
+// What follows a load that leaves nothing to show, as its lines in the log say: the program
+// ends, or, for a reload, the icons shown stay.
+enum class WhenNothingLoads { Exit, KeepIcons };
+
 // Calls `load` on every icon entry of the configuration. Logs the text of each one that throws,
 // and a configuration without icons or without one that loaded.
 IconCount
 loadIconEntries(const javascript::JsonReader& reader,
-                const std::function<void(const std::shared_ptr<javascript::Value>&)>& load);
+                const std::function<void(const std::shared_ptr<javascript::Value>&)>& load,
+                WhenNothingLoads ending = WhenNothingLoads::Exit);

@@ -36,28 +36,27 @@ void writePicture(const std::filesystem::path& file, const gui::Bitmap<gui::Pixe
 }
 
 // Each icon samples at its own interval, all of them for `seconds`.
-void sampleCounters(const std::vector<std::shared_ptr<gui::MonitorConfiguration>>& monitors,
-                    int seconds) {
+void sampleCounters(const std::vector<LoadedIcon>& icons, int seconds) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     const Clock::time_point end = start + std::chrono::seconds(seconds);
-    std::vector<Clock::time_point> due(monitors.size(), start);
+    std::vector<Clock::time_point> due(icons.size(), start);
     while (!due.empty()) {
         const auto next = std::min_element(due.begin(), due.end());
         if (*next > end)
             return;
         std::this_thread::sleep_until(*next);
         const auto index = static_cast<std::size_t>(next - due.begin());
-        monitors[index]->dataSet->update();
-        *next += std::chrono::milliseconds(monitors[index]->tray.updateInterval);
+        icons[index].monitor->dataSet->update();
+        *next += std::chrono::milliseconds(icons[index].monitor->tray.updateInterval);
     }
 }
 
 // The whole history at once, so that the pictures do not depend on the time taken.
-void sampleSynthetic(const std::vector<std::shared_ptr<gui::MonitorConfiguration>>& monitors) {
-    for (const auto& monitor : monitors)
-        for (std::int32_t i = 0; i < monitor->detail.totalCount; ++i)
-            monitor->dataSet->update();
+void sampleSynthetic(const std::vector<LoadedIcon>& icons) {
+    for (const LoadedIcon& icon : icons)
+        for (std::int32_t i = 0; i < icon.monitor->detail.totalCount; ++i)
+            icon.monitor->dataSet->update();
 }
 
 // The two pictures of one icon, drawn as the program draws them.
@@ -100,20 +99,20 @@ CheckResult renderPreview(const ProgramFiles& files, const PreviewRequest& reque
     if (loaded.result == CheckResult::Unreadable)
         return loaded.result;
     if (request.synthetic)
-        sampleSynthetic(loaded.monitors);
+        sampleSynthetic(loaded.icons);
     else
-        sampleCounters(loaded.monitors, request.seconds);
+        sampleCounters(loaded.icons, request.seconds);
     platform::headless::HeadlessDesktopScope scope;
     try {
         std::filesystem::create_directories(request.folder);
-        for (std::size_t i = 0; i < loaded.monitors.size(); ++i)
-            drawIcon(scope.desktop, loaded.monitors[i],
+        for (std::size_t i = 0; i < loaded.icons.size(); ++i)
+            drawIcon(scope.desktop, loaded.icons[i].monitor,
                      request.folder / ("icon" + std::to_string(i + 1)));
     } catch (const std::exception& e) {
         logMessage(LogLevel::Critical, e.what());
         return CheckResult::Unreadable;
     }
-    out << loaded.monitors.size() * 2 << " pictures written to \"" << request.folder.string()
+    out << loaded.icons.size() * 2 << " pictures written to \"" << request.folder.string()
         << "\".\n";
     return loaded.result;
 }

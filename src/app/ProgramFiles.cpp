@@ -1,9 +1,11 @@
 #include "app/ProgramFiles.h"
 
+#include "app/ExampleFiles.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "util/log/AppLog.h"
 
+#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 
@@ -31,6 +33,11 @@ std::string text(const std::filesystem::path& path) {
     return {utf8.begin(), utf8.end()};
 }
 
+bool present(const std::filesystem::path& path) {
+    std::error_code unknown; // a file that cannot be examined was not there
+    return std::filesystem::exists(path, unknown);
+}
+
 // The log, opened as a file someone else may have put in place: a link there is not followed.
 util::OwnedFile openLogFile(const std::filesystem::path& file) {
     std::string refusal;
@@ -43,53 +50,104 @@ util::OwnedFile openLogFile(const std::filesystem::path& file) {
 } // namespace
 
 ProgramFiles::ProgramFiles(const std::filesystem::path& workingDirectory,
-                           const std::filesystem::path& programDirectory) {
+                           const std::filesystem::path& programDirectory,
+                           const platform::UserFolders& user)
+    : user_(user) {
     const std::filesystem::path working = fullFolder(workingDirectory);
-    const bool shared = !working.empty() && platform::othersMayWrite(working);
-    if (!working.empty() && !shared)
-        folders_.push_back(working);
-    std::error_code unknown; // a file that cannot be examined was not there
-    if (shared && std::filesystem::exists(working / configurationName, unknown))
-        passedOver_ = working;
+    consider(working, true);
     // The program's folder, when it is the working directory, was looked in or passed over.
     const std::filesystem::path program = fullFolder(programDirectory);
     if (!program.empty() && (working.empty() || !sameFolder(working, program)))
         folders_.push_back(program);
+    if (present(user_.earlier))
+        consider(fullFolder(user_.earlier), false);
+    consider(fullFolder(user_.configuration), false);
     for (const std::filesystem::path& folder : folders_) {
         std::error_code error;
         if (std::filesystem::is_regular_file(folder / configurationName, error)) {
-            found_ = true;
-            configuration_ = folder / configurationName;
-            logFiles_ = {folder / logName};
+            use(folder);
             return;
         }
     }
     configuration_ = folders_.empty() ? configurationName : folders_.front() / configurationName;
     // Without a configuration the log goes beside the program first, where the user put it and
-    // would put its configuration: a working directory such as System32 is neither writable
-    // nor where anyone would look.
-    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
-        logFiles_.push_back(*folder / logName);
+    // would put its configuration, else where the user's logs go: a working directory such as
+    // System32 is neither writable nor where anyone would look.
+    if (!program.empty())
+        logFiles_.push_back(program / logName);
+    if (!user_.state.empty())
+        logFiles_.push_back(user_.state / logName);
+    if (!working.empty() && (program.empty() || !sameFolder(working, program)))
+        logFiles_.push_back(working / logName);
+}
+
+void ProgramFiles::consider(const std::filesystem::path& folder, bool working) {
+    if (folder.empty() ||
+        std::any_of(folders_.begin(), folders_.end(),
+                    [&](const std::filesystem::path& known) { return sameFolder(known, folder); }))
+        return;
+    // A folder not made yet holds nothing, and is the user's to make.
+    if (!present(folder) || !platform::othersMayWrite(folder)) {
+        folders_.push_back(folder);
+        return;
+    }
+    if (!present(folder / configurationName))
+        return;
+    passedOver_.push_back((working ? "the working directory \"" : "the folder \"") + text(folder) +
+                          "\" may be changed by other users; its " + configurationName +
+                          " is not used.");
+}
+
+void ProgramFiles::use(const std::filesystem::path& folder) {
+    found_ = true;
+    configuration_ = folder / configurationName;
+    logFiles_ = {folder / logName};
+    if (!user_.state.empty() && !sameFolder(user_.state, folder))
+        logFiles_.push_back(user_.state / logName);
 }
 
 ProgramFiles ProgramFiles::ofThisProcess() {
     std::error_code error;
     return ProgramFiles(std::filesystem::current_path(error),
-                        platform::executablePath().parent_path());
+                        platform::executablePath().parent_path(), platform::userFolders());
 }
 
-ProgramFiles ProgramFiles::named(const std::filesystem::path& configuration) {
+ProgramFiles ProgramFiles::named(const std::filesystem::path& configuration,
+                                 const platform::UserFolders& user) {
     ProgramFiles files;
+    files.user_ = user;
     std::error_code error;
-    files.configuration_ = std::filesystem::absolute(configuration, error).lexically_normal();
+    std::filesystem::path full = std::filesystem::absolute(configuration, error).lexically_normal();
     if (error)
-        files.configuration_ = configuration;
-    const std::filesystem::file_status status =
-        std::filesystem::status(files.configuration_, error);
+        full = configuration;
+    const std::filesystem::file_status status = std::filesystem::status(full, error);
+    files.use(full.parent_path());
+    files.configuration_ = full;
     files.found_ = std::filesystem::is_regular_file(status);
     files.notRegular_ = std::filesystem::exists(status) && !files.found_;
-    files.logFiles_ = {files.configuration_.parent_path() / logName};
     return files;
+}
+
+ProgramFiles ProgramFiles::again() const {
+    return named(configuration_, user_);
+}
+
+bool ProgramFiles::writeExample() {
+    if (found_)
+        return false;
+    if (user_.configuration.empty())
+        throw std::runtime_error("the example configuration cannot be written: the system names "
+                                 "no configuration folder for this user.");
+    const std::filesystem::path folder = fullFolder(user_.configuration);
+    platform::makePrivateFolder(folder);
+    if (platform::othersMayWrite(folder))
+        throw std::runtime_error("the example configuration is not written to \"" + text(folder) +
+                                 "\": other users may change that folder.");
+    // Something already in the file's place (another instance's example, a link) is kept.
+    platform::createNewFile(folder / configurationName, exampleConfiguration());
+    platform::createNewFile(folder / schemaName, configurationSchema());
+    use(folder);
+    return true;
 }
 
 std::string ProgramFiles::notFound() const {
@@ -107,22 +165,24 @@ std::string ProgramFiles::notFound() const {
     return message + ".";
 }
 
-std::string ProgramFiles::passedOver() const {
-    if (passedOver_.empty())
-        return {};
-    return "the working directory \"" + text(passedOver_) +
-           "\" may be changed by other users; its " + configurationName + " is not used.";
+std::vector<std::string> ProgramFiles::passedOver() const {
+    return passedOver_;
 }
 
-void ProgramFiles::openLog() const {
-    std::string failure = "Unable to open log output stream.";
+// The state folder is made only when the log goes there.
+std::filesystem::path ProgramFiles::openLog(std::string& failure) const {
+    failure = "Unable to open log output stream.";
     for (const std::filesystem::path& file : logFiles_) {
         try {
+            if (!user_.state.empty() && file.parent_path() == user_.state)
+                platform::makePrivateFolder(user_.state);
             util::log::AppLog::create([&] { return openLogFile(file); });
-            return;
+            failure.clear();
+            return file;
         } catch (const std::exception& e) {
             failure = e.what();
         }
     }
     std::cerr << failure;
+    return {};
 }

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/ConfigurationCheck.h"
+#include "app/CounterList.h"
 #include "app/Preview.h"
 #include "monitoring/WmiDataCollector.h"
 #include "platform/NativeDesktop.h"
@@ -22,8 +23,11 @@ int runInNotificationArea(const ProgramFiles& files) {
     std::string reason;
     std::unique_ptr<platform::Desktop> desktop = platform::openNativeDesktop(reason);
     if (!desktop) {
-        files.openLog();
+        std::string logFailure;
+        files.openLog(logFailure);
         util::log::logMessage(util::log::LogLevel::Critical, reason);
+        // Without a desktop there is nowhere else to tell the user.
+        std::cerr << "pakvue: " << reason << std::endl;
         return 1; // a program that could not start says so to whoever started it
     }
     platform::installDesktop(desktop.get());
@@ -61,6 +65,10 @@ int main(int argc, char** argv) {
         return static_cast<int>(renderPreview(
             filesOf(command), {command.renderFolder, command.seconds, command.synthetic},
             util::system::monitoring::createDataCollector, std::cout));
+    case CommandLine::Action::Counters:
+        printCounters(filterCounters(platform::listCounters(), command.counterFilter), std::cout,
+                      std::chrono::milliseconds(500));
+        return 0;
     case CommandLine::Action::Run:
         break;
     }

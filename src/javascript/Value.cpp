@@ -1,6 +1,7 @@
 #include "javascript/Value.h"
 
 #include <stdexcept>
+#include <typeinfo>
 
 namespace javascript {
 
@@ -50,6 +51,42 @@ std::shared_ptr<Value> Array::at(std::size_t position) const {
     if (position >= elements_.size())
         throw std::out_of_range("element " + std::to_string(position) + " does not exist.");
     return elements_[position];
+}
+
+namespace {
+
+bool sameMembers(const Object& a, const Object& b) {
+    if (a.memberCount() != b.memberCount())
+        return false;
+    for (std::size_t i = 0; i < a.memberCount(); ++i)
+        if (a.nameAt(i) != b.nameAt(i) || !sameTree(a.memberAt(i), b.memberAt(i)))
+            return false;
+    return true;
+}
+
+bool sameElements(const Array& a, const Array& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!sameTree(a.at(i), b.at(i)))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool sameTree(const std::shared_ptr<Value>& a, const std::shared_ptr<Value>& b) {
+    if (!a || !b)
+        return !a && !b;
+    const Value& first = *a;
+    const Value& second = *b;
+    if (typeid(first) != typeid(second) || !(static_cast<const Variant&>(first) == second))
+        return false;
+    if (const auto* array = dynamic_cast<const Array*>(a.get()))
+        return sameElements(*array, static_cast<const Array&>(*b));
+    if (const auto* object = dynamic_cast<const Object*>(a.get()))
+        return sameMembers(*object, static_cast<const Object&>(*b));
+    return true;
 }
 
 } // namespace javascript

@@ -84,4 +84,8 @@ public:
     explicit String(std::string value) : Primitive(std::move(value)) {}
 };
 
+// Whether two trees hold the same: values of the same kind and payload, objects with the same
+// names in the same order, arrays with the same elements. Two nulls are the same.
+bool sameTree(const std::shared_ptr<Value>& a, const std::shared_ptr<Value>& b);
+
 } // namespace javascript

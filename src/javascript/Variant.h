@@ -23,6 +23,9 @@ public:
         return *value;
     }
 
+    // The same payload: the same type and value, or both empty.
+    friend bool operator==(const Variant& a, const Variant& b) { return a.payload_ == b.payload_; }
+
 private:
     std::variant<std::monostate, bool, double, std::string> payload_;
 };

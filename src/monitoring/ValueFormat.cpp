@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace util::system::monitoring {
@@ -32,6 +33,15 @@ std::string formatSize(double value) {
     return formatNumber(value).append(" B");
 }
 
+// Whole degrees: a tenth of a degree is below what the sensors tell apart.
+std::string formatTemperature(double value) {
+    std::array<char, 320> text{};
+    const double whole = std::round(value) + 0.0; // -0.4 reads 0, not -0
+    const auto result =
+        std::to_chars(text.data(), text.data() + text.size(), whole, std::chars_format::fixed, 0);
+    return std::string(text.data(), result.ptr).append(" \u00b0C"); // UTF-8, as all text
+}
+
 std::string formatValue(double value, Units units) {
     switch (units) {
     case Units::Size:
@@ -40,6 +50,8 @@ std::string formatValue(double value, Units units) {
         return formatSize(value).append("/s");
     case Units::Percentage:
         return formatNumber(value).append(" %");
+    case Units::Temperature:
+        return formatTemperature(value);
     default:
         return formatNumber(value);
     }

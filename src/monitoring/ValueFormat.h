@@ -10,7 +10,10 @@ namespace util::system::monitoring {
 std::string formatNumber(double value);
 // Bytes in powers of 1024: "1023.0 B", "1.5 KiB", up to TiB.
 std::string formatSize(double value);
-// A sample in its units: sizes, rates ("/s"), percentages (" %") or a plain number.
+// Degrees Celsius, whole: "47 °C".
+std::string formatTemperature(double value);
+// A sample in its units: sizes, rates ("/s"), percentages (" %"), temperatures (" °C") or a
+// plain number.
 std::string formatValue(double value, Units units);
 
 } // namespace util::system::monitoring

@@ -46,6 +46,15 @@ std::string CounterPath::everyInstance() const {
     return "\\" + object_ + "(*)\\" + counter_;
 }
 
+std::string makeCounterPath(std::string_view object, std::string_view instance,
+                            std::string_view counter) {
+    std::string path(1, '\\');
+    path.append(object);
+    if (!instance.empty())
+        path.append(1, '(').append(instance).append(1, ')');
+    return path.append(1, '\\').append(counter);
+}
+
 void refuseRemote(const CounterPath& path) {
     if (path.remote())
         throw std::invalid_argument("remote counter paths are not supported.");

@@ -39,6 +39,10 @@ private:
     std::string counter_;
 };
 
+// The path of a counter: `\Object(Instance)\Counter`, or `\Object\Counter` without an instance.
+std::string makeCounterPath(std::string_view object, std::string_view instance,
+                            std::string_view counter);
+
 // Throws std::invalid_argument("remote counter paths are not supported.") for a path that names a
 // computer: a query would reach that computer at every collect.
 void refuseRemote(const CounterPath& path);

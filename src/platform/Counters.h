@@ -1,9 +1,12 @@
 #pragma once
 
+#include "values/ConfigurationValues.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Performance counters and the memory load, as each platform serves them. Counters are named by
 // counter paths in the Windows syntax, `\Object(Instance)\Counter` or `\Object\Counter`, on
@@ -31,6 +34,16 @@ public:
 };
 
 std::unique_ptr<CounterQuery> openCounterQuery();
+
+// A counter path this computer serves, and the units its values read in.
+struct CounterListing {
+    std::string path;
+    Units units = Units::None;
+};
+
+// Every counter path this computer serves now, those of one object together: each loads with
+// addCounter, as long as its instance lasts.
+std::vector<CounterListing> listCounters();
 
 // Physical memory in use, in whole percent (0 to 100).
 std::uint32_t memoryLoad();

@@ -5,7 +5,9 @@
 #include "platform/ScreenGeometry.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +73,13 @@ struct WindowDescription {
     WindowRole role = WindowRole::Preview;
 
     friend bool operator==(const WindowDescription&, const WindowDescription&) = default;
+};
+
+// A watch on a file, kept while this object lives; it is released on the thread that asked
+// for it.
+class FileWatch {
+public:
+    virtual ~FileWatch() = default;
 };
 
 struct Taskbar {
@@ -164,6 +173,25 @@ public:
     virtual void destroyMenu(MenuHandle menu) = 0;
     virtual void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
                                 std::uint32_t identifier) = 0;
+    // Shows or clears the check mark of the item with that command, wherever the menu shows.
+    // Just before a menu shows, its owner hears WM_INITMENUPOPUP and may set its check marks
+    // then; a notification area that shows the menu itself (a StatusNotifierItem host) sends
+    // it when its host is about to show the menu.
+    virtual void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) = 0;
+
+    // Timers: the window hears WM_TIMER, with the timer's identifier in wParam, every
+    // `milliseconds` until the timer is killed or the window destroyed. Setting a timer that
+    // runs starts its period afresh. On the thread that created the window.
+    virtual void setTimer(WindowHandle window, std::uintptr_t identifier,
+                          std::uint32_t milliseconds) = 0;
+    virtual void killTimer(WindowHandle window, std::uintptr_t identifier) = 0;
+
+    // Posts `message` to `owner` each time the file is written, made, replaced or removed. The
+    // watch is on the file's folder, so that an editor that saves through a new file and a
+    // rename is seen; the folder's other files are not reported. Null when the system cannot
+    // watch the folder. On the thread that runs the loop.
+    virtual std::unique_ptr<FileWatch> watchFile(const std::filesystem::path& file,
+                                                 WindowHandle owner, std::uint32_t message) = 0;
 
     // Resources: an icon drawn at size x size pixels; none when there is no such resource.
     virtual std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) = 0;
@@ -184,6 +212,14 @@ public:
     // The dots per inch of the monitor at a screen point, or of the nearest monitor; 96 at
     // 100 %. A window that is on a monitor when its value changes hears WM_DPICHANGED.
     virtual int monitorDpi(Point at) const = 0;
+
+    // Tells the user of a failure where they see it without opening a terminal or the log: a
+    // notification of the desktop, a balloon from the first icon shown, or, while no icon is
+    // shown, a message box, which returns once the user has closed it. `text` may hold lines.
+    virtual void tellUser(const std::string& title, const std::string& text) = 0;
+    // Opens a text file in the desktop's editor for it. False, with the reason in `failure`,
+    // when no editor could be started.
+    virtual bool openInEditor(const std::filesystem::path& file, std::string& failure) = 0;
 
     // The user's session ends (log-off, shut-down, restart). The handler runs on the loop's
     // thread and finishes everything that may not be lost: the system may end the process as

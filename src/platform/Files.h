@@ -24,6 +24,17 @@ util::OwnedFile appendToFile(const std::filesystem::path& file, std::string& ref
 // file and the reason when it cannot.
 void replaceFile(const std::filesystem::path& file, std::string_view bytes);
 
+// Makes `folder`, unless it is there, for this user alone (mode 0700 on Linux; on Windows it
+// takes the rights of the profile it is made in), with the folders above it as the system makes
+// them. Throws std::runtime_error naming the folder and the reason when it cannot, or when
+// something other than a folder is in its place.
+void makePrivateFolder(const std::filesystem::path& folder);
+
+// Writes `bytes` to `file` as a new file that only this user may read or change. Nothing is
+// written where something is in its place already (a file, or a link, even one to nothing):
+// false then. Throws std::runtime_error naming the file and the reason when it cannot.
+bool createNewFile(const std::filesystem::path& file, std::string_view bytes);
+
 // Whether users other than this process's may change what `folder` holds: it belongs to another
 // user, or anyone may write to it (as to /tmp). A folder that cannot be examined counts as
 // theirs.

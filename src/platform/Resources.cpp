@@ -6,8 +6,15 @@ namespace platform {
 
 namespace {
 const std::array<MenuResource, 1> menus{
-    MenuResource{contextMenuResource, "POPUP", {MenuItem{"E&xit", exitCommand}}},
+    MenuResource{contextMenuResource,
+                 "POPUP",
+                 {MenuItem{"&Edit configuration", editConfigurationCommand},
+                  MenuItem{"Open &log", openLogCommand},
+                  MenuItem{"&Reload configuration", reloadConfigurationCommand},
+                  MenuItem{"&Start at login", startAtLoginCommand, MenuItemKind::Check},
+                  MenuItem{"", 0, MenuItemKind::Separator}, MenuItem{"E&xit", exitCommand}}},
 };
+
 // The close button's cross: light grey, and white while pressed, on a clear background.
 gui::Bitmap<gui::Pixel> closeCross(int size, const Colour& colour) {
     gui::Bitmap<gui::Pixel> icon(size, size, gui::Pixel{});

@@ -17,11 +17,12 @@ Enum parseWord(const std::array<std::pair<std::string_view, Enum>, N>& words, st
 } // namespace
 
 Units parseUnits(std::string_view text, Units fallback) {
-    static constexpr std::array<std::pair<std::string_view, Units>, 4> words{{
+    static constexpr std::array<std::pair<std::string_view, Units>, 5> words{{
         {"Size", Units::Size},
         {"Rate", Units::Rate},
         {"Duration", Units::Duration},
         {"Percentage", Units::Percentage},
+        {"Temperature", Units::Temperature},
     }};
     return parseWord(words, text, fallback);
 }

@@ -6,7 +6,15 @@
 // The enumerations the configuration file names by words. Words match exactly, case-sensitively;
 // a word that matches nothing yields the caller's default.
 
-enum class Units : std::int32_t { None = 0, Size = 1, Rate = 2, Duration = 3, Percentage = 4 };
+// Temperature is in degrees Celsius.
+enum class Units : std::int32_t {
+    None = 0,
+    Size = 1,
+    Rate = 2,
+    Duration = 3,
+    Percentage = 4,
+    Temperature = 5,
+};
 
 enum class FillMode : std::int32_t { Gradient = 0, Flat = 1, None = 2 };
 

@@ -15,6 +15,7 @@ public:
 
     // Registering again replaces the handler.
     void setHandler(std::uint32_t message, handler h) { handlers[message] = std::move(h); }
+    void removeHandler(std::uint32_t message) { handlers.erase(message); }
 
     // Calls the message's handler, if any; true when it marked the message handled.
     bool dispatch(std::uint32_t message, evtarg& argument) const;

@@ -1,101 +1,15 @@
-// The whole program on the headless desktop, in a temporary working directory, with another
-// temporary directory as the folder of its executable. Tray identifiers count on through the
-// process, so a test knows its icons' identifiers only relative to each other: the first of a
-// real start is 2361, which the desktop tests of the program see.
-#include "app/Application.h"
-
-#include "monitoring/WmiDataCollector.h"
-#include "platform/headless/HeadlessDesktopScope.h"
-#include "support/LogCapture.h"
-
-#include "gtest/gtest.h"
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <thread>
-
-using platform::headless::MouseButton;
+// The whole program on the headless desktop: its start, what it shows and its menu.
+#include "support/ApplicationFixture.h"
 
 namespace {
+
+using platform::headless::MouseButton;
+using ApplicationTest = test::ApplicationFixture;
 
 const std::filesystem::path example =
     std::filesystem::absolute(PAKVUE_TEST_DATA "/example.config.json");
 const std::filesystem::path shipped =
     std::filesystem::absolute(PAKVUE_TEST_DATA "/../../examples/pakvue.config.json");
-
-std::string graphOf(const std::string& type) {
-    return R"({ "input": { "type": ")" + type +
-           R"(" }, "output": { "renderMethod": "line",
-                "colours": [ { "value": 0, "colour": "#00ff00" } ] } })";
-}
-
-std::string iconOf(const std::string& graphs) {
-    return R"({ "updateInterval": 100, "scrollAmount": 4, "graphs": [ )" + graphs + " ] }";
-}
-
-class ApplicationTest : public ::testing::Test {
-protected:
-    ApplicationTest() : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir.path());
-    }
-    ~ApplicationTest() override { std::filesystem::current_path(previous_); }
-
-    void configure(const std::string& text) {
-        std::ofstream(ProgramFiles::configurationName, std::ios::binary) << text;
-    }
-
-    void start() {
-        application = std::make_unique<Application>(util::system::monitoring::createDataCollector,
-                                                    ProgramFiles(dir.path(), programDir.path()));
-    }
-
-    // Runs the message loop to its end, as the program does, then ends the program.
-    int finish() {
-        int code = platform::runMessageLoop();
-        application.reset();
-        return code;
-    }
-
-    void chooseExit(std::uint32_t identifier) {
-        desktop.openTrayContextMenu(identifier);
-        desktop.pump();
-        desktop.chooseMenuItem(platform::exitCommand);
-    }
-
-    // The lines of the log in the working directory, or in `folder`, as "Level: message".
-    std::vector<std::string> messages() { return messagesOf(log); }
-    static std::vector<std::string> messagesIn(const test::TemporaryDirectory& folder) {
-        test::LogCapture capture(folder);
-        return messagesOf(capture);
-    }
-    static std::vector<std::string> messagesOf(test::LogCapture& capture) {
-        std::vector<std::string> result;
-        for (const test::LogLine& line : capture.lines())
-            result.push_back(line.level + ": " + line.message);
-        return result;
-    }
-
-    unsigned pictures(std::uint32_t identifier) {
-        auto icon = desktop.trayIcon(identifier);
-        return icon ? icon->pictures : 0;
-    }
-
-    bool waitForPictures(std::uint32_t identifier, unsigned count) {
-        for (int i = 0; i < 200 && pictures(identifier) < count; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        return pictures(identifier) >= count;
-    }
-
-    test::TemporaryDirectory dir;
-    test::TemporaryDirectory programDir;
-    test::LogCapture log{dir};
-    platform::headless::HeadlessDesktopScope scope;
-    platform::headless::HeadlessDesktop& desktop = scope.desktop;
-    std::unique_ptr<Application> application;
-
-private:
-    std::filesystem::path previous_;
-};
 
 TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     std::filesystem::copy_file(example, ProgramFiles::configurationName);
@@ -152,6 +66,64 @@ TEST_F(ApplicationTest, TheExampleRunsAnIconThatDrivesItsDetailWindow) {
     EXPECT_EQ(finish(), 0);
     EXPECT_TRUE(desktop.trayIcons().empty()) << "every icon leaves the notification area";
     EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
+}
+
+// The menu's commands: the file and the log open in the desktop's editor (an editor that does
+// not start is said), and "Start at login" writes and removes the login entry. Its check mark
+// shows whether the entry runs this program on this configuration, as it is when the menu opens.
+TEST_F(ApplicationTest, TheMenuEditsTheFilesAndStartsAtLoginAsItsCheckMarkShows) {
+    configure(iconsNamed({"Memory"}));
+    start();
+    const std::uint32_t id = application->icons()[0]->identifier();
+    const auto startAtLogin = [&] {
+        openMenu(id);
+        const std::vector<platform::MenuItem> items = desktop.menuRequest()->items;
+        const auto item = std::find_if(items.begin(), items.end(), [](const auto& item) {
+            return item.command == platform::startAtLoginCommand;
+        });
+        return item != items.end() && item->checked;
+    };
+    openMenu(id);
+    std::vector<std::string> texts;
+    const std::vector<platform::MenuItem> items = desktop.menuRequest()->items;
+    for (const platform::MenuItem& item : items)
+        texts.push_back(item.text);
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"&Edit configuration", "Open &log", "&Reload configuration",
+                                        "&Start at login", "", "E&xit"}));
+    EXPECT_FALSE(startAtLogin());
+
+    desktop.chooseMenuItem(platform::startAtLoginCommand);
+    desktop.pump();
+    const std::filesystem::path entry = user.loginStart / "pakvue.desktop";
+    EXPECT_TRUE(std::filesystem::is_regular_file(entry));
+    EXPECT_TRUE(startAtLogin());
+    // Another program's entry, as after PakVue moved: unchecked, and choosing it writes ours.
+    std::ofstream(entry) << "[Desktop Entry]\nExec=\"/opt/old/pakvue\" --config \"" +
+                                configuration().string() + "\"\n";
+    EXPECT_FALSE(startAtLogin());
+    desktop.chooseMenuItem(platform::startAtLoginCommand);
+    desktop.pump();
+    EXPECT_TRUE(startAtLogin());
+    desktop.chooseMenuItem(platform::startAtLoginCommand);
+    desktop.pump();
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_FALSE(startAtLogin());
+    desktop.chooseMenuItem(platform::editConfigurationCommand);
+    desktop.pump();
+
+    choose(id, platform::openLogCommand);
+    EXPECT_EQ(desktop.editedFiles(),
+              (std::vector<std::filesystem::path>{configuration(), dir.path() / "pakVue.log"}));
+    desktop.failNextEditor("xdg-open was not found.");
+    choose(id, platform::editConfigurationCommand);
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_EQ(desktop.notices()[0].text, "xdg-open was not found.");
+    chooseExit(id);
+    EXPECT_EQ(finish(), 0);
+    const std::vector<std::string> logged = messages();
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "Info: no longer starts at login."), 1);
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "Error: xdg-open was not found."), 1);
 }
 
 // The anchor travels as signed words (monitors left of the primary one are negative), and a
@@ -232,19 +204,70 @@ TEST_F(ApplicationTest, ABrokenIconIsSkippedAndTakesNoIdentifier) {
                                         "Info: shutting down."}));
 }
 
-TEST_F(ApplicationTest, AnEmptyIconListEndsTheProgram) {
+// A start that shows nothing says so to the user, with the log's first error line and where
+// the log is, and ends with code 1.
+TEST_F(ApplicationTest, AnEmptyIconListEndsTheProgramWithCode1AndTellsTheUser) {
     configure(R"({ "icons": [] })");
     start();
-    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(finish(), 1);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Info: starting up.",
                                                     "Error: empty configuration; exiting.",
                                                     "Error: no icons loaded successfully; exiting.",
                                                     "Info: shutting down."}));
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_EQ(desktop.notices()[0].title, "PakVue did not start");
+    EXPECT_EQ(desktop.notices()[0].text,
+              "empty configuration; exiting.\nThe log has the details: " +
+                  (dir.path() / "pakVue.log").string());
 }
 
-TEST_F(ApplicationTest, AMissingFileSaysWhereItWasLookedForAndLogsBesideTheProgram) {
+TEST_F(ApplicationTest, AFileThatDoesNotParseNamesItsFirstErrorToTheUser) {
+    configure("{ \"icons\": [ { \"updateInterval\": } ] }");
     start();
+    EXPECT_EQ(finish(), 1);
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_EQ(desktop.notices()[0].text,
+              "error parsing json: " + configuration().string() +
+                  "(1): error: syntax error: '}'\nThe log has the details: " +
+                  (dir.path() / "pakVue.log").string());
+}
+
+TEST_F(ApplicationTest, AHiddenWindowThatCannotBeMadeEndsTheStartAndTellsTheUser) {
+    configure(iconsNamed({"Memory"}));
+    desktop.failNextRegistration(ERROR_INVALID_PARAMETER);
+    start();
+    EXPECT_EQ(finish(), 1);
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_TRUE(desktop.notices()[0].text.starts_with("failed to register class"))
+        << desktop.notices()[0].text;
+    EXPECT_EQ(messages().at(1), "Critical: failed to register class (RegisterClassEx)");
+}
+
+// A first start: no configuration anywhere, so the example goes where the user keeps theirs,
+// made for them alone, and the program runs on it and logs beside it.
+TEST_F(ApplicationTest, WithoutAConfigurationAnywhereTheExampleIsWrittenAndRuns) {
+    start();
+    const std::filesystem::path written = user.configuration / ProgramFiles::configurationName;
+    ASSERT_TRUE(std::filesystem::is_regular_file(written));
+    EXPECT_EQ(application->icons().size(), 3u) << "the example's icons";
+    EXPECT_EQ(desktop.watchedFiles(), std::vector<std::filesystem::path>{written});
+    chooseExit(application->icons()[0]->identifier());
     EXPECT_EQ(finish(), 0);
+    EXPECT_TRUE(desktop.notices().empty());
+    EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
+    EXPECT_EQ(messagesIn(user.configuration),
+              (std::vector<std::string>{"Info: starting up.",
+                                        "Info: wrote the example configuration to \"" +
+                                            written.string() + "\".",
+                                        "Info: shutting down."}));
+}
+
+// Where even the user's folder cannot take the example, the log says why and where a
+// configuration was looked for, beside the program; the user is told, and the program ends.
+TEST_F(ApplicationTest, AnExampleThatCannotBeWrittenEndsTheStartAndSaysWhereItLooked) {
+    std::ofstream(home.path() / "config") << "a file where the folder would go";
+    start();
+    EXPECT_EQ(finish(), 1);
     EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
     std::vector<test::LogLine> lines = test::LogCapture(programDir).lines();
     int critical = 0;
@@ -254,13 +277,19 @@ TEST_F(ApplicationTest, AMissingFileSaysWhereItWasLookedForAndLogsBesideTheProgr
         text += line.message + "\n";
     }
     EXPECT_EQ(critical, 1);
-    EXPECT_NE(text.find("error parsing json:"), std::string::npos) << text;
+    EXPECT_NE(text.find("unable to make the folder \"" + user.configuration.string()),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("\"pakvue.config.json\" was not found in \"" + dir.path().string() +
-                        "\" or in \"" + programDir.path().string() + "\"."),
+                        "\" or in \"" + programDir.path().string() + "\""),
               std::string::npos)
         << text;
     EXPECT_EQ(lines.front().message, "starting up.");
     EXPECT_EQ(lines.back().message, "shutting down.");
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_TRUE(desktop.notices()[0].text.starts_with("unable to make the folder \"" +
+                                                      user.configuration.string()))
+        << desktop.notices()[0].text;
 }
 
 TEST_F(ApplicationTest, StartedElsewhereItRunsOnTheConfigurationBesideTheProgramAndLogsThere) {
@@ -270,7 +299,7 @@ TEST_F(ApplicationTest, StartedElsewhereItRunsOnTheConfigurationBesideTheProgram
     chooseExit(application->icons()[0]->identifier());
     EXPECT_EQ(finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
-    EXPECT_EQ(messagesIn(programDir),
+    EXPECT_EQ(messagesIn(programDir.path()),
               (std::vector<std::string>{"Info: starting up.", "Info: shutting down."}));
 }
 
@@ -281,13 +310,13 @@ TEST_F(ApplicationTest, AWorkingDirectoryAnyoneMayWriteIsPassedOverAndTheLogSays
     std::filesystem::copy_file(example, programDir.path() / ProgramFiles::configurationName);
     std::filesystem::permissions(dir.path(),
                                  std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
-    EXPECT_FALSE(ProgramFiles(dir.path(), dir.path()).found());
+    EXPECT_FALSE(ProgramFiles(dir.path(), dir.path(), {}).found());
     start();
     ASSERT_EQ(application->icons().size(), 1u) << "the configuration beside the program";
     chooseExit(application->icons()[0]->identifier());
     EXPECT_EQ(finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(ProgramFiles::logName)) << "not in the working directory";
-    EXPECT_EQ(messagesIn(programDir),
+    EXPECT_EQ(messagesIn(programDir.path()),
               (std::vector<std::string>{
                   "Info: starting up.",
                   "Warning: the working directory \"" + dir.path().string() +
@@ -297,21 +326,34 @@ TEST_F(ApplicationTest, AWorkingDirectoryAnyoneMayWriteIsPassedOverAndTheLogSays
 }
 
 // A link planted where the log goes, to a file of the user's or to none, is not followed: the
-// program runs without a log and says so.
-TEST_F(ApplicationTest, ALogThatIsALinkIsLeftAloneAndTheProgramRunsWithoutIt) {
-    configure(R"({ "icons": [ )" + iconOf(graphOf("win32")) + " ] }");
+// log goes to the user's state folder and begins by naming the configuration; without that
+// folder the program runs without a log and tells the user.
+TEST_F(ApplicationTest, ALogThatIsALinkIsLeftAloneForTheStateFolderOrNone) {
+    configure(iconsNamed({"Memory"}));
     std::ofstream(programDir.path() / "precious") << "the user's own";
-    for (const char* target : {"precious", "new"}) {
-        std::filesystem::remove(ProgramFiles::logName);
-        std::filesystem::create_symlink(programDir.path() / target, ProgramFiles::logName);
-        testing::internal::CaptureStderr();
-        start();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "Unable to open log output stream: the log file is a symbolic link.");
-        EXPECT_EQ(application->icons().size(), 1u);
-        chooseExit(application->icons()[0]->identifier());
-        EXPECT_EQ(finish(), 0);
-    }
+    std::filesystem::create_symlink(programDir.path() / "precious", ProgramFiles::logName);
+    start();
+    chooseExit(application->icons()[0]->identifier());
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(messagesIn(user.state),
+              (std::vector<std::string>{"Info: the configuration is \"" + configuration().string() +
+                                            "\"; its folder cannot be written, so the log is here.",
+                                        "Info: starting up.", "Info: shutting down."}));
+
+    std::filesystem::remove(ProgramFiles::logName);
+    std::filesystem::create_symlink(programDir.path() / "new", ProgramFiles::logName);
+    testing::internal::CaptureStderr();
+    application = std::make_unique<Application>(util::system::monitoring::createDataCollector,
+                                                ProgramFiles(dir.path(), programDir.path(), {}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Unable to open log output stream: the log file is a symbolic link.");
+    EXPECT_EQ(application->icons().size(), 1u);
+    chooseExit(application->icons()[0]->identifier());
+    EXPECT_EQ(finish(), 0);
+    ASSERT_EQ(desktop.notices().size(), 1u);
+    EXPECT_EQ(desktop.notices()[0].title, "PakVue runs without a log");
+    EXPECT_EQ(desktop.notices()[0].text,
+              "Unable to open log output stream: the log file is a symbolic link.");
     EXPECT_EQ(test::readBinary((programDir.path() / "precious").string()), "the user's own");
     EXPECT_FALSE(std::filesystem::exists(programDir.path() / "new"));
 }
@@ -324,7 +366,7 @@ TEST_F(ApplicationTest, ASecondInstanceOnTheConfigurationSaysSoAndLeavesTheFirst
     // Found the other way, beside the program: the same file all the same.
     test::TemporaryDirectory elsewhere;
     auto second = std::make_unique<Application>(util::system::monitoring::createDataCollector,
-                                                ProgramFiles(elsewhere.path(), dir.path()));
+                                                ProgramFiles(elsewhere.path(), dir.path(), user));
     EXPECT_TRUE(second->icons().empty());
     second.reset();
     EXPECT_EQ(desktop.trayIcons().size(), 1u) << "the first instance's icon stays";

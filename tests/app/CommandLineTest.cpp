@@ -39,6 +39,12 @@ TEST(CommandLine, NamesTheConfigurationAndTheActionEitherWay) {
     EXPECT_FALSE(render.synthetic);
     EXPECT_TRUE(parsed({"--synthetic", "--render=out"}).synthetic);
     EXPECT_EQ(parsed({"--render", "out"}).seconds, 5);
+
+    EXPECT_EQ(parsed({"--counters"}).action, Action::Counters);
+    EXPECT_EQ(parsed({"--counters"}).counterFilter, "");
+    EXPECT_EQ(parsed({"--counters", "Processor("}).counterFilter, "Processor(");
+    EXPECT_EQ(parsed({"--counters=-x"}).counterFilter, "-x");
+    EXPECT_EQ(parsed({"--counters", "--config", "y.json"}).counterFilter, "");
 }
 
 TEST(CommandLine, SaysWhatItDidNotUnderstand) {
@@ -50,6 +56,8 @@ TEST(CommandLine, SaysWhatItDidNotUnderstand) {
         {{"--config", "a", "--config", "b"}, "name the configuration once."},
         {{"--check", "a", "--config", "b"}, "name the configuration once."},
         {{"--check", "--version"}, "\"--version\" cannot be combined with another action."},
+        {{"--counters", "a", "b"}, "unexpected argument \"b\"."},
+        {{"--counters", "--check"}, "\"--check\" cannot be combined with another action."},
         {{"--help=yes"}, "\"--help\" takes no value."},
         {{"--seconds", "3"}, "\"--seconds\" and \"--synthetic\" go with \"--render\"."},
         {{"--render", "o", "--seconds", "3", "--synthetic"},

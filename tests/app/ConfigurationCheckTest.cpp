@@ -73,6 +73,28 @@ TEST(ConfigurationCheck, ExitsByWhatTheLoadOfEachIconCame) {
         << "a check leaves the log alone";
 }
 
+// The log says only that a path failed: the check names it and says where the others are.
+TEST(ConfigurationCheck, NamesEachRefusedCounterPathAndPointsAtTheList) {
+    test::TemporaryDirectory dir;
+    const std::string file = dir.file("pakvue.config.json");
+    std::ofstream(file) << document(
+        icon("", R"({ "type": "wmi", "name": "\\Temperature(_Total)\\Degrees Celsius" })") + ", " +
+        icon(R"("units": "Temperature",)", R"({ "type": "wmi", "name": "\\Gone\\Away" })"));
+    const auto factory = [](Units units, const std::string& type, const std::string& name,
+                            const std::string& label) {
+        if (name == "\\Gone\\Away")
+            throw std::invalid_argument("PdhAddCounter failed");
+        return test::counterlessCollector(units, type, name, label);
+    };
+    std::ostringstream out;
+    EXPECT_EQ(checkConfiguration(ProgramFiles::named(file), factory, out),
+              CheckResult::SomethingFailed);
+    EXPECT_EQ(out.str(), "Error - PdhAddCounter failed\n"
+                         "2 of 2 icons loaded; 1 graph left out.\n"
+                         "\"\\Gone\\Away\" is no counter of this computer; pakvue --counters "
+                         "lists those it serves.\n");
+}
+
 TEST(ConfigurationCheck, AMissingFileIsUnreadableAndNamed) {
     test::TemporaryDirectory dir;
     std::ostringstream out;

@@ -43,6 +43,22 @@ TEST(ValueModel, ObjectsKeepDuplicatesAndFindTheLatest) {
     EXPECT_TRUE(elements[0]->get<bool>()); // the copy keeps the elements alive
 }
 
+// How a reload tells an icon whose settings are unchanged: by its whole tree.
+TEST(ValueModel, TreesAreTheSameWhenEveryKindNameAndValueIs) {
+    const auto same = [](std::string_view a, std::string_view b) {
+        return sameTree(read(a), read(b));
+    };
+    EXPECT_TRUE(same(R"({ "a": [1, "x", true, { "b": null }] })",
+                     "{\n  a: [ 1.0, 'x', true, { b: null } ]  // the same, spelt otherwise\n}"));
+    EXPECT_FALSE(same(R"({ "a": [1, 2] })", R"({ "a": [1, 2, 3] })"));
+    EXPECT_FALSE(same(R"({ "a": 1 })", R"({ "a": "1" })"));
+    EXPECT_FALSE(same(R"({ "a": 1 })", R"({ "b": 1 })"));
+    EXPECT_FALSE(same(R"({ "a": {} })", R"({ "a": [] })")) << "an array is no object";
+    EXPECT_FALSE(same(R"({ "a": 1, "b": 2 })", R"({ "b": 2, "a": 1 })")) << "in order";
+    EXPECT_TRUE(sameTree(nullptr, nullptr));
+    EXPECT_FALSE(sameTree(read("{}"), nullptr));
+}
+
 TEST(JsonObjectGenerator, KeepsOnlyTheJsonData) {
     const auto root = read(R"({"a":1,"b":[true,"x",2.5],"c":{"d":null},"e":-1,"f":{"g":1} + 2,
                                "h":name,"i":('q'),"j":1e,"k":1e999})");

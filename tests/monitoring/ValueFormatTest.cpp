@@ -5,6 +5,7 @@
 using namespace util::system::monitoring;
 
 TEST(ValueFormat, FormatsEachUnit) {
+    const std::string degrees = " \xc2\xb0" + std::string("C"); // in UTF-8
     EXPECT_EQ(formatValue(1536, Units::Size), "1.5 KiB");
     EXPECT_EQ(formatValue(1023, Units::Size), "1023.0 B");
     EXPECT_EQ(formatValue(1024, Units::Size), "1.0 KiB");
@@ -14,6 +15,9 @@ TEST(ValueFormat, FormatsEachUnit) {
     EXPECT_EQ(formatValue(0.26, Units::None), "0.3");
     EXPECT_EQ(formatValue(12.345, Units::Duration), "12.3");
     EXPECT_EQ(formatValue(7, static_cast<Units>(99)), "7.0");
+    EXPECT_EQ(formatValue(46.6, Units::Temperature), "47" + degrees);
+    EXPECT_EQ(formatValue(-0.4, Units::Temperature), "0" + degrees);
+    EXPECT_EQ(formatValue(-12.7, Units::Temperature), "-13" + degrees);
 }
 
 TEST(ValueFormat, TebibytesAreTheLargestUnitAndNegativesAreBytes) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the Debian package of a build, unpacks it as dpkg would install it and runs what it
-# holds from there: the program, on the example it ships, and the desktop entry's start script.
+# holds from there: the program, on the example it ships, and as the desktop entry starts it.
 # lintian, when present, must find no error in it.
 # Usage: deb-test.sh <cpack> <build folder> <version>
 set -euo pipefail
@@ -25,9 +25,9 @@ echo "made $(basename "$deb")"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/pakvue usr/libexec/pakvue/pakvue-start usr/share/applications/pakvue.desktop \
-    usr/share/man/man1/pakvue.1.gz usr/share/doc/pakvue/copyright usr/share/doc/pakvue/changelog.gz \
-    usr/share/doc/pakvue/examples/pakvue.config.json usr/share/pakvue/pakvue.config.json \
+for file in usr/bin/pakvue usr/share/applications/pakvue.desktop usr/share/man/man1/pakvue.1.gz \
+    usr/share/doc/pakvue/copyright usr/share/doc/pakvue/changelog.gz \
+    usr/share/doc/pakvue/examples/pakvue.config.json \
     usr/share/icons/hicolor/scalable/apps/pakvue.svg; do
     [ -f "$root/$file" ] || fail "the package has no /$file"
 done
@@ -38,6 +38,7 @@ for size in 16 24 32 48 256; do
     [[ $(file -b "$icon") == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] ||
         fail "$icon: $(file -b "$icon")"
 done
+[ "$(dpkg-deb -f "$deb" Recommends)" = xdg-utils ] || fail "xdg-utils is not recommended"
 # The dependencies come from the libraries the program links, and those it opens when first
 # needed.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -55,21 +56,18 @@ echo "$output"
 [ "$status" -eq 0 ] || fail "--check of the example exited with $status"
 [[ $output == *"3 of 3 icons loaded"* ]] || fail "--check did not load the example's three icons"
 
-# The start script gives a new folder the example, keeps a configuration the user changed, and
-# runs the program there: without a display, the program ends with 1 and its log there says why.
+# The desktop entry runs the program as it is, which finds its configuration in the user's
+# folders; without a display it writes nothing there, says why and ends with 1.
+grep -qx 'Exec=pakvue' "$root/usr/share/applications/pakvue.desktop" ||
+    fail "the desktop entry does not run pakvue"
 home=$work/home
+mkdir "$home"
 status=0
-env -u DISPLAY PAKVUE_HOME="$home" "$root/usr/libexec/pakvue/pakvue-start" || status=$?
-[ "$status" -eq 1 ] || fail "the start script without a display exited with $status"
-cmp -s "$home/pakvue.config.json" "$example" || fail "the start script did not copy the example"
-[ -f "$home/pakvue.config.schema.json" ] || fail "the start script did not copy the schema"
-grep -q "Critical" "$home/pakVue.log" || fail "no log in the start script's folder"
-echo '{ "icons": [] }' >"$home/pakvue.config.json"
-status=0
-env -u DISPLAY PAKVUE_HOME="$home" "$root/usr/libexec/pakvue/pakvue-start" || status=$?
-[ "$status" -eq 1 ] || fail "the second start exited with $status"
-[ "$(cat "$home/pakvue.config.json")" = '{ "icons": [] }' ] ||
-    fail "the start script replaced the user's configuration"
+output=$(cd "$home" && env -u DISPLAY -u XDG_CONFIG_HOME -u XDG_STATE_HOME HOME="$home" \
+    "$root/usr/bin/pakvue" 2>&1) || status=$?
+[ "$status" -eq 1 ] || fail "without a display the program exited with $status"
+[[ $output == *"unable to open the X display"* ]] || fail "it did not say why: $output"
+[ ! -e "$home/.config" ] || fail "without a display it wrote into the user's folder"
 
 if command -v lintian >/dev/null; then
     lintian --fail-on error "$deb" || fail "lintian found errors"

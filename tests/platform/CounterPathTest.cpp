@@ -19,6 +19,9 @@ TEST(CounterPath, SplitsObjectInstanceAndCounter) {
     EXPECT_EQ(paging.object(), "Paging File");
     EXPECT_EQ(paging.instance(), "\\??\\C:\\pagefile.sys");
     EXPECT_EQ(paging.counter(), "% Usage");
+    EXPECT_EQ(platform::makeCounterPath("Paging File", paging.instance(), "% Usage"),
+              "\\Paging File(\\??\\C:\\pagefile.sys)\\% Usage");
+    EXPECT_EQ(platform::makeCounterPath("Memory", "", "Cache Bytes"), "\\Memory\\Cache Bytes");
 
     const CounterPath memory("\\Memory\\% Committed Bytes In Use");
     EXPECT_EQ(memory.instance(), "");

@@ -37,4 +37,18 @@ TEST(Files, AReplacedFileTakesTheBytesAndLeavesNothingBeside) {
         << "nothing is left beside a picture that could not be written";
 }
 
+// What a first start writes: a new file only where nothing is, in a folder made as needed.
+TEST(Files, ANewFileIsWrittenOnlyWhereNothingIs) {
+    test::TemporaryDirectory dir;
+    const std::filesystem::path folder = dir.path() / "config" / "pakvue";
+    platform::makePrivateFolder(folder);
+    platform::makePrivateFolder(folder); // there already
+    const std::filesystem::path file = folder / "pakvue.config.json";
+    EXPECT_TRUE(platform::createNewFile(file, "{ \"icons\": [] }"));
+    EXPECT_FALSE(platform::createNewFile(file, "the example"));
+    EXPECT_EQ(test::readBinary(file.string()), "{ \"icons\": [] }");
+    EXPECT_THROW(platform::makePrivateFolder(file), std::runtime_error) << "a file in its place";
+    EXPECT_THROW(platform::createNewFile(dir.path() / "gone" / "file", "x"), std::runtime_error);
+}
+
 } // namespace

@@ -26,7 +26,7 @@ CONFIG = """{ "icons": [ %s ] }""" % ", ".join(
          "graphs": [ { "input": { "type": "win32" }, "output": { "toolTip": "Memory %d", "renderMethod": "bar",
                        "colours": [ { "value": 0, "colour": "#0000ff" } ] } } ] }""" % n
     for n in (1, 2, 3))
-EXIT_ID = 2  # the menu's items: "Show details", then "Exit"
+EXIT_ID = 7  # the menu's items: "Show details", the context menu's four, a separator, "Exit"
 
 
 class Bus:

@@ -19,6 +19,8 @@ if [ -z "${PAKVUE_SNI_SESSION:-}" ]; then
     PAKVUE_SNI_SESSION=1 dbus-run-session -- "$0" "$@"
     exit $?
 fi
+# The panel's settings stay where the bus's xfconfd reads them.
+config_home=${XDG_CONFIG_HOME:-}
 source "$here/../support/desktop-session.sh"
 unset PAKVUE_TRAY
 start_desktop without-tray
@@ -80,8 +82,9 @@ await registered || fail "the icon did not register with the restarted panel"
 grep -q "XEmbed" "$log_file" && fail "a restarting panel sent the icon to the XEmbed tray"
 await settled || fail "the icon's picture is not on the restarted panel"
 
-# The menu: "Show details", then "Exit". A new panel may not take clicks on the icon at once;
-# the host asks the menu whether to update itself when it opens it.
+# The menu: "Show details", the context menu's four items, a separator and "Exit". A new panel
+# may not take clicks on the icon at once; the host asks the menu whether to update itself when
+# it opens it.
 dbus-monitor "type='method_call',interface='com.canonical.dbusmenu',member='AboutToShow'" \
     >"$work/menu-calls" 2>/dev/null &
 pids+=($!)
@@ -94,6 +97,6 @@ for _ in 1 2 3 4 5; do
 done
 menu_opened || fail "a right click did not open the item's menu"
 sleep 0.5
-xdotool key Down Down Return
+xdotool key Down Down Down Down Down Down Return
 expect_clean_exit "$app"
 echo "sni panel test passed"

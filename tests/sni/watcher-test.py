@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """PakVue against a StatusNotifierWatcher and host written for the test, on a private session
 bus: the icons moving from the XEmbed tray to a host that starts late, the item's pixmaps byte
-for byte, no new picture announced while it stays the same, Activate, the watcher restarting, the icons going
+for byte, no new picture announced while it stays the same, the menu's check mark, Activate,
+the watcher restarting, the icons going
 back to the XEmbed tray when the watcher is gone for good, and PAKVUE_TRAY=xembed registering
 nothing.
 Usage (under dbus-run-session and an X display with a tray): watcher-test.py <pakvue> <work>
@@ -16,7 +17,8 @@ import zlib
 import dbus
 from dbus.mainloop.glib import DBusGMainLoop
 
-from bus_support import ITEM, SNI_LINE, WATCHER, XEMBED_LINE, Watcher, fail, log_count, run_until
+from bus_support import (ITEM, MENU, SNI_LINE, WATCHER, XEMBED_LINE, Watcher, fail, log_count,
+                         run_until)
 
 
 def read_png(path):
@@ -118,6 +120,35 @@ def main():
     _, _, title, text = properties.Get(ITEM, "ToolTip")
     if title != "PakVue" or not str(text).startswith("Memory: ") or not str(text).endswith("%"):
         fail("the tip is %r, %r" % (title, text))
+
+    # "Start at login" is a check item whose mark follows the autostart entry: set when it is
+    # chosen, and read again when a host is about to show the menu, with the menu's change
+    # announced, as after the entry was removed behind PakVue's back.
+    menu = dbus.Interface(bus.get_object(service, "/MenuBar"), MENU)
+
+    def start_at_login():
+        _, (_, _, children) = menu.GetLayout(0, -1, dbus.Array([], signature="s"))
+        for number, item_properties, _ in children:
+            if item_properties.get("label") == "_Start at login":
+                return int(number), item_properties
+        fail("the menu has no \"Start at login\"")
+
+    number, item_properties = start_at_login()
+    if item_properties.get("toggle-type") != "checkmark" or item_properties.get("toggle-state") != 0:
+        fail("\"Start at login\" is %r" % dict(item_properties))
+    revisions = []
+    bus.add_signal_receiver(lambda revision, parent: revisions.append(int(revision)),
+                            "LayoutUpdated", MENU, service)
+    menu.Event(number, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
+    entry = os.path.join(os.environ["XDG_CONFIG_HOME"], "autostart", "pakvue.desktop")
+    checked = lambda: os.path.exists(entry) and start_at_login()[1].get("toggle-state") == 1
+    if not run_until(lambda: checked() and revisions, 5):
+        fail("choosing \"Start at login\" did not write %s and check the item" % entry)
+    os.remove(entry)
+    if not menu.AboutToShow(0):
+        fail("AboutToShow did not tell the host to read the changed menu again")
+    if start_at_login()[1].get("toggle-state") != 0 or not run_until(lambda: len(revisions) == 2, 5):
+        fail("a removed entry still shows checked, or the change was not announced")
 
     # A position inside the icon's widget, as waybar 0.9 sends it, far from the pointer: the
     # icon stands at the top right corner, under a bar the detail window must not cover.

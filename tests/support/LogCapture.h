@@ -23,8 +23,10 @@ struct LogLine {
 // The process log, opened on a file of a temporary directory for one test.
 class LogCapture {
 public:
+    explicit LogCapture(const std::filesystem::path& folder, const std::string& name = "pakVue.log")
+        : file_((folder / name).string()) {}
     explicit LogCapture(const TemporaryDirectory& dir, const std::string& name = "pakVue.log")
-        : file_(dir.file(name)) {}
+        : LogCapture(dir.path(), name) {}
     ~LogCapture() { util::log::AppLog::release(); }
 
     // Opens the log, as the program does at start-up.

@@ -1,13 +1,19 @@
 # A throw-away X11 desktop for the desktop tests, sourced by them: Xvfb on a free display with
-# trayer as the notification area at the bottom right, a working directory, and the helpers
-# the tests share. The caller may point `log_file` at another log than the one in the working
-# directory.
+# trayer as the notification area at the bottom right, a working directory, user folders of
+# its own, and the helpers the tests share. The caller may point `log_file` at another log than
+# the one in the working directory, and may have made the user's configuration folder already
+# (for a panel's settings), naming it in `config_home`.
 
 # The XEmbed tray, even where the developer's own session offers StatusNotifierItem hosts.
 export PAKVUE_TRAY=xembed
 
 work=$(mktemp -d)
 log_file=$work/pakVue.log
+# No configuration of the developer's is found, and a first start writes nothing into their
+# home.
+export HOME=$work/home XDG_STATE_HOME=$work/state
+export XDG_CONFIG_HOME=${config_home:-$work/config}
+mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -67,15 +73,15 @@ detail_window() {
     xdotool search "$@" --name '^PakVue details: ' | head -n 1
 }
 
-# Ends the Linux program as a user does: a right click on its icon at (x, y), then "Exit" from
-# the menu; then checks its ending as expect_clean_exit does.
+# Ends the Linux program as a user does: a right click on its icon at (x, y), then "Exit", the
+# menu's last item, from the menu; then checks its ending as expect_clean_exit does.
 exit_through_menu() {
     local x=$1 y=$2 app=$3 menu
     xdotool mousemove "$x" "$y" click 3
     await xdotool search --onlyvisible --name '^PakVue menu$' || fail "no context menu"
     menu=$(xdotool search --onlyvisible --name '^PakVue menu$' | head -n 1)
     eval "$(xdotool getwindowgeometry --shell "$menu")"
-    xdotool mousemove $((X + 20)) $((Y + 10)) click 1
+    xdotool mousemove $((X + 20)) $((Y + HEIGHT - 10)) click 1
     expect_clean_exit "$app"
 }
 

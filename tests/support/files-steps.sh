@@ -1,11 +1,14 @@
 # The program copied to a folder of its own and started from another one, as an autostart entry
 # or a shortcut without a start-in folder starts it, sourced by the desktop tests of both
-# systems after start_desktop. Without a configuration anywhere it says where it looked, logs
-# beside the program and ends with code 0. With the configuration beside the program it runs and
-# logs there; a second instance on that configuration logs "already running; exiting." and ends
-# with code 0 while the first runs on; once the first is killed, as by a crash, a new one starts.
+# systems after start_desktop. Without a configuration anywhere a first start writes the example
+# into the user's configuration folder, logs there and shows its icons. With the configuration
+# beside the program it runs and logs there; a second instance on that configuration logs
+# "already running; exiting." and ends with code 0 while the first runs on; once the first is
+# killed, as by a crash, a new one starts.
 # The caller sets `program`, `config`, `runner` (an array: the command that runs the program,
-# empty for none) and defines `docked`, which succeeds while the program's icon is in the tray.
+# empty for none), `user_config` (the user's configuration folder, which must not hold a
+# configuration yet) and defines `docked`, which succeeds while the program's icon is in the
+# tray. The last instance is left running, its id in `started`.
 
 folder="$work/Programs Ünïcode"
 elsewhere="$work/elsewhere"
@@ -30,13 +33,17 @@ ends_cleanly() {
 # Whether the log holds `$2` lines that contain `$1`.
 logged() { [ "$(grep -c -- "$1" "$log_file" 2>/dev/null || true)" = "$2" ]; }
 
+shipped_example=$(dirname "$0")/../../examples/pakvue.config.json
 start "$elsewhere"
-ends_cleanly "$started" "without a configuration"
-logged ' - Critical - ' 1 || fail "no Critical line beside the program"
-grep -q -- "\"pakvue.config.json\" was not found in \".*elsewhere\" or in \".*Programs Ünïcode\"\." \
-    "$log_file" || fail "the message does not name both folders"
-[ ! -e "$elsewhere/pakVue.log" ] || fail "a log in the working directory"
-rm "$log_file"
+await docked || fail "a first start shows no icon"
+await grep -q -- " - Info - wrote the example configuration to \".*pakvue.config.json\"\." \
+    "$user_config/pakVue.log" || fail "the first start logs nothing beside the example"
+cmp -s "$user_config/pakvue.config.json" "$shipped_example" ||
+    fail "the example written is not the one shipped"
+[ ! -e "$folder/pakVue.log" ] && [ ! -e "$elsewhere/pakVue.log" ] ||
+    fail "a log beside the program or in the working directory"
+kill -KILL "$started"
+wait "$started" || true
 
 cp "$config" "$folder/pakvue.config.json"
 start "$elsewhere"

@@ -9,6 +9,7 @@
 TEST(ConfigurationValues, WordsMatchExactlyOrYieldTheDefault) {
     EXPECT_EQ(parseUnits("Percentage", Units::None), Units::Percentage);
     EXPECT_EQ(parseUnits("Rate", Units::None), Units::Rate);
+    EXPECT_EQ(parseUnits("Temperature", Units::None), Units::Temperature);
     EXPECT_EQ(parseUnits("percentage", Units::None), Units::None);
     EXPECT_EQ(parseUnits("None", Units::Size), Units::Size); // None has no word
     EXPECT_EQ(parseFillMode("None", FillMode::Gradient), FillMode::None);

@@ -59,14 +59,14 @@ for try in $(seq 10); do
 done
 [ "$shown" = yes ] || fail "a click on the icon shows no detail window"
 
-# The context menu is the small window the program shows after a right click; its one item,
-# "E&xit", fills it.
+# The context menu is the small window the program shows after a right click, narrower than a
+# detail window; its last item is "E&xit".
 menuWindow() {
     local id
     for id in $(xdotool search --onlyvisible --class pakvue.exe); do
         eval "$(xdotool getwindowgeometry --shell "$id")"
-        if [ "$HEIGHT" -lt 60 ] && [ "$WIDTH" -gt 20 ]; then
-            echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+        if [ "$HEIGHT" -lt 300 ] && [ "$WIDTH" -gt 20 ] && [ "$WIDTH" -lt 400 ]; then
+            echo "$((X + WIDTH / 2)) $((Y + HEIGHT - 10))"
             return 0
         fi
     done

@@ -9,7 +9,9 @@
 //                                       sends, waits for the detail window and prints whether
 //                                       the foreground window stayed;
 //   shell-probe menu                    prints what owns PakVue's open menu and whether that
-//                                       window is the foreground one.
+//                                       window is the foreground one;
+//   shell-probe dialog <title>          finds a message box (a dialog of class #32770) of that
+//                                       title, prints its texts and closes it with its OK.
 // windows.h comes before the other system headers.
 // clang-format off
 #include <windows.h>
@@ -154,6 +156,29 @@ int menu() {
     return topLevel && foreground ? 0 : 1;
 }
 
+// In UTF-8, whatever the console's code page.
+BOOL CALLBACK printText(HWND control, LPARAM) {
+    wchar_t text[1024] = {};
+    char utf8[4096] = {};
+    if (classHolds(control, L"Static") && GetWindowTextW(control, text, 1024) > 0 &&
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr) > 0)
+        std::printf("%s\n", utf8);
+    return TRUE;
+}
+
+int dialog(const char* title) {
+    wchar_t wide[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, title, -1, wide, 256);
+    HWND box = FindWindowW(L"#32770", wide);
+    if (box == nullptr) {
+        std::printf("no dialog\n");
+        return 1;
+    }
+    EnumChildWindows(box, &printText, 0);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -165,7 +190,9 @@ int main(int argc, char** argv) {
         return preview(static_cast<UINT>(std::strtoul(argv[2], nullptr, 10)));
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0)
         return menu();
+    if (argc == 3 && std::strcmp(argv[1], "dialog") == 0)
+        return dialog(argv[2]);
     std::fprintf(stderr, "usage: shell-probe forget <identifier>... | announce | "
-                         "preview <identifier> | menu\n");
+                         "preview <identifier> | menu | dialog <title>\n");
     return 2;
 }

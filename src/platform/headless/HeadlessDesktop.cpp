@@ -13,7 +13,10 @@ HeadlessDesktop::HeadlessDesktop()
 // The loop waits on a condition variable: everything that wakes it happens in this process.
 
 void HeadlessDesktop::waitForInputLocked(Lock& lock) {
-    wake_.wait(lock);
+    if (const std::optional<Clock::time_point> timer = nextTimerLocked())
+        wake_.wait_until(lock, *timer);
+    else
+        wake_.wait(lock);
 }
 
 void HeadlessDesktop::wakeLocked() {
@@ -131,6 +134,62 @@ int HeadlessDesktop::trayPictureSize(WindowHandle, std::uint32_t) const {
 void HeadlessDesktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {
     Lock held = lock();
     menuRequest_ = MenuRequest{owner, at, menu.items};
+}
+
+// Files: the watches are a table that tests read and report changes to.
+
+class HeadlessDesktop::WatchHandle final : public FileWatch {
+public:
+    WatchHandle(HeadlessDesktop& desktop, int id) : desktop_(desktop), id_(id) {}
+    ~WatchHandle() override {
+        Lock held = desktop_.lock();
+        desktop_.watches_.erase(id_);
+    }
+
+private:
+    HeadlessDesktop& desktop_;
+    int id_;
+};
+
+std::unique_ptr<FileWatch> HeadlessDesktop::watchFile(const std::filesystem::path& file,
+                                                      WindowHandle owner, std::uint32_t message) {
+    Lock held = lock();
+    watches_.emplace(nextWatch_, Watch{file, owner, message});
+    return std::make_unique<WatchHandle>(*this, nextWatch_++);
+}
+
+std::vector<std::filesystem::path> HeadlessDesktop::watchedFiles() const {
+    Lock held = lock();
+    std::vector<std::filesystem::path> files;
+    for (const auto& [id, watch] : watches_)
+        files.push_back(watch.file);
+    return files;
+}
+
+// The user: what they were told and which files they were given to edit.
+
+void HeadlessDesktop::tellUser(const std::string& title, const std::string& text) {
+    Lock held = lock();
+    notices_.push_back({title, text});
+}
+
+bool HeadlessDesktop::openInEditor(const std::filesystem::path& file, std::string& failure) {
+    Lock held = lock();
+    failure = std::exchange(editorFailure_, {});
+    if (!failure.empty())
+        return false;
+    edited_.push_back(file);
+    return true;
+}
+
+std::vector<Notice> HeadlessDesktop::notices() const {
+    Lock held = lock();
+    return notices_;
+}
+
+std::vector<std::filesystem::path> HeadlessDesktop::editedFiles() const {
+    Lock held = lock();
+    return edited_;
 }
 
 Point HeadlessDesktop::cursorPosition() const {

@@ -11,6 +11,12 @@ namespace platform::headless {
 
 using software::MouseButton;
 
+// What the program told the user.
+struct Notice {
+    std::string title;
+    std::string text;
+};
+
 struct MenuRequest {
     WindowHandle owner = nullptr;
     Point at;
@@ -41,6 +47,13 @@ public:
     int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
     int traySmallPictureSize(WindowHandle, std::uint32_t) const override { return smallSide_; }
 
+    std::unique_ptr<FileWatch> watchFile(const std::filesystem::path& file, WindowHandle owner,
+                                         std::uint32_t message) override;
+
+    void tellUser(const std::string& title, const std::string& text) override;
+    // Records the file; a test may make the next attempt fail.
+    bool openInEditor(const std::filesystem::path& file, std::string& failure) override;
+
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
     std::optional<Taskbar> taskbar() const override;
@@ -63,6 +76,8 @@ public:
     void clickTrayIcon(std::uint32_t identifier);
     void openTrayContextMenu(std::uint32_t identifier);
     void pressTrayMenuKey(std::uint32_t identifier);
+    // The system reports a change of a file: each watch on it posts its message.
+    void changeFile(const std::filesystem::path& file);
     // Chooses an item of the open menu. Throws std::logic_error when no menu is open or it
     // has no such item.
     void chooseMenuItem(std::uint32_t command);
@@ -86,6 +101,8 @@ public:
     // Makes the next class registration or window creation fail with an error code.
     void failNextRegistration(std::uint32_t error);
     void failNextCreation(std::uint32_t error);
+    // Makes the next openInEditor fail with that reason.
+    void failNextEditor(std::string reason);
 
     // Dispatches queued messages and due paints until none is left. False when the quit
     // message is waiting (it stays queued for the message loop).
@@ -98,6 +115,9 @@ public:
     std::vector<TrayIconState> trayIcons() const;
     std::optional<TrayIconState> trayIcon(std::uint32_t identifier) const;
     std::optional<MenuRequest> menuRequest() const;
+    std::vector<std::filesystem::path> watchedFiles() const;
+    std::vector<Notice> notices() const;
+    std::vector<std::filesystem::path> editedFiles() const;
     WindowHandle captureWindow() const;
     // How many times a window's messages of one number reached the default procedure.
     unsigned defaultTreatments(WindowHandle window, std::uint32_t message) const;
@@ -127,6 +147,17 @@ private:
     TrayArea tray_;
     std::atomic<int> smallSide_{0}; // read by animation threads
     std::optional<MenuRequest> menuRequest_;
+    struct Watch {
+        std::filesystem::path file;
+        WindowHandle owner;
+        std::uint32_t message;
+    };
+    class WatchHandle;
+    std::map<int, Watch> watches_;
+    int nextWatch_ = 0;
+    std::vector<Notice> notices_;
+    std::vector<std::filesystem::path> edited_;
+    std::string editorFailure_;
 
     Point cursor_;
     std::vector<Rect> monitors_;

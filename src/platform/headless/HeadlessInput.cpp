@@ -117,6 +117,13 @@ void HeadlessDesktop::openTrayContextMenu(std::uint32_t identifier) {
     postTrayEvent(identifier, {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU});
 }
 
+void HeadlessDesktop::changeFile(const std::filesystem::path& file) {
+    Lock held = lock();
+    for (const auto& [id, watch] : watches_)
+        if (watch.file == file)
+            postLocked(watch.owner, watch.message, 0, 0);
+}
+
 void HeadlessDesktop::pressTrayMenuKey(std::uint32_t identifier) {
     postTrayEvent(identifier, {WM_CONTEXTMENU}, false);
 }
@@ -164,6 +171,11 @@ void HeadlessDesktop::failNextRegistration(std::uint32_t error) {
 void HeadlessDesktop::failNextCreation(std::uint32_t error) {
     Lock held = lock();
     failCreation_ = error;
+}
+
+void HeadlessDesktop::failNextEditor(std::string reason) {
+    Lock held = lock();
+    editorFailure_ = std::move(reason);
 }
 
 // Read-back

@@ -48,6 +48,17 @@ bool writeAll(int descriptor, std::string_view bytes) {
     return true;
 }
 
+// Writes the bytes and closes the file; false, with the reason in `error`, when either failed.
+bool writeAndClose(int descriptor, std::string_view bytes, int& error) {
+    bool written = writeAll(descriptor, bytes);
+    error = errno;
+    if (::close(descriptor) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    return written;
+}
+
 } // namespace
 
 util::OwnedFile appendToFile(const std::filesystem::path& file, std::string& refusal) {
@@ -66,12 +77,8 @@ void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
     const int descriptor = createBeside(file, created);
     if (descriptor < 0)
         writeFailed(errno, file);
-    bool written = writeAll(descriptor, bytes);
-    int error = errno;
-    if (::close(descriptor) != 0 && written) {
-        written = false;
-        error = errno;
-    }
+    int error = 0;
+    bool written = writeAndClose(descriptor, bytes, error);
     if (written && ::rename(created.c_str(), file.c_str()) != 0) {
         written = false;
         error = errno;
@@ -80,6 +87,36 @@ void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
         ::unlink(created.c_str());
         writeFailed(error, file);
     }
+}
+
+void makePrivateFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder.parent_path(), error);
+    if (::mkdir(folder.c_str(), 0700) == 0)
+        return;
+    const int failure = errno;
+    struct stat status {};
+    if (failure == EEXIST && ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return;
+    if (failure == EEXIST)
+        throw std::runtime_error("unable to make the folder \"" + folder.string() +
+                                 "\": something else than a folder is in its place");
+    throw std::system_error(failure, std::generic_category(),
+                            "unable to make the folder \"" + folder.string() + "\"");
+}
+
+bool createNewFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::string refusal;
+    const int descriptor = posix::openRegularFile(file, O_WRONLY | O_CREAT | O_EXCL, 0600, refusal);
+    if (descriptor < 0 && (errno == EEXIST || !refusal.empty()))
+        return false;
+    if (descriptor < 0)
+        writeFailed(errno, file);
+    if (int error = 0; !writeAndClose(descriptor, bytes, error)) {
+        ::unlink(file.c_str());
+        writeFailed(error, file);
+    }
+    return true;
 }
 
 bool othersMayWrite(const std::filesystem::path& folder) {

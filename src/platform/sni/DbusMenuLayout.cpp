@@ -5,14 +5,25 @@ namespace platform::sni {
 DbusMenuLayout::DbusMenuLayout(const std::vector<MenuItem>& first, const MenuResource& menu) {
     for (const auto* items : {&first, &menu.items})
         for (const MenuItem& item : *items)
-            entries_.push_back(
-                {static_cast<std::int32_t>(entries_.size() + 1), label(item.text), item.command});
+            entries_.push_back({static_cast<std::int32_t>(entries_.size() + 1), label(item.text),
+                                item.command, item.kind, item.checked});
 }
 
 const DbusMenuLayout::Entry* DbusMenuLayout::find(std::int32_t id) const {
     if (id < 1 || static_cast<std::size_t>(id) > entries_.size())
         return nullptr;
     return &entries_[static_cast<std::size_t>(id) - 1];
+}
+
+bool DbusMenuLayout::setChecked(std::uint32_t command, bool checked) {
+    bool changed = false;
+    for (Entry& entry : entries_)
+        if (entry.kind == MenuItemKind::Check && entry.command == command &&
+            entry.checked != checked) {
+            entry.checked = checked;
+            changed = true;
+        }
+    return changed;
 }
 
 // "&&" is a literal '&' and "&x" marks x; a '_' of the text is doubled so that it stays one.

@@ -17,6 +17,8 @@ public:
         std::int32_t id;
         std::string label; // '_' marks the access key
         std::uint32_t command;
+        MenuItemKind kind;
+        bool checked;
     };
 
     // `first` items come before the menu's own.
@@ -25,6 +27,8 @@ public:
     const std::vector<Entry>& entries() const { return entries_; }
     // The item with that id; none for the root or an id it does not have.
     const Entry* find(std::int32_t id) const;
+    // Sets the check mark of the check items with that command; whether any changed.
+    bool setChecked(std::uint32_t command, bool checked);
 
     // A menu text with its '&' access key spelt as dbusmenu spells it.
     static std::string label(std::string_view text);

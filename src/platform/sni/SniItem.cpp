@@ -30,6 +30,17 @@ int appendString(sd_bus_message* reply, const char* text) {
     return sd_bus_message_append(reply, "s", text);
 }
 
+int appendEntryProperties(sd_bus_message* m, const DbusMenuLayout::Entry& entry) {
+    if (entry.kind == MenuItemKind::Separator)
+        return sd_bus_message_append(m, "{sv}{sv}", "type", "s", "separator", "visible", "b", 1);
+    int r = sd_bus_message_append(m, "{sv}{sv}{sv}", "label", "s", entry.label.c_str(), "enabled",
+                                  "b", 1, "visible", "b", 1);
+    if (r >= 0 && entry.kind == MenuItemKind::Check)
+        r = sd_bus_message_append(m, "{sv}{sv}", "toggle-type", "s", "checkmark", "toggle-state",
+                                  "i", entry.checked ? 1 : 0);
+    return r;
+}
+
 // One menu entry's properties, as a{sv}; the root shows its children as a submenu.
 int appendProperties(sd_bus_message* m, const DbusMenuLayout::Entry* entry) {
     int r = sd_bus_message_open_container(m, 'a', "{sv}");
@@ -38,8 +49,7 @@ int appendProperties(sd_bus_message* m, const DbusMenuLayout::Entry* entry) {
     if (entry == nullptr)
         r = sd_bus_message_append(m, "{sv}", "children-display", "s", "submenu");
     else
-        r = sd_bus_message_append(m, "{sv}{sv}{sv}", "label", "s", entry->label.c_str(), "enabled",
-                                  "b", 1, "visible", "b", 1);
+        r = appendEntryProperties(m, *entry);
     return r < 0 ? r : sd_bus_message_close_container(m);
 }
 
@@ -231,14 +241,21 @@ struct SniCallbacks {
         if (r < 0)
             return r;
         const SniItem& self = item(userdata);
-        if (std::string_view(kind) == "clicked")
-            if (const auto* entry = self.menu_.find(id); entry && self.handlers_.command)
-                self.handlers_.command(entry->command);
+        const auto* entry = self.menu_.find(id);
+        if (std::string_view(kind) == "clicked" && entry &&
+            entry->kind != MenuItemKind::Separator && self.handlers_.command)
+            self.handlers_.command(entry->command);
         return sd_bus_reply_method_return(m, "");
     }
 
-    static int aboutToShow(sd_bus_message* m, void*, sd_bus_error*) {
-        return sd_bus_reply_method_return(m, "b", 0);
+    // The owner sets its check marks now; a host told that the menu changed reads it again
+    // before it shows it.
+    static int aboutToShow(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        SniItem& self = item(userdata);
+        const std::uint32_t revision = self.menuRevision_;
+        if (self.handlers_.aboutToShow)
+            self.handlers_.aboutToShow();
+        return sd_bus_reply_method_return(m, "b", self.menuRevision_ != revision ? 1 : 0);
     }
 
     static int menuVersionProperty(sd_bus*, const char*, const char*, const char*,
@@ -386,6 +403,15 @@ void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
     }
     if (changed && bus_.connected())
         sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewIcon", "");
+}
+
+void SniItem::setChecked(std::uint32_t command, bool checked) {
+    if (!menu_.setChecked(command, checked))
+        return;
+    ++menuRevision_;
+    if (bus_.connected())
+        sd_bus_emit_signal(bus_.get(), menuPath, menuInterface, "LayoutUpdated", "ui",
+                           menuRevision_, 0);
 }
 
 void SniItem::setTip(const std::string& text) {

@@ -24,7 +24,8 @@ public:
         std::function<void(int x, int y)> activate;    // a click, or a double click on GNOME
         std::function<void(int x, int y)> contextMenu; // a host that asks the item for its menu
         std::function<void(std::uint32_t command)> command; // an item of the exported menu
-        std::function<void()> refused; // the watcher refused to register the item
+        std::function<void()> refused;     // the watcher refused to register the item
+        std::function<void()> aboutToShow; // a host is about to show the menu
     };
 
     // Nothing when the session bus cannot be reached or the name cannot be had.
@@ -41,6 +42,9 @@ public:
     // The picture at 16 x 16 and at 32 x 32; hosts scale what they get, so both go. Sends
     // NewIcon only when either differs from the last.
     void setPictures(const gui::Bitmap<gui::Pixel>& small, const gui::Bitmap<gui::Pixel>& large);
+    // Shows or clears the check mark of the menu's check items with that command; a change
+    // gives the menu a new revision, which hosts are told of.
+    void setChecked(std::uint32_t command, bool checked);
     // Sends NewToolTip only when the text changed.
     void setTip(const std::string& text);
 

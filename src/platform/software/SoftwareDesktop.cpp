@@ -2,6 +2,7 @@
 
 #include "platform/software/WindowGeometry.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -64,9 +65,49 @@ bool SoftwareDesktop::nextMessageLocked(Message& message) {
     } else if (WindowHandle window = table_.firstInvalid()) {
         message = {window, WM_PAINT, 0, 0};
     } else {
-        return false;
+        return dueTimerLocked(message);
     }
     return true;
+}
+
+// A timer comes last, as on Windows, and at most once however long it was overdue.
+bool SoftwareDesktop::dueTimerLocked(Message& message) {
+    const Clock::time_point now = Clock::now();
+    for (Timer& timer : timers_)
+        if (timer.due <= now) {
+            timer.due = now + timer.period;
+            message = {timer.window, WM_TIMER, timer.identifier, 0};
+            return true;
+        }
+    return false;
+}
+
+std::optional<SoftwareDesktop::Clock::time_point> SoftwareDesktop::nextTimerLocked() const {
+    std::optional<Clock::time_point> next;
+    for (const Timer& timer : timers_)
+        if (!next || timer.due < *next)
+            next = timer.due;
+    return next;
+}
+
+void SoftwareDesktop::setTimer(WindowHandle window, std::uintptr_t identifier,
+                               std::uint32_t milliseconds) {
+    Lock held = lock();
+    if (findLocked(window) == nullptr)
+        return;
+    const auto period = std::chrono::milliseconds(std::max<std::uint32_t>(milliseconds, 1));
+    std::erase_if(timers_, [&](const Timer& timer) {
+        return timer.window == window && timer.identifier == identifier;
+    });
+    timers_.push_back({window, identifier, period, Clock::now() + period});
+    wakeLocked(); // a loop asleep without a deadline learns of this one
+}
+
+void SoftwareDesktop::killTimer(WindowHandle window, std::uintptr_t identifier) {
+    Lock held = lock();
+    std::erase_if(timers_, [&](const Timer& timer) {
+        return timer.window == window && timer.identifier == identifier;
+    });
 }
 
 bool SoftwareDesktop::getMessage(Message& message) {
@@ -195,6 +236,7 @@ bool SoftwareDesktop::destroyWindow(WindowHandle window) {
     }
     destroyNativeLocked(window, *table_.find(window));
     table_.remove(window);
+    std::erase_if(timers_, [window](const Timer& timer) { return timer.window == window; });
     windowsChangedLocked();
     return true;
 }
@@ -433,7 +475,7 @@ MenuHandle SoftwareDesktop::loadMenu(int resource) {
         return fail<MenuHandle>(ERROR_RESOURCE_NAME_NOT_FOUND, nullptr);
     std::uintptr_t id = nextMenu_;
     nextMenu_ += 4;
-    menus_.emplace(id, resource);
+    menus_.emplace(id, LoadedMenu{resource, {}});
     return reinterpret_cast<MenuHandle>(id);
 }
 
@@ -442,16 +484,45 @@ void SoftwareDesktop::destroyMenu(MenuHandle menu) {
     menus_.erase(reinterpret_cast<std::uintptr_t>(menu));
 }
 
+// The owner sets its check marks first, as the system lets a window do before its menu shows.
 void SoftwareDesktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner, std::uint32_t) {
-    const MenuResource* resource = nullptr;
     {
         Lock held = lock();
-        auto found = menus_.find(reinterpret_cast<std::uintptr_t>(menu));
-        if (found == menus_.end() || findLocked(owner) == nullptr)
+        if (!shownMenuLocked(menu, owner))
             return;
-        resource = findMenuResource(found->second);
     }
-    openMenu(*resource, at, owner);
+    sendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WParam>(menu), 0);
+    std::optional<MenuResource> shown;
+    {
+        Lock held = lock();
+        shown = shownMenuLocked(menu, owner);
+    }
+    if (shown)
+        openMenu(*shown, at, owner);
+}
+
+void SoftwareDesktop::setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) {
+    Lock held = lock();
+    auto found = menus_.find(reinterpret_cast<std::uintptr_t>(menu));
+    if (found == menus_.end())
+        return;
+    if (checked)
+        found->second.checked.insert(command);
+    else
+        found->second.checked.erase(command);
+}
+
+// The menu's items with their check marks; none when the menu or its owner is gone.
+std::optional<MenuResource> SoftwareDesktop::shownMenuLocked(MenuHandle menu,
+                                                             WindowHandle owner) const {
+    auto found = menus_.find(reinterpret_cast<std::uintptr_t>(menu));
+    if (found == menus_.end() || findLocked(owner) == nullptr)
+        return std::nullopt;
+    MenuResource shown = *findMenuResource(found->second.resource);
+    for (MenuItem& item : shown.items)
+        item.checked =
+            item.kind == MenuItemKind::Check && found->second.checked.contains(item.command);
+    return shown;
 }
 
 std::optional<gui::Bitmap<gui::Pixel>> SoftwareDesktop::loadIcon(int resource, int size) {

@@ -5,9 +5,13 @@
 #include "platform/Scale.h"
 #include "platform/software/WindowTable.h"
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
+#include <vector>
 
 namespace platform::software {
 
@@ -66,6 +70,10 @@ public:
     void destroyMenu(MenuHandle menu) override;
     void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
                         std::uint32_t identifier) override;
+    void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) override;
+    void setTimer(WindowHandle window, std::uintptr_t identifier,
+                  std::uint32_t milliseconds) override;
+    void killTimer(WindowHandle window, std::uintptr_t identifier) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
 
     // One value for every monitor: these desktops scale as a whole.
@@ -73,6 +81,7 @@ public:
 
 protected:
     using Lock = std::unique_lock<std::mutex>;
+    using Clock = std::chrono::steady_clock;
 
     SoftwareDesktop() = default;
 
@@ -110,6 +119,8 @@ protected:
     // The next message due, if any; the quit message comes only after the queue is empty.
     bool nextMessageLocked(Message& message);
     bool quitWaitingLocked() const { return queue_.empty() && quitting_; }
+    // When the next timer is due, for the backend's wait; none while no timer runs.
+    std::optional<Clock::time_point> nextTimerLocked() const;
 
     // Input from the backend, in the window's client coordinates.
     void postButtonLocked(WindowHandle window, MouseButton button, ButtonAction action,
@@ -139,7 +150,22 @@ private:
     bool quitting_ = false;
     int exitCode_ = 0;
     WindowHandle capture_ = nullptr;
-    std::map<std::uintptr_t, int> menus_; // menu handle to resource
+    struct Timer {
+        WindowHandle window;
+        std::uintptr_t identifier;
+        Clock::duration period;
+        Clock::time_point due;
+    };
+    bool dueTimerLocked(Message& message);
+
+    struct LoadedMenu {
+        int resource;
+        std::set<std::uint32_t> checked; // the commands whose items show a check mark
+    };
+    std::optional<MenuResource> shownMenuLocked(MenuHandle menu, WindowHandle owner) const;
+
+    std::map<std::uintptr_t, LoadedMenu> menus_; // by menu handle
+    std::vector<Timer> timers_;
     std::uintptr_t nextMenu_ = 0x20010;
     int dpi_ = standardDpi;
 };

@@ -88,6 +88,15 @@ double PdhCounterQuery::read(std::size_t counter) const {
     return *counters_[counter].value;
 }
 
+void PdhCounterQuery::forEachInstance(std::size_t counter, const InstanceVisit& visit) {
+    DWORD count = 0;
+    if (counter >= counters_.size() || !formatInstances(counters_[counter].handle, count))
+        return;
+    for (const auto* item = items_.data(); item != items_.data() + count; ++item)
+        visit(utf8Of(item->szName),
+              hasData(item->FmtValue) ? std::optional(item->FmtValue.doubleValue) : std::nullopt);
+}
+
 // English names first, so that a configuration works whatever the system's language; then the
 // system's own names, so that a path copied from a localised Performance Monitor works too.
 bool PdhCounterQuery::add(const std::string& path, PDH_HCOUNTER& handle) const {

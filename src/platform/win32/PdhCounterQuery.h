@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Counters.h"
+#include "platform/win32/InstanceCounterQuery.h"
 #include "platform/win32/PdhFunctions.h"
 
 #include <optional>
@@ -14,7 +14,7 @@ namespace platform::win32 {
 // has one, or else the instances' sum (their average for a percentage): Windows keeps no
 // `_Total` of some objects, the network interfaces among them, and a query of such a `_Total`
 // would collect nothing at all.
-class PdhCounterQuery final : public CounterQuery {
+class PdhCounterQuery final : public InstanceCounterQuery {
 public:
     explicit PdhCounterQuery(const PdhFunctions& pdh);
     ~PdhCounterQuery() override;
@@ -24,6 +24,7 @@ public:
     std::size_t addCounter(const std::string& path) override;
     bool collect() override;
     double read(std::size_t counter) const override;
+    void forEachInstance(std::size_t counter, const InstanceVisit& visit) override;
 
 private:
     struct Counter {

@@ -1,8 +1,8 @@
 // Counters through the Performance Data Helper library and the memory load through the
 // memory-status call: the counter seam on Windows.
 #include "platform/Counters.h"
-#include "platform/win32/PdhCounterQuery.h"
 #include "platform/win32/PdhFunctions.h"
+#include "platform/win32/Win32CounterQuery.h"
 
 namespace platform {
 
@@ -25,7 +25,7 @@ const PdhFunctions& systemPdh() {
 } // namespace win32
 
 std::unique_ptr<CounterQuery> openCounterQuery() {
-    return std::make_unique<win32::PdhCounterQuery>(win32::systemPdh());
+    return win32::openWin32CounterQuery();
 }
 
 std::uint32_t memoryLoad() {

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Desktop.h"
 
 #include "platform/Resources.h"
+#include "platform/win32/Win32FileWatch.h"
 #include "platform/win32/Win32Pixels.h"
 #include "platform/win32/Win32ShellWindow.h"
 #include "platform/win32/Win32Tray.h"
@@ -381,7 +382,10 @@ MenuHandle Win32Desktop::loadMenu(int resource) {
     HMENU bar = CreateMenu();
     HMENU popup = CreatePopupMenu();
     for (const MenuItem& item : data->items)
-        AppendMenuA(popup, MF_STRING, item.command, item.text.c_str());
+        if (item.kind == MenuItemKind::Separator)
+            AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuA(popup, MF_STRING, item.command, item.text.c_str());
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), data->popup.c_str());
     return reinterpret_cast<MenuHandle>(bar);
 }
@@ -402,6 +406,8 @@ void Win32Desktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
     HMENU popup = GetSubMenu(native(menu), 0);
     if (popup == nullptr)
         return;
+    // The owner sets its check marks first: the system tells only the window that shows it.
+    SendMessageW(native(owner), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
     HWND host = shell_->handle() != nullptr ? shell_->handle() : native(owner);
     SetForegroundWindow(host);
     UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
@@ -412,6 +418,25 @@ void Win32Desktop::trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
         PostMessageW(native(owner), WM_COMMAND, MAKEWPARAM(command, 0), 0);
     else if (GetForegroundWindow() == host)
         tray_->returnFocus(native(owner), identifier);
+}
+
+void Win32Desktop::setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) {
+    if (HMENU popup = GetSubMenu(native(menu), 0))
+        CheckMenuItem(popup, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Win32Desktop::setTimer(WindowHandle window, std::uintptr_t identifier,
+                            std::uint32_t milliseconds) {
+    SetTimer(native(window), identifier, milliseconds, nullptr);
+}
+
+void Win32Desktop::killTimer(WindowHandle window, std::uintptr_t identifier) {
+    KillTimer(native(window), identifier);
+}
+
+std::unique_ptr<FileWatch> Win32Desktop::watchFile(const std::filesystem::path& file,
+                                                   WindowHandle owner, std::uint32_t message) {
+    return Win32FileWatch::open(file, native(owner), message);
 }
 
 std::optional<gui::Bitmap<gui::Pixel>> Win32Desktop::loadIcon(int resource, int size) {

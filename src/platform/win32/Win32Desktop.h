@@ -73,7 +73,16 @@ public:
     void destroyMenu(MenuHandle menu) override;
     void trackPopupMenu(MenuHandle menu, Point at, WindowHandle owner,
                         std::uint32_t identifier) override;
+    void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) override;
+    void setTimer(WindowHandle window, std::uintptr_t identifier,
+                  std::uint32_t milliseconds) override;
+    void killTimer(WindowHandle window, std::uintptr_t identifier) override;
+    std::unique_ptr<FileWatch> watchFile(const std::filesystem::path& file, WindowHandle owner,
+                                         std::uint32_t message) override;
     std::optional<gui::Bitmap<gui::Pixel>> loadIcon(int resource, int size) override;
+
+    void tellUser(const std::string& title, const std::string& text) override;
+    bool openInEditor(const std::filesystem::path& file, std::string& failure) override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;

@@ -128,6 +128,31 @@ void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
     }
 }
 
+void makePrivateFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder))
+        throw std::runtime_error("unable to make the folder \"" + utf8(folder) + "\"" +
+                                 (error ? ": " + error.message() : std::string()) + ".");
+}
+
+bool createNewFile(const std::filesystem::path& file, std::string_view bytes) {
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+        return false;
+    if (handle == INVALID_HANDLE_VALUE)
+        writeFailed(GetLastError(), file);
+    const bool written = writeAll(handle, bytes);
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    if (!written) {
+        DeleteFileW(file.c_str());
+        writeFailed(error, file);
+    }
+    return true;
+}
+
 bool othersMayWrite(const std::filesystem::path&) {
     return false;
 }

@@ -133,6 +133,21 @@ bool Win32Tray::remove(HWND owner, std::uint32_t identifier) {
     return true;
 }
 
+// Each text cut to its field; the shell shows what fits.
+bool Win32Tray::showBalloon(const std::wstring& title, const std::wstring& text) {
+    std::lock_guard lock(mutex_);
+    if (icons_.empty())
+        return false;
+    NOTIFYICONDATAW balloon = icons_.front().data;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = NIIF_ERROR;
+    title.copy(balloon.szInfoTitle, std::size(balloon.szInfoTitle) - 1);
+    balloon.szInfoTitle[std::min(title.size(), std::size(balloon.szInfoTitle) - 1)] = L'\0';
+    text.copy(balloon.szInfo, std::size(balloon.szInfo) - 1);
+    balloon.szInfo[std::min(text.size(), std::size(balloon.szInfo) - 1)] = L'\0';
+    return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;
+}
+
 void Win32Tray::returnFocus(HWND owner, std::uint32_t identifier) {
     std::lock_guard lock(mutex_);
     if (Icon* icon = find(owner, identifier))

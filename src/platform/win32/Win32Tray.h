@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace platform::win32 {
@@ -33,6 +34,8 @@ public:
     bool remove(HWND owner, std::uint32_t identifier);
     // Adds every icon again, as a new taskbar knows none of them.
     void restore();
+    // Shows an error balloon from the first icon; false while no icon is shown.
+    bool showBalloon(const std::wstring& title, const std::wstring& text);
     // Gives the notification area the keyboard focus back, at the icon, after its menu.
     void returnFocus(HWND owner, std::uint32_t identifier);
 

@@ -135,6 +135,11 @@ int ActiveTray::smallPictureSize() const {
     return active_->smallPictureSize();
 }
 
+void ActiveTray::setMenuItemChecked(std::uint32_t command, bool checked) {
+    for (const auto& kind : kinds_)
+        kind->setMenuItemChecked(command, checked);
+}
+
 bool ActiveTray::handles(const XEvent& event) {
     return std::any_of(
         kinds_.begin(), kinds_.end(), [&event](const auto& kind) { return kind->handles(event); });

@@ -31,6 +31,8 @@ public:
     void setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip);
     int pictureSize(WindowHandle owner, std::uint32_t identifier) const;
     int smallPictureSize() const;
+    // Every kind keeps it, so that the menu shows it wherever the icons go.
+    void setMenuItemChecked(std::uint32_t command, bool checked);
 
     // The loop's thread: every kind keeps following its hosts.
     bool handles(const XEvent& event);

@@ -87,12 +87,15 @@ bool SniTray::add(const TrayIconRequest& request) {
         [this] {
             if (hosts_ != nullptr)
                 refusedAt_ = hosts_->changes();
-        }};
+        },
+        [this, self] { menuOpening_(self->owner); }};
     icon->item = sni::SniItem::open(
         ++itemsMade_, "pakvue-" + std::to_string(request.identifier),
         sni::DbusMenuLayout({{"Show &details", showDetailsCommand}}, *menu), std::move(handlers));
     if (icon->item == nullptr)
         return false;
+    for (const auto& [command, checked] : checked_)
+        icon->item->setChecked(command, checked);
     icon->item->setTip(request.tip);
     if (request.picture != nullptr) { // a host reads the picture as soon as the item registers
         scaleTo(*request.picture, icon->large);
@@ -144,6 +147,12 @@ void SniTray::setTip(WindowHandle owner, std::uint32_t identifier, const std::st
             icon->tip = tip;
             icon->newTip = true;
         }
+}
+
+void SniTray::setMenuItemChecked(std::uint32_t command, bool checked) {
+    checked_[command] = checked;
+    for (const auto& icon : icons_)
+        icon->item->setChecked(command, checked);
 }
 
 void SniTray::refresh() {

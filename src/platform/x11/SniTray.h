@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -18,9 +19,11 @@ namespace platform::x11 {
 class SniTray final : public Tray {
 public:
     // `pointer` tells where the mouse is and `screen` what it covers, to place what a click
-    // opens.
-    SniTray(std::function<Point()> pointer, std::function<Rect()> screen)
-        : pointer_(std::move(pointer)), screen_(std::move(screen)) {}
+    // opens; `menuOpening` tells an icon's owner that a host is about to show its menu.
+    SniTray(std::function<Point()> pointer, std::function<Rect()> screen,
+            std::function<void(WindowHandle owner)> menuOpening)
+        : pointer_(std::move(pointer)), screen_(std::move(screen)),
+          menuOpening_(std::move(menuOpening)) {}
 
     std::string_view name() const override { return "sni"; }
     const char* shownThrough() const override {
@@ -40,6 +43,8 @@ public:
                            const gui::Bitmap<gui::Pixel>* small) override;
     // Sent with the next pictures.
     void setTip(WindowHandle owner, std::uint32_t identifier, const std::string& tip) override;
+    // Every item's menu, and the menus of items added later.
+    void setMenuItemChecked(std::uint32_t command, bool checked) override;
     std::optional<gui::Bitmap<gui::Pixel>> latestPicture(WindowHandle owner,
                                                          std::uint32_t identifier) const override;
     // Icons are drawn at the larger size hosts use, and at the tray icons' own size beside it.
@@ -81,7 +86,9 @@ private:
 
     std::function<Point()> pointer_;
     std::function<Rect()> screen_;
-    mutable std::mutex mutex_; // the new pictures, set from animation threads
+    std::function<void(WindowHandle)> menuOpening_;
+    std::map<std::uint32_t, bool> checked_; // the menu's check marks, by command
+    mutable std::mutex mutex_;              // the new pictures, set from animation threads
     std::vector<std::unique_ptr<Icon>> icons_;
     std::vector<TrayEvent> events_;
     int itemsMade_ = 0;

@@ -58,6 +58,9 @@ public:
                                    const gui::Bitmap<gui::Pixel>* small) = 0;
     // A tip that says more than the first; only kinds that show tips of their own take it.
     virtual void setTip(WindowHandle, std::uint32_t, const std::string&) {}
+    // A check mark of the context menu, for kinds that show the menu themselves; on the loop's
+    // thread.
+    virtual void setMenuItemChecked(std::uint32_t, bool) {}
     // The newest picture set, to move the icon to another kind; on the loop's thread.
     virtual std::optional<gui::Bitmap<gui::Pixel>>
     latestPicture(WindowHandle owner, std::uint32_t identifier) const = 0;

@@ -9,6 +9,9 @@
 
 #include <X11/Xutil.h>
 #include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <poll.h>
 #include <unistd.h>
@@ -41,6 +44,17 @@ constexpr int eventsPerTurn = 256;
 constexpr long windowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                               PointerMotionMask | EnterWindowMask | LeaveWindowMask |
                               StructureNotifyMask;
+
+// The shorter of a poll timeout (-1 for none) and the time left until a deadline, rounded up so
+// that the loop never wakes just before the deadline.
+int earlier(int timeout, std::optional<std::chrono::steady_clock::time_point> deadline) {
+    if (!deadline)
+        return timeout;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+    const int milliseconds = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
+    return timeout < 0 ? milliseconds : std::min(timeout, milliseconds);
+}
 
 ::Window xidOf(const software::SoftwareWindow& record) {
     return static_cast<::Window>(record.native);
@@ -79,8 +93,9 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
     XSetIOErrorExitHandler(display_, markLost, &lost_);
     // StatusNotifierItem first: where a panel hosts both kinds, it is the one the desktop means.
     std::vector<std::unique_ptr<Tray>> kinds;
-    kinds.push_back(std::make_unique<SniTray>([this] { return cursorPosition(); },
-                                              [this] { return screen(); }));
+    kinds.push_back(std::make_unique<SniTray>(
+        [this] { return cursorPosition(); }, [this] { return screen(); },
+        [this](WindowHandle owner) { sendMessage(owner, WM_INITMENUPOPUP, 0, 0); }));
     // Hosts that size icons by what they ask for give them the small-icon size of the scale.
     kinds.push_back(std::make_unique<XEmbedTray>(
         display_, screen_, format_, [this] { return Scale(monitorDpi({})).scaled(trayIconSize); }));
@@ -122,6 +137,8 @@ void X11Desktop::collectInput() {
         readEvents();
     if (lost_)
         reportLostConnection();
+    fileWatches_.collect(
+        [this](WindowHandle owner, std::uint32_t message) { postMessage(owner, message, 0, 0); });
 }
 
 // At most a bounded number of X events a turn: another client that floods the server with
@@ -148,6 +165,7 @@ void X11Desktop::reportLostConnection() {
 }
 
 void X11Desktop::waitForInputLocked(Lock& lock) {
+    const std::optional<Clock::time_point> timer = nextTimerLocked();
     lock.unlock();
     if (lost_)
         return; // the quit is queued already
@@ -156,12 +174,12 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     polled_[0] = {ConnectionNumber(display_), POLLIN, 0};
     wake_->watch(&polled_[1]);
     tray_->watch(polled_);
+    fileWatches_.watch(polled_);
     // Events Xlib has read already are no longer on the connection for poll() to see.
-    int timeout = XEventsQueued(display_, QueuedAlready) > 0 ? 0 : -1;
-    for (const int next :
-         {tray_->millisecondsToNextEvent(), util::Ticker::shared().millisecondsToNextTick()})
-        if (next >= 0)
-            timeout = timeout < 0 ? next : std::min(timeout, next);
+    int next = tray_->millisecondsToNextEvent();
+    if (const int tick = util::Ticker::shared().millisecondsToNextTick(); tick >= 0)
+        next = next < 0 ? tick : std::min(next, tick);
+    const int timeout = XEventsQueued(display_, QueuedAlready) > 0 ? 0 : earlier(next, timer);
     ::poll(polled_.data(), polled_.size(), timeout);
     wake_->clear(&polled_[1]);
 }
@@ -301,6 +319,16 @@ int X11Desktop::trayPictureSize(WindowHandle owner, std::uint32_t identifier) co
 
 int X11Desktop::traySmallPictureSize(WindowHandle, std::uint32_t) const {
     return tray_->smallPictureSize();
+}
+
+std::unique_ptr<FileWatch> X11Desktop::watchFile(const std::filesystem::path& file,
+                                                 WindowHandle owner, std::uint32_t message) {
+    return fileWatches_.watch(file, owner, message);
+}
+
+void X11Desktop::setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) {
+    SoftwareDesktop::setMenuItemChecked(menu, command, checked);
+    tray_->setMenuItemChecked(command, checked);
 }
 
 void X11Desktop::openMenu(const MenuResource& menu, Point at, WindowHandle owner) {

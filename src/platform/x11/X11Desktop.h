@@ -2,6 +2,7 @@
 
 #include "platform/software/SoftwareDesktop.h"
 #include "platform/x11/ActiveTray.h"
+#include "platform/x11/FileWatches.h"
 #include "platform/x11/LoopWake.h"
 #include "platform/x11/TerminationSignals.h"
 #include "platform/x11/X11Pixels.h"
@@ -41,6 +42,14 @@ public:
                         const std::string& tip) override;
     int trayPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
     int traySmallPictureSize(WindowHandle owner, std::uint32_t identifier) const override;
+    // The pop-up's check marks, and those of a tray that shows the menu itself.
+    void setMenuItemChecked(MenuHandle menu, std::uint32_t command, bool checked) override;
+
+    std::unique_ptr<FileWatch> watchFile(const std::filesystem::path& file, WindowHandle owner,
+                                         std::uint32_t message) override;
+
+    void tellUser(const std::string& title, const std::string& text) override;
+    bool openInEditor(const std::filesystem::path& file, std::string& failure) override;
 
     Point cursorPosition() const override;
     std::vector<Rect> monitors() const override;
@@ -101,6 +110,7 @@ private:
     std::unique_ptr<ActiveTray> tray_;
     std::vector<pollfd> polled_; // kept, so that waiting does not allocate
     std::unique_ptr<X11Menu> menu_;
+    FileWatches fileWatches_;
     std::unique_ptr<TerminationSignals> signals_;
 };
 

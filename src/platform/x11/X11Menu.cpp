@@ -10,9 +10,12 @@ namespace platform::x11 {
 namespace {
 
 constexpr int itemHeight = 22;
+constexpr int separatorHeight = 9;
 constexpr int padding = 12;
+constexpr int checkColumn = 24; // the text starts after the room for a check mark
 const TextStyle itemText{"Tahoma", 9.0f, Colour(20, 20, 20, 255)};
 const TextStyle chosenText{"Tahoma", 9.0f, Colour(255, 255, 255, 255)};
+const Colour separatorColour(190, 190, 190, 255);
 
 // The item text as shown: '&' marks the access key and is not drawn itself.
 std::string shown(const std::string& text) {
@@ -28,6 +31,19 @@ void fill(gui::Bitmap<gui::Pixel>& bitmap, int top, int height, gui::Pixel colou
         std::fill(bitmap.scanline(y), bitmap.scanline(y) + bitmap.width(), colour);
 }
 
+int heightOf(const MenuItem& item) {
+    return item.kind == MenuItemKind::Separator ? separatorHeight : itemHeight;
+}
+
+// A tick in the room left of the text, two pixels thick.
+void drawCheckMark(gui::Bitmap<gui::Pixel>& bitmap, int top, const Colour& colour) {
+    const int middle = top + itemHeight / 2;
+    for (int thickness = 0; thickness < 2; ++thickness) {
+        bitmap.drawLine(7, middle + thickness, colour, 10, middle + 3 + thickness, colour);
+        bitmap.drawLine(10, middle + 3 + thickness, colour, 16, middle - 4 + thickness, colour);
+    }
+}
+
 } // namespace
 
 X11Menu::X11Menu(Display* display, int screen, const PixelFormat& format)
@@ -39,10 +55,12 @@ void X11Menu::open(const MenuResource& menu, Point at, WindowHandle owner, const
     owner_ = owner;
     hovered_ = -1;
     width_ = 120;
-    for (const MenuItem& item : menu_.items)
+    int height = 2;
+    for (const MenuItem& item : menu_.items) {
         width_ = std::max(width_, static_cast<int>(measureText(shown(item.text), itemText).width) +
-                                      2 * padding);
-    int height = itemHeight * static_cast<int>(menu_.items.size()) + 2;
+                                      checkColumn + padding);
+        height += heightOf(item);
+    }
     // Open towards the inside of the screen, as a menu at the tray does.
     int x = at.x + width_ > screen.right ? at.x - width_ : at.x;
     int y = at.y + height > screen.bottom ? at.y - height : at.y;
@@ -75,22 +93,39 @@ void X11Menu::close() {
     owner_ = nullptr;
 }
 
+// The item under a point of the menu, or -1 where there is none or a separator.
 int X11Menu::itemAt(int x, int y) const {
-    if (x < 0 || x >= width_ || y < 1)
+    if (x < 0 || x >= width_)
         return -1;
-    int item = (y - 1) / itemHeight;
-    return item < static_cast<int>(menu_.items.size()) ? item : -1;
+    int top = 1;
+    for (int i = 0; i < static_cast<int>(menu_.items.size()); ++i) {
+        const MenuItem& item = menu_.items[static_cast<std::size_t>(i)];
+        if (y >= top && y < top + heightOf(item))
+            return item.kind == MenuItemKind::Separator ? -1 : i;
+        top += heightOf(item);
+    }
+    return -1;
 }
 
 void X11Menu::draw() {
     fill(canvas_, 0, canvas_.height(), {240, 240, 240, 255});
+    int top = 1;
     for (int i = 0; i < static_cast<int>(menu_.items.size()); ++i) {
-        int top = 1 + i * itemHeight;
-        if (i == hovered_)
-            fill(canvas_, top, itemHeight, {0, 120, 215, 255});
-        drawText(canvas_, shown(menu_.items[static_cast<std::size_t>(i)].text),
-                 i == hovered_ ? chosenText : itemText,
-                 {padding, top + 4, width_ - 2 * padding, itemHeight - 4}, TextAlignment::Near);
+        const MenuItem& item = menu_.items[static_cast<std::size_t>(i)];
+        if (item.kind == MenuItemKind::Separator) {
+            canvas_.drawLine(4, top + separatorHeight / 2, separatorColour, width_ - 5,
+                             top + separatorHeight / 2, separatorColour);
+        } else {
+            if (i == hovered_)
+                fill(canvas_, top, itemHeight, {0, 120, 215, 255});
+            const TextStyle& style = i == hovered_ ? chosenText : itemText;
+            if (item.checked)
+                drawCheckMark(canvas_, top, style.colour);
+            drawText(canvas_, shown(item.text), style,
+                     {checkColumn, top + 4, width_ - checkColumn - padding, itemHeight - 4},
+                     TextAlignment::Near);
+        }
+        top += heightOf(item);
     }
     image_.put(display_, window_, DefaultGC(display_, screen_), format_, canvas_, 0, 0);
 }

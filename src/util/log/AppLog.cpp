@@ -17,6 +17,7 @@ struct Singleton {
     std::mutex mutex;
     std::shared_ptr<AppLog> log;
     std::ostream* copy = nullptr;
+    FirstError* firstError = nullptr;
 
     ~Singleton() {
         if (log)
@@ -76,6 +77,10 @@ void logMessage(LogLevel level, std::string message) {
         std::lock_guard lock(s.mutex);
         if (s.copy != nullptr)
             copyLine(*s.copy, level, message);
+        if (FirstError* first = s.firstError; first != nullptr && level >= LogLevel::Error &&
+                                              first->message_.empty() &&
+                                              first->thread_ == std::this_thread::get_id())
+            first->message_ = message;
         log = s.log;
     }
     if (log)
@@ -92,6 +97,24 @@ LogCopy::~LogCopy() {
     Singleton& s = singleton();
     std::lock_guard lock(s.mutex);
     s.copy = nullptr;
+}
+
+FirstError::FirstError() {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    s.firstError = this;
+}
+
+FirstError::~FirstError() {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    s.firstError = nullptr;
+}
+
+std::string FirstError::message() const {
+    Singleton& s = singleton();
+    std::lock_guard lock(s.mutex);
+    return message_;
 }
 
 } // namespace util::log

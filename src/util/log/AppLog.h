@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace util::log {
 
@@ -44,6 +45,25 @@ public:
     ~LogCopy();
     LogCopy(const LogCopy&) = delete;
     LogCopy& operator=(const LogCopy&) = delete;
+};
+
+// While it lives, keeps the first message of level Error or above that the thread which made
+// it logs, whether or not a log is open: what a user is told when a load fails. Lines that
+// other threads log meanwhile are not the load's. One at a time.
+class FirstError {
+public:
+    FirstError();
+    ~FirstError();
+    FirstError(const FirstError&) = delete;
+    FirstError& operator=(const FirstError&) = delete;
+
+    // Empty while none was logged.
+    std::string message() const;
+
+private:
+    friend void logMessage(LogLevel level, std::string message);
+    std::thread::id thread_ = std::this_thread::get_id();
+    std::string message_; // under the log's guard
 };
 
 } // namespace util::log

@@ -91,6 +91,15 @@ TEST_F(TrayIconTest, TheTipNamesTheGraphsAndIsCutBetweenCharacters) {
     EXPECT_EQ(tip, "PakVue: " + accents.substr(0, 118)) << "119 bytes would split a character";
 }
 
+// StatusNotifierItem hosts show each graph's last value in its own units.
+TEST_F(TrayIconTest, TheValueTipGivesEachGraphsLastValueInItsUnits) {
+    const auto monitor =
+        test::makeMonitor({{"GPU", Units::Temperature, [](int) { return 46.7; }, {}},
+                           {"Disk", Units::Rate, [](int) { return 1536.0; }, {}}},
+                          10, 1, InspectorType::Fixed, 2);
+    EXPECT_EQ(valueTip(monitor->detail), "GPU: 47 \xc2\xb0" + std::string("C\nDisk: 1.5 KiB/s"));
+}
+
 // At 150 % the notification area shows 24-pixel pictures: the graph fills all 24 columns with
 // one sample per column, as configured, and the frame is made anew only when the size changes.
 TEST_F(TrayIconTest, AGraphIconDrawsAtTheSizeTheTrayShowsAndCoversIt) {

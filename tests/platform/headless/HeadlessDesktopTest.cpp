@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessDesktop.h"
 
+#include "platform/Resources.h"
+
 #include "gtest/gtest.h"
 #include <thread>
 #include <vector>
@@ -213,20 +215,37 @@ TEST_F(HeadlessDesktopTest, TrayIconsSpeakVersionFourAndKeepTheirLastPicture) {
     EXPECT_THROW(desktop.clickTrayIcon(2361), std::invalid_argument);
 }
 
-TEST_F(HeadlessDesktopTest, TheContextMenuDeliversTheChosenCommand) {
+// The owner hears WM_INITMENUPOPUP before the menu shows, and the check marks it sets then are
+// the ones shown.
+TEST_F(HeadlessDesktopTest, TheContextMenuShowsTheOwnersCheckMarksAndDeliversTheChosenCommand) {
     WindowHandle owner = popup({0, 0, 1, 1});
     EXPECT_EQ(desktop.loadMenu(999), nullptr);
     EXPECT_EQ(desktop.lastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
     platform::MenuHandle menu = desktop.loadMenu(130);
     ASSERT_NE(menu, nullptr);
     EXPECT_THROW(desktop.chooseMenuItem(40018), std::logic_error);
+    const auto shownChecks = [&] {
+        std::vector<bool> checks;
+        const platform::headless::MenuRequest shown = desktop.menuRequest().value();
+        for (const platform::MenuItem& item : shown.items)
+            checks.push_back(item.checked);
+        return checks;
+    };
+    desktop.setMenuItemChecked(menu, platform::startAtLoginCommand, true);
+    desktop.setMenuItemChecked(menu, platform::exitCommand, true); // not a check item
     desktop.trackPopupMenu(menu, {1800, 1060}, owner, 2361);
+    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_INITMENUPOPUP}));
     ASSERT_TRUE(desktop.menuRequest());
-    EXPECT_EQ(desktop.menuRequest()->items.at(0).text, "E&xit");
+    EXPECT_EQ(desktop.menuRequest()->items.back().text, "E&xit");
+    EXPECT_EQ(desktop.menuRequest()->items.back().command, 40018u);
+    EXPECT_EQ(shownChecks(), (std::vector<bool>{false, false, false, true, false, false}));
+    desktop.setMenuItemChecked(menu, platform::startAtLoginCommand, false);
+    desktop.trackPopupMenu(menu, {1800, 1060}, owner, 2361);
+    EXPECT_EQ(shownChecks(), std::vector<bool>(6, false));
     EXPECT_THROW(desktop.chooseMenuItem(1), std::logic_error);
     desktop.chooseMenuItem(40018);
     EXPECT_FALSE(desktop.menuRequest());
-    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_COMMAND}));
+    EXPECT_EQ(messages(), (std::vector<std::uint32_t>{WM_INITMENUPOPUP, WM_COMMAND}));
     desktop.destroyMenu(menu);
 }
 

@@ -62,6 +62,27 @@ TEST_F(PosixFilesTest, ALinkInAReplacedFilesPlaceIsReplacedNotFollowed) {
               "unable to write \"" + folder.string() + "\": Is a directory");
 }
 
+// The example a first start writes is the user's alone, and a link in its place, even one to
+// nothing, is left as it is.
+TEST_F(PosixFilesTest, ANewFileAndItsFolderAreTheUsersAloneAndALinkIsNotWrittenThrough) {
+    ::umask(0);
+    const std::filesystem::path folder = dir.path() / "config" / "pakvue";
+    platform::makePrivateFolder(folder);
+    ::umask(022);
+    struct stat status {};
+    ASSERT_EQ(::stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    ASSERT_TRUE(platform::createNewFile(folder / "pakvue.config.json", "{}"));
+    ASSERT_EQ(::stat((folder / "pakvue.config.json").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    std::filesystem::create_symlink(elsewhere.path() / "new", folder / "dangling");
+    std::filesystem::create_symlink(victim, folder / "link");
+    EXPECT_FALSE(platform::createNewFile(folder / "dangling", "the example"));
+    EXPECT_FALSE(platform::createNewFile(folder / "link", "the example"));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "new"));
+    EXPECT_EQ(victimText(), "the user's own");
+}
+
 // Root owns "/", which is another user's for anyone else; root itself hands a folder over.
 TEST_F(PosixFilesTest, AFolderOfAnotherUserOrThatAnyoneMayWriteIsOthers) {
     EXPECT_FALSE(platform::othersMayWrite(dir.path()));

@@ -1,5 +1,6 @@
 #include "platform/sni/ClickHint.h"
 #include "platform/sni/DbusMenuLayout.h"
+#include "platform/sni/Notification.h"
 #include "platform/sni/SniPixmap.h"
 
 #include <climits>
@@ -35,6 +36,30 @@ TEST(DbusMenuLayout, NumbersTheItemsFromOneWithTheirAccessKeys) {
     EXPECT_FALSE(layout.find(0)); // the root
     EXPECT_FALSE(layout.find(3));
     EXPECT_EQ(DbusMenuLayout::label("Save && quit_now&"), "Save & quit__now&");
+}
+
+// The context menu as hosts get it: its separator is an item of its own, and only a check item
+// takes a check mark, which the layout says changed when it did.
+TEST(DbusMenuLayout, KeepsTheCheckMarksOfItsCheckItems) {
+    DbusMenuLayout layout({{"Show &details", 1}}, *platform::findMenuResource(130));
+    ASSERT_EQ(layout.entries().size(), 7u);
+    EXPECT_EQ(layout.entries()[5].kind, platform::MenuItemKind::Separator);
+    const DbusMenuLayout::Entry& startAtLogin = layout.entries()[4];
+    EXPECT_EQ(startAtLogin.label, "_Start at login");
+    EXPECT_EQ(startAtLogin.kind, platform::MenuItemKind::Check);
+    EXPECT_FALSE(startAtLogin.checked);
+    EXPECT_TRUE(layout.setChecked(platform::startAtLoginCommand, true));
+    EXPECT_TRUE(startAtLogin.checked);
+    EXPECT_FALSE(layout.setChecked(platform::startAtLoginCommand, true)) << "no change";
+    EXPECT_FALSE(layout.setChecked(platform::exitCommand, true)) << "not a check item";
+    EXPECT_FALSE(layout.entries()[6].checked);
+    EXPECT_EQ(layout.entries()[6].label, "E_xit");
+}
+
+// Servers that read markup in a body would take a file name's '<' or '&' for it.
+TEST(Notification, TheBodyKeepsItsTextWhereMarkupIsRead) {
+    EXPECT_EQ(escapedBody("\"C:\\a&b\\<x>.json\" (1): error"),
+              "\"C:\\a&amp;b\\&lt;x&gt;.json\" (1): error");
 }
 
 // xfce and KDE send the click's screen position, where the pointer is on X11; waybar 0.9 sends

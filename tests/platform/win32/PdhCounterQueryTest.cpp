@@ -3,6 +3,7 @@
 #include "platform/win32/PdhCounterQuery.h"
 
 #include "platform/win32/Utf16.h"
+#include "platform/win32/Win32CounterQuery.h"
 #include "support/Failure.h"
 
 #include <cstring>
@@ -270,4 +271,36 @@ TEST_F(PdhCounterQueryTest, PathsThatNameAComputerNeverReachTheLibrary) {
     EXPECT_EQ(test::failure([&] { query.addCounter("\\\\fileserver" + networkTotal); }),
               "remote counter paths are not supported.");
     EXPECT_TRUE(library.asked.empty());
+}
+
+// Task Manager's GPU figure, over the library: each engine's share summed over its processes,
+// and an adapter as busy as its busiest engine. The sum of everything would read 152.5.
+TEST_F(PdhCounterQueryTest, GpuUseIsTheBusiestEngineOfEachAdapterOverItsProcesses) {
+    library.english["\\GPU Engine(*)\\Utilization Percentage"] = PERF_100NSEC_TIMER;
+    const std::string first = "luid_0x00000000_0x0000C6B3_phys_0";
+    const std::string second = "luid_0x00000000_0x0001A2F0_phys_0";
+    library.instances = {
+        {"pid_1200_" + first + "_eng_0_engtype_3D", 30.0},
+        {"pid_4711_" + first + "_eng_0_engtype_3D", 25.0},
+        {"pid_4711_" + first + "_eng_3_engtype_VideoDecode", 40.0},
+        {"pid_1200_" + first + "_eng_1_engtype_Copy", 90.0, PDH_CSTATUS_INVALID_DATA},
+        {"pid_880_" + second + "_eng_0_engtype_3D", 12.0},
+        {"pid_880_" + second + "_eng_5_engtype_Compute_0", 20.0},
+        {"pid_9_" + second + "_eng_5_engtype_Compute_0", 25.5},
+    };
+    platform::win32::Win32CounterQuery gpu(std::make_unique<PdhCounterQuery>(fakeFunctions),
+                                           [](LPSYSTEM_POWER_STATUS) { return FALSE; });
+    const auto firstBusy = gpu.addCounter("\\GPU(" + first + ")\\% Utilization");
+    const auto secondBusy = gpu.addCounter("\\GPU(" + second + ")\\% Utilization");
+    const auto busiest = gpu.addCounter("\\GPU(_Total)\\% Utilization");
+    EXPECT_EQ(test::failure([&] { gpu.addCounter("\\GPU(luid_0x0_0x0_phys_0)\\% Utilization"); }),
+              "PdhAddCounter failed");
+    ASSERT_TRUE(gpu.collect());
+    EXPECT_EQ(gpu.read(firstBusy), 55.0);
+    EXPECT_EQ(gpu.read(secondBusy), 45.5);
+    EXPECT_EQ(gpu.read(busiest), 55.0);
+
+    library.instances.push_back({"pid_77_" + second + "_eng_5_engtype_Compute_0", 60.0});
+    ASSERT_TRUE(gpu.collect());
+    EXPECT_EQ(gpu.read(busiest), 100.0) << "shares measured at slightly different times";
 }

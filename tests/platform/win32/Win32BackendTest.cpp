@@ -3,9 +3,11 @@
 // desktop test under Wine.
 #include "platform/Counters.h"
 #include "platform/NativeDesktop.h"
+#include "platform/Resources.h"
 #include "platform/Text.h"
 #include "platform/win32/Win32Tray.h"
 #include "support/Failure.h"
+#include "support/TemporaryDirectory.h"
 #include "winui/basic_window.h"
 #include "winui/blank.h"
 #include "winui/dynevent.h"
@@ -13,6 +15,7 @@
 #include "winui/uiexception.h"
 
 #include "gtest/gtest.h"
+#include <fstream>
 
 namespace {
 
@@ -110,13 +113,59 @@ TEST_F(Win32Backend, MessageWindowsRunTheFrameworkOnTheSystemQueue) {
     }
 }
 
-TEST_F(Win32Backend, TheContextMenuIsBuiltFromItsResource) {
+TEST_F(Win32Backend, TheContextMenuIsBuiltFromItsResourceWithItsCheckMark) {
     platform::MenuHandle menu = desktop->loadMenu(130);
-    EXPECT_NE(menu, nullptr);
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(reinterpret_cast<HMENU>(menu), 0);
+    ASSERT_EQ(GetMenuItemCount(popup), 6);
+    EXPECT_NE(GetMenuState(popup, 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+    EXPECT_EQ(GetMenuItemID(popup, 5), platform::exitCommand);
+    EXPECT_EQ(GetMenuState(popup, platform::startAtLoginCommand, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    desktop->setMenuItemChecked(menu, platform::startAtLoginCommand, true);
+    EXPECT_NE(GetMenuState(popup, platform::startAtLoginCommand, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    desktop->setMenuItemChecked(menu, platform::startAtLoginCommand, false);
+    EXPECT_EQ(GetMenuState(popup, platform::startAtLoginCommand, MF_BYCOMMAND) & MF_CHECKED, 0u);
     desktop->destroyMenu(menu);
     EXPECT_EQ(desktop->loadMenu(131), nullptr);
     EXPECT_EQ(desktop->lastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_TRUE(desktop->loadIcon(111, 16));
+}
+
+// The configuration is read again once a save has settled: a timer, and a watch that wakes the
+// loop for the file, even when it is saved as a new file moved over the old one, and not for
+// the log beside it.
+TEST_F(Win32Backend, ATimerAndAWatchedFileWakeTheLoop) {
+    test::TemporaryDirectory dir;
+    const std::filesystem::path file = dir.path() / "pakvue.config.json";
+    std::ofstream(file) << "{}";
+    MessageWindow window;
+    std::vector<std::uint32_t> heard;
+    window.setHandler(WM_TIMER, [&](winui::evtarg& message) {
+        heard.push_back(static_cast<std::uint32_t>(message.wParam));
+        desktop->killTimer(window.hwnd, message.wParam);
+        platform::desktop().postQuitMessage(static_cast<int>(message.wParam));
+    });
+    window.setHandler(WM_APP, [&](winui::evtarg&) {
+        heard.push_back(WM_APP);
+        platform::desktop().postQuitMessage(0);
+    });
+    ASSERT_NE(window.create(), nullptr);
+    desktop->setTimer(window.hwnd, 5, 10);
+    EXPECT_EQ(platform::runMessageLoop(), 5);
+
+    auto watch = desktop->watchFile(file, window.hwnd, WM_APP);
+    ASSERT_TRUE(watch);
+    std::ofstream(dir.path() / "pakVue.log") << "a line";
+    desktop->setTimer(window.hwnd, 8, 300);
+    EXPECT_EQ(platform::runMessageLoop(), 8) << "the log's line woke nothing";
+    std::ofstream(dir.path() / "pakvue.config.json.tmp") << "{ \"icons\": [] }";
+    ASSERT_TRUE(MoveFileExW((dir.path() / "pakvue.config.json.tmp").c_str(), file.c_str(),
+                            MOVEFILE_REPLACE_EXISTING));
+    desktop->setTimer(window.hwnd, 9, 5000); // ends the loop if the watch says nothing
+    EXPECT_EQ(platform::runMessageLoop(), 0);
+    desktop->killTimer(window.hwnd, 9);
+    EXPECT_EQ(heard, (std::vector<std::uint32_t>{5, 8, WM_APP}));
+    watch.reset();
 }
 
 // Wine runs at 96 DPI unless told otherwise: whichever functions the system has, the answers

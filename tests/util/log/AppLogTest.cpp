@@ -93,6 +93,24 @@ TEST(AppLog, TextFromOutsideCannotPassForALineOfTheLogsOwn) {
     EXPECT_EQ(copied.str(), "Error - counter 'x\n - 2030-Jan-01 00:00:00 - Critical - forged'\n");
 }
 
+// What a failed load tells the user: its own first error, not one another thread logged
+// meanwhile, and whether or not a log is open.
+TEST(AppLog, TheFirstErrorIsTheFirstOfItsOwnThread) {
+    std::string first;
+    {
+        util::log::FirstError error;
+        util::log::logMessage(LogLevel::Warning, "a warning.");
+        std::thread([] { util::log::logMessage(LogLevel::Error, "another thread's."); }).join();
+        EXPECT_EQ(error.message(), "");
+        util::log::logMessage(LogLevel::Critical, "the first.");
+        util::log::logMessage(LogLevel::Error, "the second.");
+        first = error.message();
+    }
+    EXPECT_EQ(first, "the first.");
+    util::log::FirstError later;
+    EXPECT_EQ(later.message(), "") << "each starts afresh";
+}
+
 TEST(AppLog, AppendsToAnExistingFileAndNeverTruncates) {
     test::TemporaryDirectory dir;
     const auto file = dir.file("pakVue.log");
