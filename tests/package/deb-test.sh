@@ -42,7 +42,7 @@ done
 # The dependencies come from the libraries the program links, and those it opens when first
 # needed.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libx11-6 libfreetype6 libfontconfig1; do
+for library in libc6 libx11-6 libfreetype6 libfontconfig1 libsystemd0; do
     [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
 

@@ -33,13 +33,13 @@ private:
 // the first call; without it, the call returns `failed`, as the function would on failing.
 #define PAKVUE_PASS_ON(library, failed, result, name, parameters, arguments)                       \
     result name parameters {                                                                       \
-        static auto* const call = library().find<result parameters>(#name);                        \
-        return call != nullptr ? call arguments : failed;                                          \
+        static auto* const passedTo = library().find<result parameters>(#name);                    \
+        return passedTo != nullptr ? passedTo arguments : failed;                                  \
     }
 // The same for a function that returns nothing: without it, the call does nothing.
 #define PAKVUE_PASS_ON_VOID(library, name, parameters, arguments)                                  \
     void name parameters {                                                                         \
-        static auto* const call = library().find<void parameters>(#name);                          \
-        if (call != nullptr)                                                                       \
-            call arguments;                                                                        \
+        static auto* const passedTo = library().find<void parameters>(#name);                      \
+        if (passedTo != nullptr)                                                                   \
+            passedTo arguments;                                                                    \
     }
