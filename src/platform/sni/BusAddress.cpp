@@ -1,21 +1,12 @@
 #include "platform/sni/BusAddress.h"
 
+#include <charconv>
 #include <optional>
 #include <string_view>
 
 namespace platform::sni {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // A value with its %XX escapes undone; nothing when an escape is cut short or not hex.
 std::optional<std::string> unescape(std::string_view value) {
@@ -25,13 +16,12 @@ std::optional<std::string> unescape(std::string_view value) {
             result.push_back(value[at]);
             continue;
         }
-        if (value.size() - at < 3)
+        unsigned char byte = 0;
+        const char* digits = value.data() + at + 1;
+        if (value.size() - at < 3 ||
+            std::from_chars(digits, digits + 2, byte, 16).ptr != digits + 2)
             return std::nullopt;
-        const int high = hexDigit(value[at + 1]);
-        const int low = hexDigit(value[at + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        result.push_back(static_cast<char>(high * 16 + low));
+        result.push_back(static_cast<char>(byte));
         at += 2;
     }
     return result;

@@ -101,12 +101,18 @@ std::vector<std::string> warnings(test::LogCapture& log) {
     return found;
 }
 
+// A watch's bus, played by the test, and the log the watch writes to.
+class HostWatchOnAFakeBus : public ::testing::Test {
+protected:
+    test::TemporaryDirectory directory;
+    test::LogCapture log{directory};
+    FakeBus fake{directory};
+};
+
 } // namespace
 
 // The signals are matched before the questions go, and the watcher's owner is asked of the bus.
-TEST(HostWatch, StartsFromTheWatchersAnswerAfterMatchingItsSignals) {
-    test::TemporaryDirectory directory;
-    FakeBus fake(directory);
+TEST_F(HostWatchOnAFakeBus, StartsFromTheWatchersAnswerAfterMatchingItsSignals) {
     Start start;
     const std::unique_ptr<HostWatch> watch = openWith(fake, true, &start);
     ASSERT_TRUE(watch);
@@ -135,9 +141,7 @@ TEST(HostWatch, StartsFromTheWatchersAnswerAfterMatchingItsSignals) {
 
 // Any client may send the watch a signal with the watcher's names, the bus's NameOwnerChanged
 // or a reply to its question: none of them counts, and none makes it ask.
-TEST(HostWatch, BelievesOnlyTheWatchersOwnerAndTheBus) {
-    test::TemporaryDirectory directory;
-    FakeBus fake(directory);
+TEST_F(HostWatchOnAFakeBus, BelievesOnlyTheWatchersOwnerAndTheBus) {
     const std::unique_ptr<HostWatch> watch = openWith(fake, true);
     ASSERT_TRUE(watch && watch->hostPresent());
     const std::uint64_t before = watch->changes();
@@ -171,25 +175,11 @@ TEST(HostWatch, BelievesOnlyTheWatchersOwnerAndTheBus) {
 
 // A message too long to keep is passed over as it comes; a stream that is not the protocol has
 // the connection dropped, said once in the log, and made again at once.
-TEST(HostWatch, PassesOverLongMessagesAndDropsAMalformedStream) {
-    test::TemporaryDirectory directory;
-    test::LogCapture log(directory);
+TEST_F(HostWatchOnAFakeBus, PassesOverLongMessagesAndDropsAMalformedStream) {
     log.open();
-    FakeBus fake(directory);
     const std::unique_ptr<HostWatch> watch = openWith(fake, false);
     ASSERT_TRUE(watch);
-    const auto longCall = test::wireMessage(
-        false, 1, 3,
-        [](WireBytes& out) {
-            out.field(1, "o", "/");
-            out.field(3, "s", "Flood");
-            out.field(7, "s", ":1.66");
-            out.field(8, "g", "ay");
-        },
-        [](WireBytes& out) {
-            out.uint32(4 << 20);
-            out.data.resize(out.data.size() + (4 << 20), 0);
-        });
+    const auto longCall = test::wireLongCall(":1.66", 4 << 20);
     std::thread flood([&] {
         fake.write(longCall);
         fake.write(test::wireSignal(":1.7", watcherPath, watcher, unregistered));
@@ -215,11 +205,8 @@ TEST(HostWatch, PassesOverLongMessagesAndDropsAMalformedStream) {
 
 // A bus that restarts is connected to again at once; one that refuses the user then is tried
 // again a second later, without another word in the log.
-TEST(HostWatch, ConnectsAgainWhenTheBusCloses) {
-    test::TemporaryDirectory directory;
-    test::LogCapture log(directory);
+TEST_F(HostWatchOnAFakeBus, ConnectsAgainWhenTheBusCloses) {
     log.open();
-    FakeBus fake(directory);
     const std::unique_ptr<HostWatch> watch = openWith(fake, true);
     ASSERT_TRUE(watch && watch->hostPresent());
     fake.hangUp();
@@ -240,9 +227,7 @@ TEST(HostWatch, ConnectsAgainWhenTheBusCloses) {
                                                       "connecting again."});
 }
 
-TEST(HostWatch, WaitsTwoSecondsAtMostForAnAnswerAndOpensNothingWithoutABus) {
-    test::TemporaryDirectory directory;
-    FakeBus fake(directory);
+TEST_F(HostWatchOnAFakeBus, WaitsTwoSecondsAtMostForAnAnswerAndOpensNothingWithoutABus) {
     const Clock::time_point start = Clock::now();
     const std::unique_ptr<HostWatch> watch = openWith(fake, std::nullopt);
     ASSERT_TRUE(watch);

@@ -123,4 +123,21 @@ inline std::vector<std::uint8_t> wireReply(std::string_view sender, std::uint32_
         body);
 }
 
+// A method call from `sender` to the client with an array of `size` bytes, such as any client
+// may send to flood a connection.
+inline std::vector<std::uint8_t> wireLongCall(std::string_view sender, std::size_t size) {
+    return wireMessage(
+        false, 1, 3,
+        [&](WireBytes& out) {
+            out.field(1, "o", "/");
+            out.field(3, "s", "Flood");
+            out.field(7, "s", sender);
+            out.field(8, "g", "ay");
+        },
+        [size](WireBytes& out) {
+            out.uint32(static_cast<std::uint32_t>(size));
+            out.data.resize(out.data.size() + size, 0xAA);
+        });
+}
+
 } // namespace test

@@ -189,17 +189,7 @@ TEST(MessageStream, TakesMessagesInAnyPiecesAndPassesOverLongOnes) {
     std::vector<std::uint8_t> bytes = nameOwnerChanged(false);
     const std::vector<std::uint8_t> big = nameOwnerChanged(true);
     bytes.insert(bytes.end(), big.begin(), big.end());
-    const auto longCall = test::wireMessage(
-        false, 1, 5,
-        [](WireBytes& out) {
-            out.field(1, "o", "/");
-            out.field(3, "s", "Long");
-            out.field(8, "g", "ay");
-        },
-        [](WireBytes& out) {
-            out.uint32(1 << 20);
-            out.data.resize(out.data.size() + (1 << 20), 0xAA);
-        });
+    const auto longCall = test::wireLongCall(":1.66", 1 << 20);
     bytes.insert(bytes.end(), longCall.begin(), longCall.end());
     bytes.insert(bytes.end(), big.begin(), big.end());
     const std::vector<std::string> expected(3, "NameOwnerChanged");
