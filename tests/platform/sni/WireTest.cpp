@@ -61,53 +61,6 @@ TEST(WireMessage, ReadsBothByteOrdersAlike) {
     }
 }
 
-// What the client sends is what a reader of the format reads back, field for field.
-TEST(WireMessage, WritesCallsThatReadBack) {
-    std::string out = "xyz"; // a call goes after what is queued, aligned from its own start
-    appendMethodCall(out, 7,
-                     {"org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
-                      "org.freedesktop.DBus.Properties", "Get"},
-                     {"org.kde.StatusNotifierWatcher", "IsStatusNotifierHostRegistered"});
-    const auto* start = reinterpret_cast<const std::uint8_t*>(out.data()) + 3;
-    const std::optional<WireMessage> call = parseMessage({start, out.size() - 3});
-    ASSERT_TRUE(call);
-    EXPECT_EQ(call->type, MessageType::MethodCall);
-    EXPECT_EQ(call->serial, 7u);
-    EXPECT_EQ(call->destination, "org.kde.StatusNotifierWatcher");
-    EXPECT_EQ(call->path, "/StatusNotifierWatcher");
-    EXPECT_EQ(call->interface, "org.freedesktop.DBus.Properties");
-    EXPECT_EQ(call->signature, "ss");
-    WireReader body = call->body();
-    EXPECT_EQ(body.string(), "org.kde.StatusNotifierWatcher");
-    EXPECT_EQ(body.string(), "IsStatusNotifierHostRegistered");
-    EXPECT_TRUE(body.ok());
-}
-
-// A header field a later protocol adds is passed over, whatever it holds.
-TEST(WireMessage, PassesOverFieldsItDoesNotKnow) {
-    const auto bytes = test::wireMessage(true, 4, 1, [](WireBytes& out) {
-        out.pad(8);
-        out.byte(200);
-        out.signature("a(sv)");
-        out.pad(4);
-        const std::size_t length = out.data.size();
-        out.uint32(0); // filled in below
-        out.pad(8);
-        const std::size_t start = out.data.size();
-        out.string("key");
-        out.signature("ay"); // the variant's type
-        out.uint32(3);
-        out.byte(1), out.byte(2), out.byte(3);
-        out.patch(length, static_cast<std::uint32_t>(out.data.size() - start));
-        out.field(1, "o", "/p");
-        out.field(2, "s", "i.f");
-        out.field(3, "s", "Member");
-    });
-    const std::optional<WireMessage> message = parseMessage(bytes);
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->member, "Member");
-}
-
 // Every way a peer or a false bus may lie about a message is refused, never read past.
 TEST(WireMessage, RefusesMalformedHeaders) {
     const std::vector<std::uint8_t> good = nameOwnerChanged(false);
@@ -151,12 +104,13 @@ TEST(WireMessage, RefusesMalformedHeaders) {
     EXPECT_FALSE(parseMessage(unterminated)) << "a string without its end";
 }
 
-// A variant may hold a variant: nesting is bounded before the stack is, and an array's length
+// A header field a later protocol adds is passed over, whatever it holds, within bounds: a
+// variant may hold a variant, but nesting is limited before the stack is, and an array's length
 // never reaches past the message.
-TEST(WireMessage, RefusesNestingAndArraysBeyondTheirBounds) {
+TEST(WireMessage, PassesOverFieldsItDoesNotKnowWithinBounds) {
     const auto unknownField = [](const std::function<void(WireBytes&)>& value) {
         return parseMessage(test::wireMessage(
-            false, 2, 1,
+            true, 2, 1,
             [&](WireBytes& out) {
                 out.serialField(5, 1);
                 out.pad(8);
@@ -172,6 +126,16 @@ TEST(WireMessage, RefusesNestingAndArraysBeyondTheirBounds) {
             out.byte(0);
         });
     };
+    EXPECT_TRUE(unknownField([](WireBytes& out) {
+        out.signature("a(ys)");
+        out.uint32(26); // a byte, padding, a string's length and text; padding; the same
+        out.pad(8);
+        out.byte(1);
+        out.string("ab");
+        out.pad(8);
+        out.byte(2);
+        out.string("c");
+    }));
     EXPECT_TRUE(variants(30));
     EXPECT_FALSE(variants(5000));
     EXPECT_FALSE(unknownField([](WireBytes& out) {
