@@ -67,13 +67,6 @@ PAKVUE_PASS_ON(systemd, missing, int, sd_bus_match_signal,
                 const char* interface, const char* member, sd_bus_message_handler_t callback,
                 void* userdata),
                (bus, slot, sender, path, interface, member, callback, userdata))
-PAKVUE_PASS_ON(systemd, nullptr, sd_bus_slot*, sd_bus_slot_unref, (sd_bus_slot * slot), (slot))
-PAKVUE_PASS_ON(systemd, missing, int, sd_bus_set_method_call_timeout,
-               (sd_bus * bus, uint64_t microseconds), (bus, microseconds))
-PAKVUE_PASS_ON(systemd, missing, int, sd_bus_get_property_trivial,
-               (sd_bus * bus, const char* destination, const char* path, const char* interface,
-                const char* member, sd_bus_error* error, char type, void* value),
-               (bus, destination, path, interface, member, error, type, value))
 PAKVUE_PASS_ON(systemd, missing, int, sd_bus_send,
                (sd_bus * bus, sd_bus_message* message, uint64_t* cookie), (bus, message, cookie))
 PAKVUE_PASS_ON(systemd, missing, int, sd_bus_call,
