@@ -21,7 +21,7 @@ public:
 
     bool isRunning() const override {
         std::lock_guard lock(mutex_);
-        return job_ != 0;
+        return running_;
     }
 
     void start() override {
@@ -29,22 +29,32 @@ public:
         std::lock_guard lock(mutex_);
         job_ = Ticker::shared().add(std::chrono::milliseconds(this->interval()),
                                     [this] { this->deliverFrame(); });
+        running_ = true;
     }
 
-    // The frame being produced, if any, may still be delivered.
-    void stop() override { Ticker::shared().cancel(takeJob()); }
+    // The frame being produced, if any, may still be delivered; the next start or stopAndWait()
+    // waits for it.
+    void stop() override {
+        std::lock_guard lock(mutex_);
+        running_ = false;
+        Ticker::shared().cancel(job_);
+    }
 
     // Called from onFrame(), it only keeps the next frames from coming.
-    void stopAndWait() override { Ticker::shared().remove(takeJob()); }
-
-private:
-    Ticker::Id takeJob() {
-        std::lock_guard lock(mutex_);
-        return std::exchange(job_, 0);
+    void stopAndWait() override {
+        Ticker::Id job = 0;
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;
+            job = std::exchange(job_, 0);
+        }
+        Ticker::shared().remove(job);
     }
 
+private:
     mutable std::mutex mutex_;
-    Ticker::Id job_ = 0;
+    Ticker::Id job_ = 0; // kept after a stop, to wait for its last frame
+    bool running_ = false;
 };
 
 } // namespace util
