@@ -14,7 +14,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <poll.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace platform::x11 {
 
@@ -84,7 +86,7 @@ std::unique_ptr<X11Desktop> X11Desktop::open(std::string& reason) {
 }
 
 X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
-    : display_(display), screen_(DefaultScreen(display)),
+    : loopThread_(std::this_thread::get_id()), display_(display), screen_(DefaultScreen(display)),
       format_(PixelFormat::of(DefaultVisual(display, screen_), DefaultDepth(display, screen_))),
       wake_(std::move(wake)), workArea_(XInternAtom(display, "_NET_WORKAREA", False)),
       resourceManager_(XInternAtom(display, "RESOURCE_MANAGER", False)) {
@@ -137,8 +139,10 @@ void X11Desktop::collectInput() {
         readEvents();
     if (lost_)
         reportLostConnection();
-    fileWatches_.collect(
-        [this](WindowHandle owner, std::uint32_t message) { postMessage(owner, message, 0, 0); });
+    if (std::exchange(fileWatchReady_, false))
+        fileWatches_.collect([this](WindowHandle owner, std::uint32_t message) {
+            postMessage(owner, message, 0, 0);
+        });
 }
 
 // At most a bounded number of X events a turn: another client that floods the server with
@@ -174,6 +178,7 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     polled_[0] = {ConnectionNumber(display_), POLLIN, 0};
     wake_->watch(&polled_[1]);
     tray_->watch(polled_);
+    const std::size_t fileWatch = polled_.size();
     fileWatches_.watch(polled_);
     // Events Xlib has read already are no longer on the connection for poll() to see.
     int next = tray_->millisecondsToNextEvent();
@@ -182,6 +187,7 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     const int timeout = XEventsQueued(display_, QueuedAlready) > 0 ? 0 : earlier(next, timer);
     ::poll(polled_.data(), polled_.size(), timeout);
     wake_->clear(&polled_[1]);
+    fileWatchReady_ = fileWatch < polled_.size() && polled_[fileWatch].revents != 0;
 }
 
 void X11Desktop::wakeLocked() {
@@ -282,6 +288,8 @@ bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
 // the last one wakes the loop for all, and a deadline draws a picture whose fellows come later
 // or not at all.
 void X11Desktop::wakeFor(const PictureSet& set) {
+    if (std::this_thread::get_id() == loopThread_)
+        return; // the frames of a tick: the trays draw them later in this turn
     if (set.everyIconHasANewOne)
         wake();
     else
