@@ -67,10 +67,17 @@ void ImageBuffer::put(Display* display, Drawable target, GC gc, const PixelForma
     if (image_ == nullptr)
         return;
     std::uint32_t* out = data_.data();
+    gui::Pixel last = pixels.scanline(0)[0];
+    std::uint32_t packed = format.pack(last);
     for (int row = 0; row < pixels.height(); ++row) {
         const gui::Pixel* in = pixels.scanline(row);
-        for (int column = 0; column < pixels.width(); ++column)
-            *out++ = format.pack(in[column]);
+        for (int column = 0; column < pixels.width(); ++column) {
+            if (!(in[column] == last)) { // runs of one colour are packed once
+                last = in[column];
+                packed = format.pack(last);
+            }
+            *out++ = packed;
+        }
     }
     XPutImage(display, target, gc, image_, 0, 0, x, y, static_cast<unsigned>(pixels.width()),
               static_cast<unsigned>(pixels.height()));

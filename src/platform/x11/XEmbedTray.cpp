@@ -352,16 +352,27 @@ void XEmbedTray::draw(Icon& icon) {
     }
     int left = (width - icon.drawn.width()) / 2;
     int top = (height - icon.drawn.height()) / 2;
+    // Most of a picture is its background over the host's: a pair blended once is reused.
+    std::pair<gui::Pixel, gui::Pixel> lastPair{};
+    gui::Pixel lastBlend{};
+    bool blended = false;
     for (int y = 0; y < icon.drawn.height(); ++y)
         for (int x = 0; x < icon.drawn.width(); ++x) {
             if (left + x < 0 || left + x >= width || top + y < 0 || top + y >= height)
                 continue;
             const gui::Pixel& p = icon.drawn.scanline(y)[x];
-            auto index = static_cast<std::size_t>(top + y) * width + (left + x);
-            if (icon.argb)
-                canvas_.scanline(top + y)[left + x] = p;
-            else
-                canvas_.blend(index, Colour(p.red, p.green, p.blue, p.alpha), 1.0f);
+            gui::Pixel& under = canvas_.scanline(top + y)[left + x];
+            if (icon.argb) {
+                under = p;
+            } else if (blended && lastPair == std::pair(under, p)) {
+                under = lastBlend;
+            } else {
+                lastPair = {under, p};
+                canvas_.blend(static_cast<std::size_t>(top + y) * width + (left + x),
+                              Colour(p.red, p.green, p.blue, p.alpha), 1.0f);
+                lastBlend = under;
+                blended = true;
+            }
         }
     GC gc = XCreateGC(display_, icon.window, 0, nullptr);
     icon.image.put(display_, icon.window, gc, target, canvas_, 0, 0);
