@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <bit>
+#include <cstddef>
 
 namespace platform::x11 {
 
@@ -66,18 +67,17 @@ void ImageBuffer::put(Display* display, Drawable target, GC gc, const PixelForma
     fit(display, format, pixels.width(), pixels.height());
     if (image_ == nullptr)
         return;
-    std::uint32_t* out = data_.data();
-    gui::Pixel last = pixels.scanline(0)[0];
-    std::uint32_t packed = format.pack(last);
-    for (int row = 0; row < pixels.height(); ++row) {
-        const gui::Pixel* in = pixels.scanline(row);
-        for (int column = 0; column < pixels.width(); ++column) {
-            if (!(in[column] == last)) { // runs of one colour are packed once
-                last = in[column];
-                packed = format.pack(last);
-            }
-            *out++ = packed;
+    // Rows are stored one after another; runs of one colour, most of a picture, are packed once.
+    const gui::Pixel* in = pixels.scanline(0);
+    const std::size_t count = static_cast<std::size_t>(pixels.width()) * pixels.height();
+    std::uint32_t last = std::bit_cast<std::uint32_t>(in[0]);
+    std::uint32_t packed = format.pack(in[0]);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::bit_cast<std::uint32_t>(in[i]) != last) {
+            last = std::bit_cast<std::uint32_t>(in[i]);
+            packed = format.pack(in[i]);
         }
+        data_[i] = packed;
     }
     XPutImage(display, target, gc, image_, 0, 0, x, y, static_cast<unsigned>(pixels.width()),
               static_cast<unsigned>(pixels.height()));
