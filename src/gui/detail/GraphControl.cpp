@@ -79,6 +79,15 @@ void GraphControl::paint(Bitmap<Pixel>& content, const Rect&) {
     }
 }
 
+// The graph's pixels come again with the next frame, as they did with the first.
+void GraphControl::releasePictures() {
+    {
+        std::lock_guard lock(mutex_);
+        *bitmap_ = Bitmap<Pixel>(0, 0);
+    }
+    Control::releasePictures();
+}
+
 void GraphControl::renderGraph(bool newSample) {
     std::lock_guard lock(mutex_);
     SharedDataSetLock hold(dataSet_);

@@ -19,6 +19,7 @@ public:
     void attached() override;
     void onResized(const ResizeRecord& record) override;
     void paint(Bitmap<Pixel>& content, const Rect& rect) override;
+    void releasePictures() override;
     // Draws a fresh frame. With a new sample, a view scrolled into the history moves along so
     // that it keeps showing the same samples.
     void renderGraph(bool newSample);

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <malloc.h>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -232,10 +233,15 @@ void X11Desktop::destroyNativeLocked(WindowHandle, software::SoftwareWindow& rec
 void X11Desktop::showNativeLocked(WindowHandle, software::SoftwareWindow& record) {
     if (lost_ || xidOf(record) == 0)
         return;
-    if (record.visible)
+    if (record.visible) {
         XMapRaised(display_, xidOf(record));
-    else
+    } else {
         XUnmapWindow(display_, xidOf(record));
+        // The picture buffer fits the largest window shown; a hidden window's pictures were
+        // let go too, and the heap gives their pages back to the system.
+        image_.release();
+        ::malloc_trim(0);
+    }
     XFlush(display_);
 }
 

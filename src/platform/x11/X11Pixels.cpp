@@ -41,19 +41,22 @@ gui::Pixel PixelFormat::unpack(std::uint32_t value) const {
 }
 
 ImageBuffer::~ImageBuffer() {
+    release();
+}
+
+void ImageBuffer::release() {
     if (image_ != nullptr) {
         image_->data = nullptr; // the pixels belong to data_
         XDestroyImage(image_);
+        image_ = nullptr;
     }
+    std::vector<std::uint32_t>().swap(data_); // assigning {} would keep the capacity
 }
 
 void ImageBuffer::fit(Display* display, const PixelFormat& format, int width, int height) {
     if (image_ != nullptr && image_->width == width && image_->height == height)
         return;
-    if (image_ != nullptr) {
-        image_->data = nullptr;
-        XDestroyImage(image_);
-    }
+    release();
     data_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     image_ = XCreateImage(display, format.visual, static_cast<unsigned>(format.depth), ZPixmap, 0,
                           reinterpret_cast<char*>(data_.data()), static_cast<unsigned>(width),
