@@ -37,6 +37,9 @@ else()
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The PakVue developers <pakvue@example.org>")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # Opened when first needed rather than linked, so the libraries' scan cannot see them.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libfreetype6 (>= 2.10), libfontconfig1 (>= 2.13), libsystemd0 (>= 246)")
     # "Edit configuration" and "Open log" open the files with xdg-open; without it the program
     # says so.
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)

@@ -72,7 +72,8 @@ cp "$config" "$work/pakvue.config.json"
 (cd "$work" && exec "$program") &
 app=$!
 pids+=("$app")
-all_items() { [ "$(items | grep -o "StatusNotifierItem-$app-" | wc -l)" -eq 4 ]; }
+icons=$(grep -o '"graphs"' "$config" | wc -l)
+all_items() { [ "$(items | grep -o "StatusNotifierItem-$app-" | wc -l)" -eq "$icons" ]; }
 if [ "$sni" = sni ]; then
     await all_items || fail "the icons did not register as items"
 else

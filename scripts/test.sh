@@ -30,8 +30,9 @@ run_preset linux-asan
 # this one command.
 run_preset linux-tsan setarch "$(uname -m)" -R
 
-# A short fuzzing pass over the configuration reader and loader, from the seed configurations; libFuzzer
-# adds what it finds to a corpus under build/, never to the seeds.
+# A short fuzzing pass over the configuration reader and loader, from the seed configurations, and
+# one over what the session bus sends; libFuzzer adds what it finds to corpora under build/, never
+# to the seeds.
 if command -v clang++ >/dev/null; then
     echo "== linux-fuzz"
     cmake --preset linux-fuzz >/dev/null
@@ -40,6 +41,11 @@ if command -v clang++ >/dev/null; then
     build/linux-fuzz/fuzz/pakvue_fuzz_configuration -max_total_time=60 -max_len=20000 -timeout=10 \
         -artifact_prefix=build/linux-fuzz/artifacts/ -print_final_stats=1 \
         build/linux-fuzz/corpus fuzz/corpus 2>&1 | tail -n 12
+    # Half a minute of what the session bus, or a client on it, may send the host watch.
+    mkdir -p build/linux-fuzz/bus-corpus
+    build/linux-fuzz/fuzz/pakvue_fuzz_bus -max_total_time=30 -max_len=8192 -timeout=10 \
+        -artifact_prefix=build/linux-fuzz/artifacts/ -print_final_stats=1 \
+        build/linux-fuzz/bus-corpus fuzz/bus-corpus 2>&1 | tail -n 6
 fi
 
 # The Windows tests run in a private Wine prefix, made and settled before the tests start: a

@@ -18,6 +18,11 @@ bool Renderer::paint(platform::WindowHandle window) {
     return true;
 }
 
+void Renderer::releaseFrame() {
+    std::lock_guard lock(treeMutex_);
+    frame_ = Bitmap<Pixel>(0, 0, Pixel{});
+}
+
 void Renderer::registerRenderable(const std::shared_ptr<IRenderable>& renderable) {
     std::lock_guard lock(treeMutex_);
     renderables_.push_back(renderable);

@@ -20,6 +20,8 @@ public:
     bool paint(platform::WindowHandle window);
     // Held weakly: a window registers its own root, which must not keep itself alive.
     void registerRenderable(const std::shared_ptr<IRenderable>& renderable);
+    // Lets the window's picture go while it is hidden; the next paint makes it again.
+    void releaseFrame();
     std::recursive_mutex& treeMutex() { return treeMutex_; }
 
 private:

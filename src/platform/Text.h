@@ -47,4 +47,8 @@ TextExtent measureText(const std::string& text, const TextStyle& style);
 void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const TextStyle& style,
               const TextBox& box, TextAlignment alignment);
 
+// Closes every font, with what the system keeps for finding them; the next text opens them
+// again. For when no text is on screen: a tray monitor shows its windows now and then.
+void releaseFonts();
+
 } // namespace platform

@@ -39,9 +39,10 @@ for size in 16 24 32 48 256; do
         fail "$icon: $(file -b "$icon")"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = xdg-utils ] || fail "xdg-utils is not recommended"
-# The dependencies come from the libraries the program links.
+# The dependencies come from the libraries the program links, and those it opens when first
+# needed.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libx11-6 libfreetype6 libfontconfig1; do
+for library in libc6 libx11-6 libfreetype6 libfontconfig1 libsystemd0; do
     [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
 

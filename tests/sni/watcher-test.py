@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """PakVue against a StatusNotifierWatcher and host written for the test, on a private session
 bus: the icons moving from the XEmbed tray to a host that starts late, the item's pixmaps byte
-for byte, its new pictures over five seconds, the menu's check mark, Activate, the watcher
-restarting, the icons going
+for byte, no new picture announced while it stays the same, the menu's check mark, Activate,
+the watcher restarting, the icons going
 back to the XEmbed tray when the watcher is gone for good, and PAKVUE_TRAY=xembed registering
 nothing.
 Usage (under dbus-run-session and an X display with a tray): watcher-test.py <pakvue> <work>
@@ -111,8 +111,10 @@ def main():
     pictures = []
     bus.add_signal_receiver(lambda: pictures.append(1), "NewIcon", ITEM, service)
     run_until(lambda: False, 5)
-    if not 3 <= len(pictures) <= 7:
-        fail("%d new pictures in 5 seconds" % len(pictures))
+    # The configuration's bar stays flat under its maximum: a host is not asked to read back a
+    # picture like the last one. (The panel test sees a changing picture announced.)
+    if pictures:
+        fail("%d NewIcon signals in 5 seconds for a picture that did not change" % len(pictures))
 
     # No hover: the tip carries each graph's name and last value.
     _, _, title, text = properties.Get(ITEM, "ToolTip")

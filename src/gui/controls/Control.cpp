@@ -86,6 +86,13 @@ void Control::invalidateContent(bool value, bool propagate) {
         invalidate(true, propagate);
 }
 
+void Control::releasePictures() {
+    dropPictures();
+    invalidateContent(true, false);
+    for (const auto& child : children_)
+        child->releasePictures();
+}
+
 // Geometry and layout
 
 Point Control::getAbsolutePosition() const {

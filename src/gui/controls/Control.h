@@ -51,6 +51,8 @@ public:
     void invalidateContent(bool value, bool propagate) override;
     bool isContentInvalid() const override { return contentInvalid_; }
     void depthChanged() override;
+    // A hidden window's tree lets its pictures go, and draws everything again when shown.
+    virtual void releasePictures();
 
     // Sum of the positions of the control and its ancestors.
     Point getAbsolutePosition() const;

@@ -47,6 +47,11 @@ Bitmap<Pixel>& Surface::composite() {
     return composite_;
 }
 
+void Surface::dropPictures() {
+    content_ = Bitmap<Pixel>(0, 0, Pixel{});
+    composite_ = Bitmap<Pixel>(0, 0, Pixel{});
+}
+
 void Surface::copyContentToComposite() {
     copyPixels(content(), composite(), {0, 0}, {0, 0, bounds_.width, bounds_.height});
 }

@@ -43,6 +43,8 @@ protected:
     Bitmap<Pixel>& content();
     Bitmap<Pixel>& composite();
     void copyContentToComposite();
+    // Lets both pictures go; they are made again, at the current size, when next drawn.
+    void dropPictures();
 
     OwnerWindow* owner_ = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include "gui/detail/WindowManager.h"
 #include "platform/Resources.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <optional>
@@ -158,11 +159,16 @@ void DetailWindow::withdraw(bool join) {
         std::lock_guard lock(treeMutex());
         showing_ = false;
         dragging_ = false;
+        // A window shown now and then holds no pictures in between: a megabyte and more.
+        releasePictures();
+        releaseFrame();
     }
     if (join)
         stopAndWait();
     else
         stop();
+    if (windowManager_->empty())
+        platform::releaseFonts(); // before hiding, which hands the freed memory back
     hide();
 }
 

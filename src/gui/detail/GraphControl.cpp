@@ -29,9 +29,10 @@ makeInspector(InspectorType type, const std::shared_ptr<Bitmap<Pixel>>& bitmap,
 
 } // namespace
 
+// The graph's pixels come with its first frame: a detail window that never shows holds none.
 GraphControl::GraphControl(Rect bounds, std::shared_ptr<MonitorConfiguration> configuration)
-    : bitmap_(std::make_shared<Bitmap<Pixel>>(bounds.width, bounds.height)),
-      configuration_(std::move(configuration)), configuredStep_(configuration_->detail.step) {
+    : bitmap_(std::make_shared<Bitmap<Pixel>>(0, 0)), configuration_(std::move(configuration)),
+      configuredStep_(configuration_->detail.step) {
     setBounds(bounds);
     inspector_ = makeInspector(configuration_->detail.inspectorType, bitmap_, configuration_);
     dataSet_ = configuration_->dataSet;
@@ -41,7 +42,9 @@ void GraphControl::onResized(const ResizeRecord& record) {
     if (!bitmap_ || !configuration_ || record.width <= 0 || record.height <= 0)
         return;
     std::lock_guard lock(mutex_);
-    *bitmap_ = Bitmap<Pixel>(record.width, record.height, Pixel{255, 255, 255, 255});
+    size_ = {record.width, record.height};
+    if (bitmap_->width() != 0)
+        *bitmap_ = Bitmap<Pixel>(size_.width, size_.height, Pixel{255, 255, 255, 255});
     fitViews(record.width);
 }
 
@@ -49,7 +52,7 @@ void GraphControl::scaleChanged() {
     std::lock_guard lock(mutex_);
     configuration_->detail.step =
         static_cast<std::uint32_t>(std::max(1, scale().scaled(static_cast<int>(configuredStep_))));
-    fitViews(bitmap_->width());
+    fitViews(size_.width);
     if (inspector_)
         inspector_->setScale(scale());
 }
@@ -76,6 +79,15 @@ void GraphControl::paint(Bitmap<Pixel>& content, const Rect&) {
     }
 }
 
+// The graph's pixels come again with the next frame, as they did with the first.
+void GraphControl::releasePictures() {
+    {
+        std::lock_guard lock(mutex_);
+        *bitmap_ = Bitmap<Pixel>(0, 0);
+    }
+    Control::releasePictures();
+}
+
 void GraphControl::renderGraph(bool newSample) {
     std::lock_guard lock(mutex_);
     SharedDataSetLock hold(dataSet_);
@@ -84,6 +96,8 @@ void GraphControl::renderGraph(bool newSample) {
         for (GraphConfiguration& graph : display.graphs)
             display.scrollOffset = graph.view->scroll(1);
     invalidateContent(true, true);
+    if (bitmap_->width() != size_.width || bitmap_->height() != size_.height)
+        *bitmap_ = Bitmap<Pixel>(size_.width, size_.height, Pixel{255, 255, 255, 255});
     drawFrame(*bitmap_, display, *dataSet_);
     if (inside_ && inspector_)
         inspector_->update(mouseX_);

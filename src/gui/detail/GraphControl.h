@@ -19,6 +19,7 @@ public:
     void attached() override;
     void onResized(const ResizeRecord& record) override;
     void paint(Bitmap<Pixel>& content, const Rect& rect) override;
+    void releasePictures() override;
     // Draws a fresh frame. With a new sample, a view scrolled into the history moves along so
     // that it keeps showing the same samples.
     void renderGraph(bool newSample);
@@ -36,7 +37,8 @@ private:
     bool mouseMoved(std::int32_t x);
 
     std::mutex mutex_; // the bitmap and the display, between drawing and painting
-    std::shared_ptr<Bitmap<Pixel>> bitmap_;
+    std::shared_ptr<Bitmap<Pixel>> bitmap_; // empty until the first frame
+    Size size_;
     std::shared_ptr<MonitorConfiguration> configuration_;
     std::shared_ptr<IDataSet> dataSet_;
     std::shared_ptr<IDataInspector> inspector_;

@@ -14,6 +14,7 @@ class WindowManager final : public IWindowManager, public SharedPtrProvider<IWin
 public:
     bool registerWindow(Window* window) override;
     bool unregisterWindow(Window* window) override;
+    bool empty() const override { return windows_.empty(); }
     Rect place(Window* window, std::int32_t x, std::int32_t y, std::int32_t width,
                std::int32_t height) override;
 

@@ -9,11 +9,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -118,6 +120,8 @@ public:
         return fonts;
     }
 
+    static inline std::atomic<bool> opened = false; // nothing loads the libraries to close them
+
     std::mutex mutex;
     std::u32string line;   // decoded text, reused under the lock so that drawing does not allocate
     RenderedGlyph scratch; // a glyph beyond ASCII, likewise
@@ -135,40 +139,73 @@ public:
         return face.font != nullptr ? &face : nullptr;
     }
 
+    // The faces and fontconfig's configuration go; which file serves a family is kept, so
+    // that opening them again does not load that configuration again.
+    void release() {
+        closeFaces();
+        if (matched_)
+            FcFini();
+        matched_ = false;
+        line = {};
+        scratch = {};
+    }
+
 private:
     Fonts() {
+        opened = true;
         if (FT_Init_FreeType(&library_) != 0)
             library_ = nullptr;
     }
     ~Fonts() {
+        closeFaces();
+        if (library_ != nullptr)
+            FT_Done_FreeType(library_);
+        if (matched_)
+            FcFini(); // fontconfig's configuration, loaded by the first match
+    }
+
+    struct FontFile {
+        std::string path; // empty when no font matches
+        int index = 0;
+    };
+
+    void closeFaces() {
         for (auto& [key, face] : faces_)
             if (face.font != nullptr)
                 FT_Done_Face(face.font);
-        if (library_ != nullptr)
-            FT_Done_FreeType(library_);
-        FcFini(); // fontconfig's configuration, loaded on the first match
+        faces_.clear();
     }
 
     FT_Face open(const std::string& family) {
         if (library_ == nullptr)
             return nullptr;
+        auto found = files_.find(family);
+        if (found == files_.end())
+            found = files_.emplace(family, match(family)).first;
+        const FontFile& file = found->second;
+        FT_Face face = nullptr;
+        if (file.path.empty() || FT_New_Face(library_, file.path.c_str(), file.index, &face) != 0)
+            return nullptr;
+        return face;
+    }
+
+    FontFile match(const std::string& family) {
+        matched_ = true;
         FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
         FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
         FcPattern* match = FcFontMatch(nullptr, pattern, &result);
         FcPatternDestroy(pattern);
-        FT_Face face = nullptr;
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-            FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            if (FT_New_Face(library_, reinterpret_cast<const char*>(file), index, &face) != 0)
-                face = nullptr;
+        FontFile file;
+        FcChar8* path = nullptr;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
+            file.path = reinterpret_cast<const char*>(path);
+            FcPatternGetInteger(match, FC_INDEX, 0, &file.index);
         }
         if (match != nullptr)
             FcPatternDestroy(match);
-        return face;
+        return file;
     }
 
     // A face of bitmaps only comes in its own sizes and refuses any other, which would leave it
@@ -190,6 +227,8 @@ private:
 
     FT_Library library_ = nullptr;
     std::map<std::pair<std::string, unsigned>, Face> faces_;
+    std::map<std::string, FontFile> files_; // by family
+    bool matched_ = false;                  // fontconfig holds a configuration
 };
 
 float loadAdvance(FT_Face face, char32_t code) {
@@ -289,6 +328,14 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
                    baseline - glyph.top, style.colour, box);
         pen += glyph.advance;
     }
+}
+
+void releaseFonts() {
+    if (!Fonts::opened)
+        return;
+    Fonts& fonts = Fonts::instance();
+    std::lock_guard lock(fonts.mutex);
+    fonts.release();
 }
 
 } // namespace platform

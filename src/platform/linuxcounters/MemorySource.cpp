@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace platform::linuxcounters {
 
@@ -16,13 +17,18 @@ constexpr ServedCounter counters[] = {
 };
 constexpr SourceInfo served{"Memory", false, counters};
 
+// The lines the counters read; the fifty others are passed over unread.
+constexpr std::string_view kept[] = {
+    "MemTotal:", "MemAvailable:", "Cached:", "CommitLimit:", "Committed_AS:"};
+
 void parse(std::string_view text, Refill<double>& bytes) {
     Lines lines(text);
     for (std::string_view line; lines.next(line);) {
         Fields fields(line);
         std::string_view key = fields.next();
         double kibibytes = 0.0;
-        if (key.empty() || !Fields::number(fields.next(), kibibytes))
+        if (std::find(std::begin(kept), std::end(kept), key) == std::end(kept) ||
+            !Fields::number(fields.next(), kibibytes))
             continue;
         key.remove_suffix(1); // the colon
         bytes[key] = kibibytes * 1024.0;

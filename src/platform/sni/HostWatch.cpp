@@ -1,13 +1,26 @@
 #include "platform/sni/HostWatch.h"
 
-#include "platform/sni/WatcherSignals.h"
+#include "platform/sni/WatcherRules.h"
+
+#include <algorithm>
+#include <string_view>
 
 namespace platform::sni {
 
 namespace {
 
-constexpr const char* hostRegisteredProperty = "IsStatusNotifierHostRegistered";
-constexpr std::uint64_t firstAnswerMicroseconds = 2'000'000;
+constexpr std::string_view hostRegistered = "StatusNotifierHostRegistered";
+constexpr std::string_view hostUnregistered = "StatusNotifierHostUnregistered";
+constexpr std::string_view hostRegisteredProperty = "IsStatusNotifierHostRegistered";
+// A watcher that has not answered by then counts as having no host.
+constexpr std::chrono::seconds answerTime(2);
+
+// Signals of the watcher's interface sent by the watcher's owner: the bus passes on no other
+// sender's.
+std::string watcherSignalRule(std::string_view member) {
+    return std::string("type='signal',sender='") + watcherName + "',path='" + watcherPath +
+           "',interface='" + watcherName + "',member='" + std::string(member) + "'";
+}
 
 } // namespace
 
@@ -16,75 +29,113 @@ std::unique_ptr<HostWatch> HostWatch::open() {
     std::unique_ptr<HostWatch> watch(new HostWatch);
     if (!watch->bus_.open())
         return nullptr;
-    sd_bus* bus = watch->bus_.get();
-    sd_bus_set_method_call_timeout(bus, firstAnswerMicroseconds);
-    int hasHost = 0;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    watch->present_ =
-        sd_bus_get_property_trivial(bus, watcherName, watcherPath, watcherName,
-                                    hostRegisteredProperty, &error, 'b', &hasHost) >= 0 &&
-        hasHost != 0;
-    sd_bus_error_free(&error);
-    watch->question_ = sd_bus_slot_unref(watch->question_); // answered already
+    HostWatch& self = *watch;
+    self.bus_.waitUntil(Clock::now() + answerTime, [&self] { return self.question_ == 0; });
     return watch;
 }
 
 HostWatch::HostWatch()
-    : bus_("the StatusNotifierItem host watch", [this](sd_bus* bus) { return attach(bus); }) {}
+    : bus_("the StatusNotifierItem host watch",
+           {[this] { attach(); }, [this](const WireMessage& message) { heard(message); }}) {}
 
-HostWatch::~HostWatch() {
-    sd_bus_slot_unref(question_);
+int HostWatch::timeoutMilliseconds() const {
+    const int next = bus_.timeoutMilliseconds();
+    if (question_ == 0)
+        return next;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(questionDeadline_ - Clock::now()).count();
+    const int answer = static_cast<int>(std::max<long long>(0, left));
+    return next < 0 ? answer : std::min(next, answer);
 }
 
-// The signals are heard before the question, so a host that comes between the two is not
-// missed. On a connection made again, what was known of the old one counts no more.
-bool HostWatch::attach(sd_bus* bus) {
+void HostWatch::process() {
+    bus_.process();
+    if (question_ != 0 && Clock::now() >= questionDeadline_) {
+        question_ = 0;
+        present_ = false;
+    }
+}
+
+// The signals are heard before the questions, so a host that comes between the two is not
+// missed. On a connection made again, what was known of the old one counts no more. The
+// watcher's owner is asked of the bus, so that only the owner's answers and signals count.
+void HostWatch::attach() {
     present_ = false;
+    owner_.clear();
     ++changes_;
-    if (matchWatcherOwner(bus, nullptr, ownerChanged, this) < 0 ||
-        matchWatcherSignal(bus, nullptr, "StatusNotifierHostRegistered", hostChanged, this) < 0 ||
-        matchWatcherSignal(bus, nullptr, "StatusNotifierHostUnregistered", hostChanged, this) < 0)
-        return false;
+    bus_.addMatch(watcherOwnerRule());
+    bus_.addMatch(watcherSignalRule(hostRegistered));
+    bus_.addMatch(watcherSignalRule(hostUnregistered));
+    ownerQuestion_ = bus_.call(busCall("GetNameOwner"), {watcherName});
     ask();
-    return true;
 }
 
 void HostWatch::ask() {
-    question_ = sd_bus_slot_unref(question_);
-    sd_bus_call_method_async(bus_.get(), &question_, watcherName, watcherPath,
-                             "org.freedesktop.DBus.Properties", "Get", answered, this, "ss",
-                             watcherName, hostRegisteredProperty);
+    question_ = bus_.call({watcherName, watcherPath, "org.freedesktop.DBus.Properties", "Get"},
+                          {watcherName, hostRegisteredProperty});
+    questionDeadline_ = Clock::now() + answerTime;
+}
+
+// Any client may send the watch a message, a reply to a serial it guessed or a signal with the
+// watcher's names: only the bus's and the watcher's own are heard.
+void HostWatch::heard(const WireMessage& message) {
+    const bool fromBus = message.sender == busName;
+    const bool fromWatcher = !owner_.empty() && message.sender == owner_;
+    if (message.isReply()) {
+        if (message.replySerial == ownerQuestion_ && fromBus)
+            ownerAnswered(message);
+        else if (message.replySerial == question_ && (fromWatcher || fromBus))
+            answered(message); // the bus answers for a watcher that is gone
+    } else if (message.type == MessageType::Signal) {
+        if (fromBus && message.member == "NameOwnerChanged")
+            ownerChanged(message);
+        else if (fromWatcher && message.interface == watcherName &&
+                 (message.member == hostRegistered || message.member == hostUnregistered)) {
+            // Another host may still be registered, or the one announced may not be: the
+            // watcher knows.
+            ++changes_;
+            ask();
+        }
+    }
 }
 
 // A watcher that starts may already have a host (one process is often both); one that ends
 // takes its hosts with it.
-int HostWatch::ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
-    auto& self = *static_cast<HostWatch*>(userdata);
-    ++self.changes_;
-    if (gainedOwner(m)) {
-        self.ask();
+void HostWatch::ownerChanged(const WireMessage& nameOwnerChanged) {
+    if (nameOwnerChanged.signature != "sss")
+        return;
+    WireReader body = nameOwnerChanged.body();
+    const std::string_view name = body.string();
+    body.string(); // the owner before
+    const std::string_view owner = body.string();
+    if (!body.ok() || name != watcherName)
+        return;
+    ++changes_;
+    owner_ = owner;
+    if (!owner_.empty()) {
+        ask();
     } else {
-        self.question_ = sd_bus_slot_unref(self.question_);
-        self.present_ = false;
+        question_ = 0;
+        present_ = false;
     }
-    return 0;
 }
 
-// Another host may still be registered, or the one announced may not be: the watcher knows.
-int HostWatch::hostChanged(sd_bus_message*, void* userdata, sd_bus_error*) {
-    auto& self = *static_cast<HostWatch*>(userdata);
-    ++self.changes_;
-    self.ask();
-    return 0;
+void HostWatch::ownerAnswered(const WireMessage& reply) {
+    ownerQuestion_ = 0;
+    WireReader body = reply.body();
+    const std::string_view owner = body.string();
+    const bool named = reply.type == MessageType::MethodReturn && reply.signature == "s";
+    owner_ = named && body.ok() ? owner : std::string_view{};
 }
 
-int HostWatch::answered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
-    auto& self = *static_cast<HostWatch*>(userdata);
-    self.question_ = sd_bus_slot_unref(self.question_);
-    int hasHost = 0;
-    self.present_ = sd_bus_message_get_error(reply) == nullptr &&
-                    sd_bus_message_read(reply, "v", "b", &hasHost) >= 0 && hasHost != 0;
-    return 0;
+// The property comes as a variant that holds a boolean.
+void HostWatch::answered(const WireMessage& reply) {
+    question_ = 0;
+    WireReader body = reply.body();
+    const std::string_view type = body.signature();
+    const std::uint32_t hasHost = body.uint32();
+    present_ = reply.type == MessageType::MethodReturn && reply.signature == "v" && type == "b" &&
+               body.ok() && hasHost == 1;
 }
 
 } // namespace platform::sni

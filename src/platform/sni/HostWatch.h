@@ -1,22 +1,25 @@
 #pragma once
 
-#include "platform/sni/BusConnection.h"
+#include "platform/sni/WireConnection.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace platform::sni {
 
 // Follows whether the session bus has a StatusNotifierItem host to show items: the watcher's
 // name gaining or losing its owner, and hosts registering with the watcher or leaving it. What
-// a signal says is not taken on trust: each one makes the watch ask the watcher itself. Only
-// the loop's thread uses it: the loop polls bus() and processes it.
+// a signal says is not taken on trust: each one makes the watch ask the watcher itself, and
+// only the watcher's answer counts. It speaks to the bus itself (WireConnection), so that a
+// session whose icons stay in the XEmbed tray never needs a D-Bus library. Only the loop's
+// thread uses it: the loop polls descriptor() and calls process().
 class HostWatch {
 public:
     // Asks at once, waiting at most two seconds for a watcher that hangs. Nothing when the
     // session bus cannot be reached.
     static std::unique_ptr<HostWatch> open();
-    ~HostWatch();
     HostWatch(const HostWatch&) = delete;
     HostWatch& operator=(const HostWatch&) = delete;
 
@@ -25,22 +28,32 @@ public:
     // Counts what the watcher has announced (a start, an end, a host coming or going), so that
     // what an item heard back can be kept until the watcher's state changes.
     std::uint64_t changes() const { return changes_; }
-    BusConnection& bus() { return bus_; }
+
+    // For the loop's poll, as a bus connection offers them, with the question's deadline.
+    int descriptor() const { return bus_.descriptor(); }
+    short events() const { return bus_.events(); }
+    int timeoutMilliseconds() const;
+    void process();
 
 private:
-    HostWatch();
-    bool attach(sd_bus* bus);
-    // Asks the watcher whether a host is registered; the answer comes through process().
-    void ask();
+    using Clock = WireConnection::Clock;
 
-    static int ownerChanged(sd_bus_message* m, void* userdata, sd_bus_error*);
-    static int hostChanged(sd_bus_message* m, void* userdata, sd_bus_error*);
-    static int answered(sd_bus_message* reply, void* userdata, sd_bus_error*);
+    HostWatch();
+    void attach();
+    // Asks the watcher whether a host is registered; a new question replaces the one before.
+    void ask();
+    void heard(const WireMessage& message);
+    void ownerChanged(const WireMessage& nameOwnerChanged);
+    void ownerAnswered(const WireMessage& reply);
+    void answered(const WireMessage& reply);
 
     bool present_ = false;
     std::uint64_t changes_ = 0;
-    sd_bus_slot* question_ = nullptr; // the one question on its way; a new one replaces it
-    BusConnection bus_;               // last: it ends before what its call-backs use
+    std::string owner_; // the watcher's unique name on the bus, as the bus said it
+    std::uint32_t ownerQuestion_ = 0;
+    std::uint32_t question_ = 0;
+    Clock::time_point questionDeadline_;
+    WireConnection bus_; // last: it ends before what its handlers use
 };
 
 } // namespace platform::sni

@@ -385,15 +385,23 @@ void SniItem::registerWithWatcher() {
                                  name_.c_str());
 }
 
+// A host reads both pixmaps back at every NewIcon: a picture like the last one is not announced.
 void SniItem::setPictures(const gui::Bitmap<gui::Pixel>& small,
                           const gui::Bitmap<gui::Pixel>& large) {
     const gui::Bitmap<gui::Pixel>* pictures[] = {&small, &large};
+    bool changed = false;
     for (int i = 0; i < 2; ++i) {
-        pixmaps_[i].width = pictures[i]->width();
-        pixmaps_[i].height = pictures[i]->height();
-        toArgb32(*pictures[i], pixmaps_[i].argb);
+        Pixmap& pixmap = pixmaps_[i];
+        toArgb32(*pictures[i], converted_);
+        if (pixmap.width == pictures[i]->width() && pixmap.height == pictures[i]->height() &&
+            pixmap.argb == converted_)
+            continue;
+        pixmap.width = pictures[i]->width();
+        pixmap.height = pictures[i]->height();
+        std::swap(pixmap.argb, converted_); // both keep their storage
+        changed = true;
     }
-    if (bus_.connected())
+    if (changed && bus_.connected())
         sd_bus_emit_signal(bus_.get(), itemPath, itemInterface, "NewIcon", "");
 }
 

@@ -39,7 +39,8 @@ public:
     // Asks the watcher to show the item, now and on every new connection; the answer comes
     // later, through process().
     void registerWithWatcher();
-    // The picture at 16 x 16 and at 32 x 32; hosts scale what they get, so both go.
+    // The picture at 16 x 16 and at 32 x 32; hosts scale what they get, so both go. Sends
+    // NewIcon only when either differs from the last.
     void setPictures(const gui::Bitmap<gui::Pixel>& small, const gui::Bitmap<gui::Pixel>& large);
     // Shows or clears the check mark of the menu's check items with that command; a change
     // gives the menu a new revision, which hosts are told of.
@@ -70,6 +71,7 @@ private:
         std::vector<std::uint8_t> argb;
     };
     Pixmap pixmaps_[2];
+    std::vector<std::uint8_t> converted_; // the newest picture, before it is compared
     std::uint32_t menuRevision_ = 1;
     bool shown_ = false; // asked to register, and to again on a new connection
     // Said once each, whatever a peer repeats: a refusal until a registration succeeds, and an

@@ -6,12 +6,7 @@ namespace platform::sni {
 
 int matchWatcherOwner(sd_bus* bus, sd_bus_slot** slot, sd_bus_message_handler_t handler,
                       void* userdata) {
-    const std::string rule = std::string("type='signal',sender='org.freedesktop.DBus',"
-                                         "path='/org/freedesktop/DBus',"
-                                         "interface='org.freedesktop.DBus',"
-                                         "member='NameOwnerChanged',arg0='") +
-                             watcherName + "'";
-    return sd_bus_add_match(bus, slot, rule.c_str(), handler, userdata);
+    return sd_bus_add_match(bus, slot, watcherOwnerRule().c_str(), handler, userdata);
 }
 
 int matchWatcherSignal(sd_bus* bus, sd_bus_slot** slot, const char* member,

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "platform/sni/WatcherRules.h"
+
 #include <string_view>
 #include <systemd/sd-bus.h>
 
 namespace platform::sni {
 
-inline constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
-inline constexpr const char* watcherPath = "/StatusNotifierWatcher";
-
-// Hears the watcher's name change owners, and no other name's: a desktop's bus sees names come
-// and go all day, and each would wake the loop.
+// Hears the watcher's name change owners (watcherOwnerRule()).
 int matchWatcherOwner(sd_bus* bus, sd_bus_slot** slot, sd_bus_message_handler_t handler,
                       void* userdata);
 // Hears a signal of the watcher's interface, such as StatusNotifierHostRegistered, sent by the

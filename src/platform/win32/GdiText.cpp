@@ -66,6 +66,13 @@ public:
     }
     int stride() const { return width_; }
 
+    void releaseFonts() {
+        SelectObject(dc, GetStockObject(SYSTEM_FONT)); // a selected font cannot be deleted
+        for (auto& entry : fonts_)
+            DeleteObject(entry.second);
+        fonts_.clear();
+    }
+
 private:
     Gdi() = default;
     ~Gdi() {
@@ -141,6 +148,12 @@ void drawText(gui::Bitmap<gui::Pixel>& bitmap, const std::string& text, const Te
                          static_cast<float>(coverage) / 255.0f);
         }
     }
+}
+
+void releaseFonts() {
+    Gdi& gdi = Gdi::instance();
+    std::lock_guard lock(gdi.mutex);
+    gdi.releaseFonts();
 }
 
 } // namespace platform

@@ -85,8 +85,12 @@ BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {
 Win32Desktop::Win32Desktop()
     : thread_(GetCurrentThreadId()), tray_(std::make_unique<Win32Tray>()),
       shell_(std::make_unique<Win32ShellWindow>(
-          Win32ShellWindow::Handlers{[this] { tray_->restore(); }, [this] { endSession(); },
-                                     [this] { postQuitMessage(0); }})) {}
+          Win32ShellWindow::Handlers{[this] {
+                                         forgetTrayPictureSize();
+                                         tray_->restore();
+                                     },
+                                     [this] { endSession(); }, [this] { postQuitMessage(0); },
+                                     [this] { forgetTrayPictureSize(); }})) {}
 
 Win32Desktop::~Win32Desktop() = default;
 
@@ -342,8 +346,23 @@ bool Win32Desktop::removeTrayIcon(WindowHandle owner, std::uint32_t identifier) 
     return tray_->remove(native(owner), identifier);
 }
 
-// The notification area shows small icons at the taskbar's dots per inch.
+// The notification area shows small icons at the taskbar's dots per inch. Asked once, and
+// again after the shell says the display or its settings changed: every icon's every frame
+// asks for it.
 int Win32Desktop::trayPictureSize(WindowHandle, std::uint32_t) const {
+    int side = trayPictureSide_.load();
+    if (side == 0) {
+        side = askTrayPictureSize();
+        trayPictureSide_.store(side);
+    }
+    return side;
+}
+
+void Win32Desktop::forgetTrayPictureSize() {
+    trayPictureSide_.store(0);
+}
+
+int Win32Desktop::askTrayPictureSize() {
     const DpiFunctions& functions = dpiFunctions();
     if (functions.metricsForDpi == nullptr || functions.dpiForWindow == nullptr)
         return GetSystemMetrics(SM_CXSMICON);

@@ -7,6 +7,7 @@
 #include <windows.h>
 // clang-format on
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -91,6 +92,8 @@ public:
     int monitorDpi(Point at) const override;
 
 private:
+    static int askTrayPictureSize();
+    void forgetTrayPictureSize();
     static LRESULT CALLBACK trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     DWORD thread_;
@@ -98,6 +101,8 @@ private:
     std::map<std::string, WindowProcedure> procedures_;
     std::map<HWND, PAINTSTRUCT> painting_;
     std::vector<std::uint32_t> pixels_; // a frame in the layout the screen takes
+    // The side of the notification area's pictures, 0 until asked again.
+    mutable std::atomic<int> trayPictureSide_{0};
     std::unique_ptr<Win32Tray> tray_;
     std::unique_ptr<Win32ShellWindow> shell_; // goes first: it calls on the tray
 };

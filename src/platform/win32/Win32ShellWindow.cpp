@@ -70,6 +70,11 @@ LRESULT Win32ShellWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         call(handlers_.closeRequested);
         return 0; // the program ends through its own shutdown, not by losing this window
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+        call(handlers_.displayChanged);
+        return DefWindowProcW(window_, message, wParam, lParam);
     default:
         return DefWindowProcW(window_, message, wParam, lParam);
     }

@@ -20,6 +20,8 @@ public:
         // The session ends: the system may end the process as soon as this returns.
         std::function<void()> sessionEnding;
         std::function<void()> closeRequested;
+        // The displays, their scale or the system's settings changed.
+        std::function<void()> displayChanged;
     };
 
     explicit Win32ShellWindow(Handlers handlers);

@@ -47,8 +47,9 @@ void LoopWake::watch(pollfd* into) const {
 // to do; reading it then keeps it from waking the loop again and again.
 void LoopWake::clear(const pollfd* watched) {
     char drained[64];
-    while (::read(read_, drained, sizeof drained) > 0) {
-    }
+    if (watched[0].revents != 0)
+        while (::read(read_, drained, sizeof drained) > 0) {
+        }
     pending_.store(false);
     if (armed_.exchange(false))
         setTimer(std::chrono::milliseconds(0));

@@ -189,23 +189,23 @@ std::vector<TrayEvent> SniTray::takeEvents() {
 }
 
 void SniTray::watch(std::vector<pollfd>& into) const {
-    const auto add = [&into](sni::BusConnection& bus) {
+    const auto add = [&into](const auto& bus) {
         into.push_back({bus.descriptor(), bus.events(), 0});
     };
     if (hosts_ != nullptr)
-        add(hosts_->bus());
+        add(*hosts_);
     for (const auto& icon : icons_)
         add(icon->item->bus());
 }
 
 int SniTray::millisecondsToNextEvent() const {
     int wait = -1;
-    const auto add = [&wait](sni::BusConnection& bus) {
+    const auto add = [&wait](const auto& bus) {
         if (const int next = bus.timeoutMilliseconds(); next >= 0)
             wait = wait < 0 ? next : std::min(wait, next);
     };
     if (hosts_ != nullptr)
-        add(hosts_->bus());
+        add(*hosts_);
     for (const auto& icon : icons_)
         add(icon->item->bus());
     return wait;
@@ -213,7 +213,7 @@ int SniTray::millisecondsToNextEvent() const {
 
 void SniTray::process() {
     if (hosts_ != nullptr)
-        hosts_->bus().process();
+        hosts_->process();
     for (const auto& icon : icons_)
         icon->item->bus().process();
 }

@@ -5,6 +5,7 @@
 #include "platform/x11/X11WindowNames.h"
 #include "platform/x11/XEmbedTray.h"
 #include "util/log/AppLog.h"
+#include "util/thread/Ticker.h"
 
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -12,8 +13,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <malloc.h>
 #include <poll.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace platform::x11 {
 
@@ -83,7 +87,7 @@ std::unique_ptr<X11Desktop> X11Desktop::open(std::string& reason) {
 }
 
 X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
-    : display_(display), screen_(DefaultScreen(display)),
+    : loopThread_(std::this_thread::get_id()), display_(display), screen_(DefaultScreen(display)),
       format_(PixelFormat::of(DefaultVisual(display, screen_), DefaultDepth(display, screen_))),
       wake_(std::move(wake)), workArea_(XInternAtom(display, "_NET_WORKAREA", False)),
       resourceManager_(XInternAtom(display, "RESOURCE_MANAGER", False)) {
@@ -108,11 +112,15 @@ X11Desktop::X11Desktop(Display* display, std::unique_ptr<LoopWake> wake)
     XSelectInput(display_, root, attributes.your_event_mask | PropertyChangeMask);
     changeDpi(resourceDpi());
     signals_ = std::make_unique<TerminationSignals>(wake_->signalDescriptor());
+    // The loop runs the icons' frames itself: a tick then wakes the program once, for the
+    // frames and their drawing both.
+    util::Ticker::shared().host([this] { this->wake(); });
 }
 
 // Closing the connection destroys every window made through it; on a broken one it only frees
 // the connection's memory.
 X11Desktop::~X11Desktop() {
+    util::Ticker::shared().unhost();
     signals_.reset();
     menu_.reset();
     tray_.reset();
@@ -126,12 +134,16 @@ void X11Desktop::collectInput() {
     // A signal that asks the program to end ends it as "Exit" does, through its shutdown.
     if (signals_->requested())
         postQuitMessage(0);
+    // The icons' frames of this tick, whose pictures the trays then draw in the same turn.
+    util::Ticker::shared().runDue();
     if (!lost_)
         readEvents();
     if (lost_)
         reportLostConnection();
-    fileWatches_.collect(
-        [this](WindowHandle owner, std::uint32_t message) { postMessage(owner, message, 0, 0); });
+    if (std::exchange(fileWatchReady_, false))
+        fileWatches_.collect([this](WindowHandle owner, std::uint32_t message) {
+            postMessage(owner, message, 0, 0);
+        });
 }
 
 // At most a bounded number of X events a turn: another client that floods the server with
@@ -167,13 +179,16 @@ void X11Desktop::waitForInputLocked(Lock& lock) {
     polled_[0] = {ConnectionNumber(display_), POLLIN, 0};
     wake_->watch(&polled_[1]);
     tray_->watch(polled_);
+    const std::size_t fileWatch = polled_.size();
     fileWatches_.watch(polled_);
     // Events Xlib has read already are no longer on the connection for poll() to see.
-    const int timeout = XEventsQueued(display_, QueuedAlready) > 0
-                            ? 0
-                            : earlier(tray_->millisecondsToNextEvent(), timer);
+    int next = tray_->millisecondsToNextEvent();
+    if (const int tick = util::Ticker::shared().millisecondsToNextTick(); tick >= 0)
+        next = next < 0 ? tick : std::min(next, tick);
+    const int timeout = XEventsQueued(display_, QueuedAlready) > 0 ? 0 : earlier(next, timer);
     ::poll(polled_.data(), polled_.size(), timeout);
     wake_->clear(&polled_[1]);
+    fileWatchReady_ = fileWatch < polled_.size() && polled_[fileWatch].revents != 0;
 }
 
 void X11Desktop::wakeLocked() {
@@ -218,10 +233,15 @@ void X11Desktop::destroyNativeLocked(WindowHandle, software::SoftwareWindow& rec
 void X11Desktop::showNativeLocked(WindowHandle, software::SoftwareWindow& record) {
     if (lost_ || xidOf(record) == 0)
         return;
-    if (record.visible)
+    if (record.visible) {
         XMapRaised(display_, xidOf(record));
-    else
+    } else {
         XUnmapWindow(display_, xidOf(record));
+        // The picture buffer fits the largest window shown; a hidden window's pictures were
+        // let go too, and the heap gives their pages back to the system.
+        image_.release();
+        ::malloc_trim(0);
+    }
     XFlush(display_);
 }
 
@@ -274,6 +294,8 @@ bool X11Desktop::addTrayIcon(const TrayIconRequest& request) {
 // the last one wakes the loop for all, and a deadline draws a picture whose fellows come later
 // or not at all.
 void X11Desktop::wakeFor(const PictureSet& set) {
+    if (std::this_thread::get_id() == loopThread_)
+        return; // the frames of a tick: the trays draw them later in this turn
     if (set.everyIconHasANewOne)
         wake();
     else

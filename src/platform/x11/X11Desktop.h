@@ -12,6 +12,7 @@
 #include <optional>
 #include <poll.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform::x11 {
@@ -97,6 +98,7 @@ private:
     // The desktop's Xft.dpi resource from the root window, 96 when it is not set.
     int resourceDpi() const;
 
+    std::thread::id loopThread_; // the thread the desktop was made on, which runs the loop
     Display* display_;
     bool lost_ = false; // the connection broke: Xlib set it, the loop reports it once
     bool lossReported_ = false;
@@ -108,7 +110,8 @@ private:
     ImageBuffer image_;
     LastPress lastPress_;
     std::unique_ptr<ActiveTray> tray_;
-    std::vector<pollfd> polled_; // kept, so that waiting does not allocate
+    std::vector<pollfd> polled_;  // kept, so that waiting does not allocate
+    bool fileWatchReady_ = false; // inotify has reports, as the last poll said
     std::unique_ptr<X11Menu> menu_;
     FileWatches fileWatches_;
     std::unique_ptr<TerminationSignals> signals_;

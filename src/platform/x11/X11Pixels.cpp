@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <bit>
+#include <cstddef>
 
 namespace platform::x11 {
 
@@ -40,19 +41,22 @@ gui::Pixel PixelFormat::unpack(std::uint32_t value) const {
 }
 
 ImageBuffer::~ImageBuffer() {
+    release();
+}
+
+void ImageBuffer::release() {
     if (image_ != nullptr) {
         image_->data = nullptr; // the pixels belong to data_
         XDestroyImage(image_);
+        image_ = nullptr;
     }
+    std::vector<std::uint32_t>().swap(data_); // assigning {} would keep the capacity
 }
 
 void ImageBuffer::fit(Display* display, const PixelFormat& format, int width, int height) {
     if (image_ != nullptr && image_->width == width && image_->height == height)
         return;
-    if (image_ != nullptr) {
-        image_->data = nullptr;
-        XDestroyImage(image_);
-    }
+    release();
     data_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     image_ = XCreateImage(display, format.visual, static_cast<unsigned>(format.depth), ZPixmap, 0,
                           reinterpret_cast<char*>(data_.data()), static_cast<unsigned>(width),
@@ -66,11 +70,17 @@ void ImageBuffer::put(Display* display, Drawable target, GC gc, const PixelForma
     fit(display, format, pixels.width(), pixels.height());
     if (image_ == nullptr)
         return;
-    std::uint32_t* out = data_.data();
-    for (int row = 0; row < pixels.height(); ++row) {
-        const gui::Pixel* in = pixels.scanline(row);
-        for (int column = 0; column < pixels.width(); ++column)
-            *out++ = format.pack(in[column]);
+    // Rows are stored one after another; runs of one colour, most of a picture, are packed once.
+    const gui::Pixel* in = pixels.scanline(0);
+    const std::size_t count = static_cast<std::size_t>(pixels.width()) * pixels.height();
+    std::uint32_t last = std::bit_cast<std::uint32_t>(in[0]);
+    std::uint32_t packed = format.pack(in[0]);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::bit_cast<std::uint32_t>(in[i]) != last) {
+            last = std::bit_cast<std::uint32_t>(in[i]);
+            packed = format.pack(in[i]);
+        }
+        data_[i] = packed;
     }
     XPutImage(display, target, gc, image_, 0, 0, x, y, static_cast<unsigned>(pixels.width()),
               static_cast<unsigned>(pixels.height()));

@@ -34,6 +34,8 @@ public:
     // Puts `pixels` at (x, y) of the drawable.
     void put(Display* display, Drawable target, GC gc, const PixelFormat& format,
              const gui::Bitmap<gui::Pixel>& pixels, int x, int y);
+    // Lets the picture and its pixels go; the next put makes them again.
+    void release();
 
 private:
     void fit(Display* display, const PixelFormat& format, int width, int height);

@@ -5,7 +5,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace platform::x11 {
@@ -350,19 +353,37 @@ void XEmbedTray::draw(Icon& icon) {
         std::copy(icon.behind.scanline(0), icon.behind.scanline(0) + pixelCount,
                   canvas_.scanline(0));
     }
-    int left = (width - icon.drawn.width()) / 2;
-    int top = (height - icon.drawn.height()) / 2;
-    for (int y = 0; y < icon.drawn.height(); ++y)
-        for (int x = 0; x < icon.drawn.width(); ++x) {
-            if (left + x < 0 || left + x >= width || top + y < 0 || top + y >= height)
-                continue;
-            const gui::Pixel& p = icon.drawn.scanline(y)[x];
-            auto index = static_cast<std::size_t>(top + y) * width + (left + x);
-            if (icon.argb)
-                canvas_.scanline(top + y)[left + x] = p;
-            else
-                canvas_.blend(index, Colour(p.red, p.green, p.blue, p.alpha), 1.0f);
+    const int left = (width - icon.drawn.width()) / 2;
+    const int top = (height - icon.drawn.height()) / 2;
+    const int firstX = std::max(0, -left);
+    const int endX = std::min(icon.drawn.width(), width - left);
+    // Most of a picture is its background over the host's: a pair blended once is reused.
+    std::uint32_t lastUnder = 0;
+    std::uint32_t lastOver = 0;
+    gui::Pixel lastBlend{};
+    bool blended = false;
+    for (int y = std::max(0, -top); y < std::min(icon.drawn.height(), height - top); ++y) {
+        const gui::Pixel* over = icon.drawn.scanline(y);
+        gui::Pixel* row = canvas_.scanline(top + y);
+        if (icon.argb) {
+            std::copy(over + firstX, over + endX, row + left + firstX);
+            continue;
         }
+        for (int x = firstX; x < endX; ++x) {
+            gui::Pixel& under = row[left + x];
+            const auto pair = std::pair(std::bit_cast<std::uint32_t>(under),
+                                        std::bit_cast<std::uint32_t>(over[x]));
+            if (!blended || pair != std::pair(lastUnder, lastOver)) {
+                const gui::Pixel& p = over[x];
+                canvas_.blend(static_cast<std::size_t>(&under - canvas_.scanline(0)),
+                              Colour(p.red, p.green, p.blue, p.alpha), 1.0f);
+                std::tie(lastUnder, lastOver) = pair;
+                lastBlend = under;
+                blended = true;
+            }
+            under = lastBlend;
+        }
+    }
     GC gc = XCreateGC(display_, icon.window, 0, nullptr);
     icon.image.put(display_, icon.window, gc, target, canvas_, 0, 0);
     XFreeGC(display_, gc);

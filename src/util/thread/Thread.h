@@ -1,45 +1,60 @@
 #pragma once
 
 #include "util/thread/ThreadBase.h"
+#include "util/thread/Ticker.h"
 
-#include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <utility>
 
 namespace util {
 
-// When the next frame starts, for a frame that started at `started` and ended at `now` (times
-// on the steady clock). Frames start on multiples of the interval, so threads of one interval
-// tick together: their counters share one reading and the desktop draws all their pictures at
-// once. The next tick is the first multiple at least half an interval after the frame's start
-// (a thread that starts just before a multiple waits for the one after) and not before `now` (a
-// frame that overran its interval is followed by the next tick, not by catch-up frames).
-constexpr std::chrono::nanoseconds nextTick(std::chrono::nanoseconds interval,
-                                            std::chrono::nanoseconds started,
-                                            std::chrono::nanoseconds now) {
-    if (interval.count() <= 0)
-        return now;
-    const std::chrono::nanoseconds earliest = std::max(started + interval / 2, now);
-    return (earliest + interval - std::chrono::nanoseconds(1)) / interval * interval;
-}
-
-// A frame thread with a fixed period: after each frame it sleeps until the next tick.
+// A frame source with a fixed period: its frames are jobs of the program's ticker, at the ticks
+// of its interval, the first at once. It has no thread of its own: every source of the program
+// shares the ticker's, so that sources of one interval cost one wake-up a tick between them.
 template <typename T>
 class Thread : public ThreadBase<T> {
 public:
     Thread(std::uint32_t interval, typename ThreadBase<T>::Producer producer)
         : ThreadBase<T>(interval, std::move(producer)) {}
+    ~Thread() override { Thread::stopAndWait(); }
+
+    bool isRunning() const override {
+        std::lock_guard lock(mutex_);
+        return running_;
+    }
+
+    void start() override {
+        stopAndWait();
+        std::lock_guard lock(mutex_);
+        job_ = Ticker::shared().add(std::chrono::milliseconds(this->interval()),
+                                    [this] { this->deliverFrame(); });
+        running_ = true;
+    }
+
+    // The frame being produced, if any, may still be delivered; the next start or stopAndWait()
+    // waits for it.
+    void stop() override {
+        std::lock_guard lock(mutex_);
+        running_ = false;
+        Ticker::shared().cancel(job_);
+    }
+
+    // Called from onFrame(), it only keeps the next frames from coming.
+    void stopAndWait() override {
+        Ticker::Id job = 0;
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;
+            job = std::exchange(job_, 0);
+        }
+        Ticker::shared().remove(job);
+    }
 
 private:
-    void loop(const StopSignal& signal) override {
-        using Clock = std::chrono::steady_clock;
-        while (this->keepRunning(signal)) {
-            const std::chrono::milliseconds interval(this->interval());
-            const auto started = Clock::now().time_since_epoch();
-            this->deliverFrame();
-            const auto now = Clock::now().time_since_epoch();
-            this->sleepFor(nextTick(interval, started, now) - now);
-        }
-    }
+    mutable std::mutex mutex_;
+    Ticker::Id job_ = 0; // kept after a stop, to wait for its last frame
+    bool running_ = false;
 };
 
 } // namespace util

@@ -239,6 +239,8 @@ TEST_F(DetailWindowTest, TheCloseButtonHidesAndTheNextHoverShowsAtTheIcon) {
     EXPECT_FALSE(window->isRunning());
     window->show(icon.x, icon.y, false);
     EXPECT_EQ(rect(*window), preview);
+    // A hidden window let its pictures go: every one is drawn again.
+    expectPicture("detail-preview", *window);
 }
 
 TEST_F(DetailWindowTest, QuickShowsHidesAndClosesLeaveOneConsistentState) {

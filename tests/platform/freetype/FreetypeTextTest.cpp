@@ -94,6 +94,14 @@ TEST(Text, MatchesItsGoldenPictures) {
                                               platform::TextAlignment::Near));
 }
 
+// Fonts closed while no text shows open again with the next text, and draw the same.
+TEST(Text, DrawsTheSameOnceTheFontsWereReleased) {
+    for (int round = 0; round < 2; ++round) {
+        platform::releaseFonts();
+        test::checkGolden("text-rate", *drawn("1.5 KiB/s", 60, platform::TextAlignment::Far));
+    }
+}
+
 // A bitmap font's glyphs are 1 bit a pixel; they are drawn bit for bit, at the font's own size
 // and in place of sizes it does not have.
 TEST(Text, DrawsTheBitsOfABitmapFont) {
