@@ -1,5 +1,5 @@
 // The login entry on Linux: $XDG_CONFIG_HOME/autostart/pakvue.desktop, which desktops that
-// follow the freedesktop autostart specification start at login.
+// follow freedesktop's autostart convention start at login.
 #include "platform/Files.h"
 #include "platform/LoginStart.h"
 

@@ -1,4 +1,4 @@
-// The user's folders on Linux, as the XDG base directory specification places them.
+// The user's folders on Linux, where the XDG base directory rules place them.
 #include "platform/UserFolders.h"
 
 #include <cstdlib>
@@ -18,8 +18,8 @@ std::filesystem::path home() {
     return {};
 }
 
-// The base folder an XDG variable names, or `fallback` under the home folder. The
-// specification has a relative value ignored.
+// The base folder an XDG variable names, or `fallback` under the home folder. A relative
+// value is ignored, as the XDG rules say.
 std::filesystem::path base(const char* variable, const std::filesystem::path& home,
                            const char* fallback) {
     if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/')

@@ -40,8 +40,8 @@ TEST_F(PosixLoginStartTest, TheEntryRunsThisProgramOnThisConfigurationUntilRemov
     platform::stopStartingAtLogin(place); // nothing to remove
 }
 
-// The desktop entry specification's quoting: within quotes a backslash escapes '"', '`', '$'
-// and itself, '%' is doubled, and the value escapes each backslash once more.
+// Desktop entry quoting: within quotes a backslash escapes '"', '`', '$' and itself, '%' is
+// doubled, and the value escapes each backslash once more.
 TEST_F(PosixLoginStartTest, APathOfAnyCharactersIsQuotedAsDesktopEntriesRead) {
     const platform::LoginCommand odd{"/opt/my \"tools\"/pakvue",
                                      "/home/u/50% `$HOME`\\/pakvue.config.json"};
