@@ -68,6 +68,24 @@ use_wine() {
     trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
 }
 
+# Runs a Windows tool of the test (the shell probe, taskkill, wineboot) under Wine and passes on
+# its output and exit code. Now and then Wine fails to create the process at all: its loader
+# hands the path to start.exe, which says "ShellExecuteEx failed", and the tool never ran. That
+# is Wine's doing, not the program's under test, so the tool is started again, at most 3 times.
+wine_tool() {
+    local attempt status
+    for attempt in 1 2 3; do
+        status=0
+        wine "$@" >"$work/tool.out" 2>"$work/tool.err" || status=$?
+        grep -q "ShellExecuteEx failed" "$work/tool.out" "$work/tool.err" || break
+        echo "Wine could not start $1 (attempt $attempt)" >&2
+        sleep 0.5
+    done
+    cat "$work/tool.out"
+    cat "$work/tool.err" >&2
+    return "$status"
+}
+
 # PakVue's detail window, shown or not (with --onlyvisible, shown only).
 detail_window() {
     xdotool search "$@" --name '^PakVue details: ' | head -n 1

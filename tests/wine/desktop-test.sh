@@ -30,7 +30,7 @@ detailShown() {
 await docked || fail "no icon docked in the tray"
 # Hovering the icon shows the preview without taking the foreground from the window the user
 # works in. Wine's tray sends no hover notification: the probe sends the shell's.
-outcome=$(wine "$probe" preview 2361 | tr -d "\r") || fail "the preview: $outcome"
+outcome=$(wine_tool "$probe" preview 2361 | tr -d "\r") || fail "the preview: $outcome"
 
 # The centre of Wine's icon window, from its own absolute geometry: the panel grows around the
 # icon a moment after it docks, so the panel's geometry read early would miss the icon.
@@ -47,7 +47,7 @@ iconCentre() {
 shown=no
 for try in $(seq 10); do
     if [ "$try" = 4 ]; then
-        wine "$probe" forget 2361 >/dev/null || true
+        wine_tool "$probe" forget 2361 >/dev/null || true
         await docked || fail "the icon did not come back after the shell forgot it"
     fi
     read -r iconX iconY < <(iconCentre)
@@ -86,7 +86,7 @@ await hidden "$detail" || fail "the close button does not hide the window"
 xdotool mousemove "$iconX" "$iconY" click 3
 await menuWindow || fail "no context menu"
 # A click elsewhere closes the menu only while a top-level window owns it in the foreground.
-outcome=$(wine "$probe" menu | tr -d '\r') || fail "the context menu's owner: $outcome"
+outcome=$(wine_tool "$probe" menu | tr -d '\r') || fail "the context menu's owner: $outcome"
 read -r itemX itemY < <(menuWindow)
 xdotool mousemove "$itemX" "$itemY"
 sleep 0.3

@@ -17,7 +17,7 @@ start_desktop
 
 runner=(wine)
 # %APPDATA%\PakVue of the test's prefix, which a first start fills and no other test expects.
-appdata=$(wine cmd /c echo %APPDATA% | tr -d '\r')
+appdata=$(wine_tool cmd /c echo %APPDATA% | tr -d '\r')
 user_config=$(winepath -u "$appdata")/PakVue
 rm -rf "$user_config"
 trap 'rm -rf "$user_config"; wineserver -k 2>/dev/null || true; cleanup' EXIT

@@ -37,18 +37,18 @@ docked() { [ "$(docked_icons)" -eq "$1" ]; }
 start_program
 await docked 2 || fail "the two icons did not dock"
 
-[ "$(wine "$probe" forget $slow $fast | tr -d '\r')" = 2 ] || fail "the shell did not forget the icons"
+[ "$(wine_tool "$probe" forget $slow $fast | tr -d '\r')" = 2 ] || fail "the shell did not forget the icons"
 await docked 1 || fail "the icon that draws did not come back by itself"
 sleep 2
 docked 1 || fail "expected only the icon that draws back, found $(docked_icons)"
-wine "$probe" announce
+wine_tool "$probe" announce || fail "the probe could not announce a new taskbar"
 await docked 2 || fail "\"TaskbarCreated\" did not bring every icon back"
 
-wineboot --end-session
+wine_tool wineboot --end-session || fail "wineboot could not end the session"
 expect_clean_exit "$app"
 
 start_program
 await docked 2 || fail "the icons did not dock again"
-wine taskkill /im pakvue.exe
+wine_tool taskkill /im pakvue.exe || fail "taskkill could not ask the program to end"
 expect_clean_exit "$app"
 echo "wine shell test passed"
