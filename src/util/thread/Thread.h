@@ -19,24 +19,19 @@ public:
         : ThreadBase<T>(interval, std::move(producer)) {}
     ~Thread() override { Thread::stopAndWait(); }
 
-    bool isRunning() const override {
-        std::lock_guard lock(mutex_);
-        return running_;
-    }
-
     void start() override {
         stopAndWait();
         std::lock_guard lock(mutex_);
         job_ = Ticker::shared().add(std::chrono::milliseconds(this->interval()),
                                     [this] { this->deliverFrame(); });
-        running_ = true;
+        this->setRunning(true);
     }
 
     // The frame being produced, if any, may still be delivered; the next start or stopAndWait()
     // waits for it.
     void stop() override {
         std::lock_guard lock(mutex_);
-        running_ = false;
+        this->setRunning(false);
         Ticker::shared().cancel(job_);
     }
 
@@ -45,16 +40,15 @@ public:
         Ticker::Id job = 0;
         {
             std::lock_guard lock(mutex_);
-            running_ = false;
+            this->setRunning(false);
             job = std::exchange(job_, 0);
         }
         Ticker::shared().remove(job);
     }
 
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     Ticker::Id job_ = 0; // kept after a stop, to wait for its last frame
-    bool running_ = false;
 };
 
 } // namespace util

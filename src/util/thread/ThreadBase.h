@@ -2,6 +2,7 @@
 
 #include "util/log/AppLog.h"
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -25,7 +26,7 @@ public:
     ThreadBase(const ThreadBase&) = delete;
     ThreadBase& operator=(const ThreadBase&) = delete;
 
-    virtual bool isRunning() const = 0;
+    bool isRunning() const { return running_.load(); }
     // Starts producing frames. Frames of an earlier start are stopped and waited for first, so
     // that the producer never runs twice at the same time.
     virtual void start() = 0;
@@ -43,6 +44,8 @@ protected:
     ThreadBase(std::uint32_t interval, Producer producer)
         : interval_(interval), producer_(std::move(producer)) {}
 
+    void setRunning(bool running) { running_.store(running); }
+
     // Milliseconds between frame starts.
     std::uint32_t interval() const { return interval_; }
 
@@ -59,6 +62,7 @@ protected:
 private:
     const std::uint32_t interval_;
     Producer producer_;
+    std::atomic<bool> running_{false};
 };
 
 } // namespace util

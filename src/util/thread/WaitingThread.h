@@ -4,7 +4,6 @@
 #include "util/thread/ThreadBase.h"
 
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace util {
@@ -21,26 +20,15 @@ public:
         : ThreadBase<T>(0, std::move(producer)), waiter_(std::move(waiter)) {}
     ~WaitingThread() override { WaitingThread::stopAndWait(); }
 
-    bool isRunning() const override {
-        std::lock_guard lock(mutex_);
-        return running_;
-    }
-
     void start() override {
         stopAndWait();
-        {
-            std::lock_guard lock(mutex_);
-            running_ = true;
-        }
+        this->setRunning(true);
         stopSignal_ = std::make_shared<StopSignal>();
         worker_ = std::thread([this, signal = stopSignal_] { runWorker(*signal); });
     }
 
     void stop() override {
-        {
-            std::lock_guard lock(mutex_);
-            running_ = false;
-        }
+        this->setRunning(false);
         if (stopSignal_)
             stopSignal_->requestStop();
     }
@@ -59,7 +47,7 @@ private:
     void runWorker(StopSignal& signal) {
         InterruptionScope scope(signal);
         try {
-            while (!signal.stopRequested() && isRunning()) {
+            while (!signal.stopRequested() && this->isRunning()) {
                 this->deliverFrame();
                 waiter_();
             }
@@ -74,8 +62,6 @@ private:
     Waiter waiter_;
     std::thread worker_;
     std::shared_ptr<StopSignal> stopSignal_; // the current worker's; each worker has its own
-    mutable std::mutex mutex_;
-    bool running_ = false;
 };
 
 } // namespace util
