@@ -67,6 +67,8 @@ void ImageBuffer::put(Display* display, Drawable target, GC gc, const PixelForma
                       const gui::Bitmap<gui::Pixel>& pixels, int x, int y) {
     if (pixels.width() <= 0 || pixels.height() <= 0)
         return;
+    if (pixels.width() <= 0 || pixels.height() <= 0)
+        return; // nothing to show, and no first pixel to pack
     fit(display, format, pixels.width(), pixels.height());
     if (image_ == nullptr)
         return;
